@@ -1,0 +1,61 @@
+# Entry points; the README describes each. Trees: build/host (native), build/asan (native
+# under AddressSanitizer and UndefinedBehaviorSanitizer), build/win (mingw-w64, tests under Wine).
+SHELL := /bin/bash
+ROOT := $(abspath .)
+JOBS ?= $(shell nproc)
+PAYLOAD ?=
+SAMPLE := $(ROOT)/build/sample
+PAYLOAD_DIR = $(if $(PAYLOAD),$(abspath $(PAYLOAD)),$(SAMPLE))
+CMAKE_GEN := $(shell command -v ninja >/dev/null && echo -G Ninja)
+
+.PHONY: all deps host asan win test installer sample bench demo fuzz clean
+
+all: installer
+
+deps:
+	@scripts/deps.sh ninja-build
+
+host: deps
+	@cmake -S . -B build/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build/host -j $(JOBS)
+
+asan: deps
+	@cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTVEX_SANITIZE=ON >/dev/null
+	@cmake --build build/asan -j $(JOBS)
+
+win: host
+	@cmake -S . -B build/win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTVEX_HOST_BIN=$(ROOT)/build/host >/dev/null
+	@cmake --build build/win -j $(JOBS)
+
+test: host asan win
+	@set -o pipefail; rc=0; \
+	for t in host asan win; do \
+	  echo "== ctest build/$$t"; \
+	  (cd build/$$t && ctest --output-on-failure -j $(JOBS) --timeout 900) || rc=1; \
+	done; exit $$rc
+
+# The sample product tree, with the stand-in simulator from the Windows build.
+sample: win
+	@build/host/sampletree $(SAMPLE)
+	@cp build/win/tvex3.exe $(SAMPLE)/tvex3.exe
+
+installer: win $(if $(PAYLOAD),,sample)
+	@cmake -S . -B build/host -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
+	@cmake --build build/host -j $(JOBS) --target tvex-extract
+	@cmake -S . -B build/win -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
+	@cmake --build build/win -j $(JOBS) $(if $(wildcard app/CMakeLists.txt),--target tvexsetup,)
+	@echo "payload: $(PAYLOAD_DIR)"
+	@ls -l build/host/tvex-extract $(wildcard build/win/tvexsetup.exe)
+
+bench: installer
+	@bench/run.sh
+
+demo:
+	@if [ -x scripts/demo.sh ]; then scripts/demo.sh; else echo "make demo: not yet"; fi
+
+fuzz:
+	@if [ -x scripts/fuzz.sh ]; then scripts/fuzz.sh; else echo "make fuzz: not yet"; fi
+
+clean:
+	rm -rf build

@@ -1,0 +1,86 @@
+// The file operations the portable code needs, behind one small seam.
+//
+// Paths are Windows-style texts (backslashes). The Windows side hands them to the real calls
+// (fopen, FindFirstFileA, _mkdir, _chmod, ...); the POSIX side maps every backslash to a slash
+// first, so the same engine runs natively on real files. Tests derive from RealFileSystem,
+// override one call to inject a failure (disk full, access denied, failed rename) and install
+// it with ScopedFileSystem.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// What the first directory entry matching a path is.
+enum class EntryKind { kNone, kFile, kDirectory };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // fopen with a standard mode ("rb", "wb", "ab", "r", "w"); null on failure.
+  virtual std::FILE* Open(const std::string& path, const char* mode) = 0;
+  virtual std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) = 0;
+  virtual std::size_t Write(const void* data, std::size_t size, std::size_t count,
+                            std::FILE* f) = 0;
+  // fclose; non-zero when buffered data could not be written.
+  virtual int Close(std::FILE* f) = 0;
+
+  // The first entry matching the path (FindFirstFileA; no wildcards are ever passed).
+  virtual EntryKind Find(const std::string& path) = 0;
+  // _mkdir of one directory: 0 on success, else the errno value (EEXIST when something of
+  // that name exists already).
+  virtual int MakeDirectory(const std::string& path) = 0;
+  // _chmod with _S_IREAD (readOnly) or _S_IWRITE; 0 on success.
+  virtual int SetReadOnly(const std::string& path, bool readOnly) = 0;
+  // remove(); 0 on success.
+  virtual int Remove(const std::string& path) = 0;
+  // Moves from onto to, replacing an existing to; 0 on success.
+  virtual int Replace(const std::string& from, const std::string& to) = 0;
+  // Creates a new empty file exclusively (never one that exists) in the user's temporary
+  // directory, named prefix + something unique, and returns its path; empty on failure.
+  virtual std::string CreateTempFile(const char* prefix) = 0;
+  virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+// The platform's own calls.
+class RealFileSystem : public FileSystem {
+ public:
+  std::FILE* Open(const std::string& path, const char* mode) override;
+  std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
+  std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
+  int Close(std::FILE* f) override;
+  EntryKind Find(const std::string& path) override;
+  int MakeDirectory(const std::string& path) override;
+  int SetReadOnly(const std::string& path, bool readOnly) override;
+  int Remove(const std::string& path) override;
+  int Replace(const std::string& from, const std::string& to) override;
+  std::string CreateTempFile(const char* prefix) override;
+  void Sleep(unsigned milliseconds) override;
+};
+
+// The file system every portable operation uses; RealFileSystem unless a test swapped it.
+FileSystem& Fs();
+
+// Installs a file system for the lifetime of this object and restores the previous one.
+class ScopedFileSystem {
+ public:
+  explicit ScopedFileSystem(FileSystem& fs);
+  ~ScopedFileSystem();
+  ScopedFileSystem(const ScopedFileSystem&) = delete;
+  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+ private:
+  FileSystem* previous_;
+};
+
+// Closes a stream through Fs() when it goes out of scope.
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) Fs().Close(f);
+  }
+};
+
+}  // namespace platform

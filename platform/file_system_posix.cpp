@@ -1,0 +1,86 @@
+// POSIX side of the file seam: Windows-style paths are mapped to slashes.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace platform {
+namespace {
+
+std::string Native(const std::string& path) {
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  return p;
+}
+
+}  // namespace
+
+std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
+  if (path.empty()) return nullptr;
+  std::string native = Native(path);
+  // A directory opens for reading on POSIX; on Windows it never opens.
+  struct stat st;
+  if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return nullptr;
+  }
+  return std::fopen(native.c_str(), mode);
+}
+
+EntryKind RealFileSystem::Find(const std::string& path) {
+  // FindFirstFileA finds nothing for a name that ends in a separator.
+  if (path.empty() || path.back() == '\\' || path.back() == '/') return EntryKind::kNone;
+  struct stat st;
+  if (::stat(Native(path).c_str(), &st) != 0) return EntryKind::kNone;
+  return S_ISDIR(st.st_mode) ? EntryKind::kDirectory : EntryKind::kFile;
+}
+
+int RealFileSystem::MakeDirectory(const std::string& path) {
+  return ::mkdir(Native(path).c_str(), 0777) == 0 ? 0 : errno;
+}
+
+int RealFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
+  std::string native = Native(path);
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) return -1;
+  mode_t mode = st.st_mode & 07777;
+  mode = readOnly ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+  return ::chmod(native.c_str(), mode);
+}
+
+// unlink, not remove: as on Windows, remove() never deletes a directory.
+int RealFileSystem::Remove(const std::string& path) { return ::unlink(Native(path).c_str()); }
+
+int RealFileSystem::Replace(const std::string& from, const std::string& to) {
+  return std::rename(Native(from).c_str(), Native(to).c_str());
+}
+
+std::string RealFileSystem::CreateTempFile(const char* prefix) {
+  const char* dir = ::getenv("TMPDIR");
+  std::string name =
+      std::string(dir && *dir ? dir : "/tmp") + "/" + (prefix ? prefix : "") + "XXXXXX";
+  std::vector<char> buffer(name.begin(), name.end());
+  buffer.push_back('\0');
+  int fd = ::mkstemp(buffer.data());
+  if (fd < 0) return {};
+  ::close(fd);
+  return std::string(buffer.data());
+}
+
+void RealFileSystem::Sleep(unsigned milliseconds) {
+  struct timespec ts;
+  ts.tv_sec = milliseconds / 1000;
+  ts.tv_nsec = long(milliseconds % 1000) * 1000000L;
+  while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace platform
