@@ -1,5 +1,5 @@
 // Writers of the sample tree's eight component databases (invented content), used by the
-// sampletree tool. Each writes its files below root\lib\cmp (the folder exists already) and
+// sampletree tool. Each writes its files into cmpDir (root\lib\cmp, which exists already) and
 // returns false when a file cannot be written.
 #pragma once
 
