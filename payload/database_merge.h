@@ -18,8 +18,16 @@ struct DatabaseMergeTable {
   std::size_t count;
 };
 
-// The eight databases of lib\cmp with their merge operations.
+// The eight databases of lib\cmp with their merge operations. Defined in the tvex_engine
+// library, which links the merges themselves.
 DatabaseMergeTable RealDatabaseMergeTable();
 
 // True when name is one of the eight database names, compared case-insensitively.
 bool IsDatabaseEntry(const char* name);
+
+// The first row of table whose name equals name (ASCII letters compared without case), or
+// null when none does.
+const DatabaseMergeRow* FindMergeRow(const DatabaseMergeTable& table, const char* name);
+
+// True when both texts are non-null and equal with ASCII letters compared without case.
+bool EqualsNoCase(const char* a, const char* b);

@@ -1,0 +1,151 @@
+#include "payload/gunzip.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+
+namespace {
+
+// Large enough that a multi-megabyte file takes few calls; the sizes are not observable.
+constexpr std::size_t kInputChunk = 64 * 1024;
+constexpr std::size_t kOutputChunk = 256 * 1024;
+constexpr std::size_t kCopyChunk = 256 * 1024;
+
+// gzip only (no raw deflate, no zlib wrapper, no pass-through of plain files).
+constexpr int kGzipWindowBits = 16 + MAX_WBITS;
+
+using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
+std::string Quoted(const char* format, const char* path) {
+  std::string text = format;
+  text.replace(text.find("%s"), 2, path ? path : "");
+  return text;
+}
+
+// One inflate state; inflateEnd runs on every exit.
+class GzipInflater {
+ public:
+  GzipInflater() { ok_ = inflateInit2(&stream_, kGzipWindowBits) == Z_OK; }
+  ~GzipInflater() {
+    if (ok_) inflateEnd(&stream_);
+  }
+  GzipInflater(const GzipInflater&) = delete;
+  GzipInflater& operator=(const GzipInflater&) = delete;
+
+  bool ok() const { return ok_; }
+  z_stream& stream() { return stream_; }
+
+  // Releases the state; false when zlib reports it inconsistent.
+  bool End() {
+    ok_ = false;
+    return inflateEnd(&stream_) == Z_OK;
+  }
+
+ private:
+  z_stream stream_{};
+  bool ok_ = false;
+};
+
+// What gzerror says: the input's name, a colon and a blank, then the error text.
+std::string Prefixed(const char* inputName, const char* text) {
+  return std::string(inputName ? inputName : "") + ": " + text;
+}
+
+std::string StreamError(const char* inputName, const z_stream& stream, int code) {
+  return Prefixed(inputName, stream.msg ? stream.msg : zError(code));
+}
+
+}  // namespace
+
+std::string MakeTempName(const char* prefix) { return platform::Fs().CreateTempFile(prefix); }
+
+Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out) {
+  UniqueFile output(out);
+  platform::FileSystem& fs = platform::Fs();
+  GzipInflater inflater;
+  if (!inflater.ok()) return StreamError(inputName, inflater.stream(), Z_MEM_ERROR);
+  z_stream& stream = inflater.stream();
+
+  std::vector<unsigned char> input(kInputChunk);
+  std::vector<unsigned char> expanded(kOutputChunk);
+  int result = Z_OK;
+  while (result != Z_STREAM_END) {
+    const std::size_t got = fs.Read(input.data(), 1, input.size(), in);
+    if (got == 0) {
+      if (std::ferror(in)) return Prefixed(inputName, std::strerror(errno));
+      // The data ended before the gzip trailer.
+      return Prefixed(inputName, "unexpected end of file");
+    }
+    stream.next_in = input.data();
+    stream.avail_in = static_cast<uInt>(got);
+    // Drain everything this input yields; a full output buffer may hide more.
+    do {
+      stream.next_out = expanded.data();
+      stream.avail_out = static_cast<uInt>(expanded.size());
+      result = inflate(&stream, Z_NO_FLUSH);
+      if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
+        return StreamError(inputName, stream, result);
+      const std::size_t produced = expanded.size() - stream.avail_out;
+      if (produced > 0 && fs.Write(expanded.data(), 1, produced, out) < produced)
+        return std::string("gz_uncompress(): failed fwrite");
+    } while (stream.avail_out == 0 && result != Z_STREAM_END);
+  }
+  // Bytes after the single gzip member are not part of the file.
+  if (fs.Close(output.release()) != 0) return std::string("gz_uncompress(): failed fwrite");
+  if (!inflater.End()) return std::string("gz_uncompress(): failed gzclose()");
+  return std::nullopt;
+}
+
+Failure GunzipToFile(const char* input, const char* output) {
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile in(input && *input ? fs.Open(input, "rb") : nullptr);
+  if (!in) return Quoted("Could not open uncompression input file: \"%s\"", input);
+  std::FILE* out = output && *output ? fs.Open(output, "wb") : nullptr;
+  if (!out) return Quoted("Could not open uncompression output file: \"%s\"", output);
+  return GunzipStream(in.get(), input, out);
+}
+
+Failure GunzipInPlace(const char* path) {
+  const std::string temp = MakeTempName("tmp");
+  if (temp.empty()) return Quoted("Could not create a temporary file to uncompress \"%s\"", path);
+  platform::FileSystem& fs = platform::Fs();
+  if (temp == (path ? path : "")) {
+    // Going on would expand the file onto itself and destroy it.
+    platform::AppMessageBox("Internal Error: duplicate tmp file names.");
+    return std::string("Internal Error: duplicate tmp file names.");
+  }
+  Failure failure = GunzipToFile(path, temp.c_str());
+  if (!failure && !CopyFileBytes(temp.c_str(), path))
+    failure =
+        Quoted("Trouble uncompressing file: \"%s\"\n    Disk full?  Permission problem?", path);
+  fs.Remove(temp);
+  return failure;
+}
+
+bool CopyFileBytes(const char* source, const char* target) {
+  if (source == nullptr || *source == '\0' || target == nullptr || *target == '\0') return false;
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile in(fs.Open(source, "rb"));
+  if (!in) return false;
+  UniqueFile out(fs.Open(target, "wb"));
+  if (!out) {
+    fs.SetReadOnly(target, false);
+    out.reset(fs.Open(target, "wb"));
+    if (!out) return false;
+  }
+  std::vector<unsigned char> buffer(kCopyChunk);
+  for (;;) {
+    const std::size_t got = fs.Read(buffer.data(), 1, buffer.size(), in.get());
+    if (got == 0) break;
+    if (fs.Write(buffer.data(), 1, got, out.get()) < got) return false;
+  }
+  if (std::ferror(in.get())) return false;
+  // Buffered bytes that cannot be flushed make a short copy too.
+  return fs.Close(out.release()) == 0;
+}
