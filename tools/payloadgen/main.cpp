@@ -1,0 +1,108 @@
+// payloadgen: turns a product tree into the generated payload table of the installer.
+//
+//   payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] ROOT OUTDIR
+//
+// Writes OUTDIR/payload.bin, payload.s and payload_table.cpp, each only when its bytes change,
+// so a build that runs it every time recompiles nothing for an unchanged tree. A listing of the
+// tree (names, sizes, times) kept in OUTDIR/payload.stamp lets an untouched tree skip reading
+// and packing altogether.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/file_system.h"
+#include "tools/payloadgen/payload_image.h"
+#include "tools/payloadgen/payload_tree.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] ROOT OUTDIR\n");
+  return 2;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "payloadgen: %s\n", message.c_str());
+  return 1;
+}
+
+std::string Stamp(const std::vector<payloadgen::PayloadFile>& files, const std::string& target,
+                  const std::string& symbol) {
+  std::string stamp = "payloadgen 1 " + target + " " + symbol + "\n";
+  for (const payloadgen::PayloadFile& f : files)
+    stamp += f.name + "\t" + std::to_string(f.size) + "\t" + std::to_string(f.modified) + "\n";
+  return stamp;
+}
+
+bool SameText(const std::string& path, const std::string& text) {
+  std::FILE* f = platform::Fs().Open(path, "rb");
+  if (!f) return false;
+  std::string current(text.size() + 1, '\0');
+  std::size_t got = platform::Fs().Read(current.data(), 1, current.size(), f);
+  platform::Fs().Close(f);
+  return got == text.size() && current.compare(0, got, text) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string target = "elf";
+  std::string symbol = "tvex_payload_blob";
+  unsigned jobs = std::thread::hardware_concurrency();
+  std::vector<std::string> positional;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if ((arg == "--target" || arg == "--symbol" || arg == "--jobs") && i + 1 < argc) {
+      std::string value = argv[++i];
+      if (arg == "--target") target = value;
+      if (arg == "--symbol") symbol = value;
+      if (arg == "--jobs") jobs = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage();
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2 || (target != "elf" && target != "coff") || symbol.empty())
+    return Usage();
+  const std::string& root = positional[0];
+  const std::string outDir = positional[1];
+
+  std::vector<payloadgen::PayloadFile> files;
+  std::string error;
+  if (!payloadgen::ScanPayloadTree(root, files, error)) return Fail(error);
+
+  const std::string blobPath = outDir + "/" + payloadgen::kBlobFileName;
+  const std::string asmPath = outDir + "/" + payloadgen::kAsmFileName;
+  const std::string tablePath = outDir + "/" + payloadgen::kTableFileName;
+  const std::string stampPath = outDir + "/payload.stamp";
+  const std::string stamp = Stamp(files, target, symbol);
+  platform::FileSystem& fs = platform::Fs();
+  if (fs.Find(outDir) != platform::EntryKind::kDirectory && fs.MakeDirectory(outDir) != 0)
+    return Fail("cannot create the output directory " + outDir);
+  if (SameText(stampPath, stamp) && fs.Find(blobPath) == platform::EntryKind::kFile &&
+      fs.Find(asmPath) == platform::EntryKind::kFile &&
+      fs.Find(tablePath) == platform::EntryKind::kFile)
+    return 0;
+
+  payloadgen::PayloadImage image;
+  payloadgen::ObjectFormat format =
+      target == "elf" ? payloadgen::ObjectFormat::kElf : payloadgen::ObjectFormat::kCoff;
+  if (!payloadgen::BuildPayloadImage(files, format, symbol, jobs ? jobs : 1, image, error))
+    return Fail(error);
+
+  bool changed = false;
+  // The stamp goes last: an interrupted run is redone in full next time.
+  fs.Remove(stampPath);
+  if (!payloadgen::WriteIfChanged(blobPath, image.blob.data(), image.blob.size(), changed, error) ||
+      !payloadgen::WriteIfChanged(asmPath, image.assembly.data(), image.assembly.size(), changed,
+                                  error) ||
+      !payloadgen::WriteIfChanged(tablePath, image.table.data(), image.table.size(), changed,
+                                  error) ||
+      !payloadgen::WriteIfChanged(stampPath, stamp.data(), stamp.size(), changed, error))
+    return Fail(error);
+  return 0;
+}

@@ -1,0 +1,49 @@
+// The generated form of a payload table: one blob of names and data, an assembler file that
+// pulls the blob into the read-only data of the object file with .incbin, and a small C++ table
+// whose pointers are the blob's symbol plus an offset. Compiling this is quick however large
+// the tree: no byte of content passes through the C++ compiler.
+//
+//   blob, in table order:  ".\name\0" pad to 4 | data (packed stream or plain bytes) pad to 4 | ...
+//   table:                 PayloadEntry kEntries[i] = { blob + nameOffset, bReadOnly, nSize,
+//                                                       nPackedSize, 0, blob + dataOffset }
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/payloadgen/payload_tree.h"
+
+namespace payloadgen {
+
+// The object format the assembler file is written for.
+enum class ObjectFormat { kElf, kCoff };
+
+// File names of the three generated outputs inside the output directory.
+inline constexpr const char* kBlobFileName = "payload.bin";
+inline constexpr const char* kAsmFileName = "payload.s";
+inline constexpr const char* kTableFileName = "payload_table.cpp";
+
+// The three outputs, as bytes.
+struct PayloadImage {
+  std::vector<std::uint8_t> blob;
+  std::string assembly;
+  std::string table;
+};
+
+// Reads every file through the platform seam, packs those above 1024 bytes (on up to `threads`
+// threads; the result does not depend on their number) and lays out the image. The assembler
+// file names the blob by kBlobFileName alone, so the assembler must be given the output
+// directory as an include path. Returns false with error naming the file that could not be read
+// or that changed size while the tree was scanned.
+bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat format,
+                       const std::string& symbol, unsigned threads, PayloadImage& image,
+                       std::string& error);
+
+// Writes bytes to path through the platform seam unless the file already holds exactly these
+// bytes, so that an unchanged tree leaves the outputs' timestamps alone. Sets changed to whether
+// it wrote. Returns false with error when the file cannot be written completely.
+bool WriteIfChanged(const std::string& path, const void* data, std::size_t size, bool& changed,
+                    std::string& error);
+
+}  // namespace payloadgen

@@ -1,0 +1,152 @@
+#include "tools/payloadgen/payload_tree.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace payloadgen {
+namespace fs = std::filesystem;
+
+namespace {
+
+unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  std::size_t n = std::strlen(b);
+  if (a.size() != n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+// A path component that Windows cannot create, or that would be split at a backslash.
+bool HasForbiddenCharacter(const std::string& component) {
+  for (unsigned char c : component) {
+    if (c < 0x20 || std::strchr("\\<>:\"|?*", c) != nullptr) return true;
+  }
+  return false;
+}
+
+std::string Describe(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::symlink:
+      return "a symbolic link";
+    case fs::file_type::block:
+      return "a block device";
+    case fs::file_type::character:
+      return "a character device";
+    case fs::file_type::fifo:
+      return "a named pipe";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "neither a regular file nor a directory";
+  }
+}
+
+}  // namespace
+
+bool PayloadNameLess(const std::string& a, const std::string& b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char x = Fold(static_cast<unsigned char>(a[i]));
+    unsigned char y = Fold(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+bool IsReadOnlyPayloadName(const std::string& name) {
+  static constexpr std::array<const char*, 6> kReadOnly = {
+      ".\\lib\\sym\\cap.asy",      ".\\lib\\sym\\diode.asy",    ".\\lib\\sym\\polcap.asy",
+      ".\\lib\\sym\\schottky.asy", ".\\lib\\sym\\varactor.asy", ".\\lib\\sym\\zener.asy"};
+  return std::any_of(kReadOnly.begin(), kReadOnly.end(),
+                     [&](const char* r) { return EqualsNoCase(name, r); });
+}
+
+bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, std::string& error) {
+  files.clear();
+  std::error_code ec;
+  fs::path rootPath(root);
+  if (!fs::is_directory(rootPath, ec)) {
+    error = "payload root is not a directory: " + root;
+    return false;
+  }
+  const std::size_t prefixLength = std::strlen(kReferenceInstallDir) + 1;  // "...\TvexIII\"
+
+  fs::recursive_directory_iterator it(rootPath, fs::directory_options::none, ec);
+  if (ec) {
+    error = "cannot list " + root + ": " + ec.message();
+    return false;
+  }
+  for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    const fs::path& path = it->path();
+    fs::path relative = path.lexically_relative(rootPath);
+    std::string name = ".";
+    for (const fs::path& part : relative) {
+      std::string component = part.string();
+      if (HasForbiddenCharacter(component)) {
+        error = "refusing " + path.string() +
+                ": the name holds a character that Windows cannot store in a file name";
+        return false;
+      }
+      name += '\\';
+      name += component;
+    }
+    fs::file_status status = it->symlink_status(ec);
+    if (ec) {
+      error = "cannot inspect " + path.string() + ": " + ec.message();
+      return false;
+    }
+    if (status.type() == fs::file_type::directory) continue;
+    if (status.type() != fs::file_type::regular) {
+      error = "refusing " + path.string() + ": it is " + Describe(status.type());
+      return false;
+    }
+    std::string installed = name.substr(2);
+    if (prefixLength + installed.size() > kMaxInstalledPathLength) {
+      error = "refusing " + path.string() + ": installed as " + kReferenceInstallDir + "\\" +
+              installed + " its path has " + std::to_string(prefixLength + installed.size()) +
+              " characters, more than " + std::to_string(kMaxInstalledPathLength);
+      return false;
+    }
+    std::uintmax_t size = it->file_size(ec);
+    if (ec) {
+      error = "cannot read the size of " + path.string() + ": " + ec.message();
+      return false;
+    }
+    if (size > 0xFFFFFFFFull) {
+      error = "refusing " + path.string() + ": " + std::to_string(size) +
+              " bytes, the payload holds files below 4 GiB only";
+      return false;
+    }
+    fs::file_time_type modified = it->last_write_time(ec);
+    if (ec) {
+      error = "cannot read the time of " + path.string() + ": " + ec.message();
+      return false;
+    }
+    PayloadFile file;
+    file.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
+    file.name = std::move(name);
+    file.path = path.string();
+    file.size = size;
+    file.readOnly = IsReadOnlyPayloadName(file.name);
+    files.push_back(std::move(file));
+  }
+  if (ec) {
+    error = "cannot list " + root + ": " + ec.message();
+    return false;
+  }
+  std::sort(files.begin(), files.end(), [](const PayloadFile& a, const PayloadFile& b) {
+    return PayloadNameLess(a.name, b.name);
+  });
+  return true;
+}
+
+}  // namespace payloadgen
