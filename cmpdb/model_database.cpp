@@ -1,0 +1,117 @@
+#include "cmpdb/model_database.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "cmpdb/merge_conventions.h"
+#include "cmpdb/statement_reader.h"
+#include "payload/paths.h"
+#include "platform/file_system.h"
+
+const std::string_view kModelDatabaseHeader =
+    "* Tvex III model library (c) QMK. Models you add are kept when Tvex III is updated.\r\n"
+    "*\r\n"
+    "\r\n";
+
+namespace {
+
+constexpr std::size_t kWriteBlock = 64 * 1024;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+std::string LowerName(const std::string& name) {
+  std::string key(name);
+  for (char& c : key) c = Lower(c);
+  return key;
+}
+
+bool IsModelStatement(const char* statement) {
+  static constexpr char kKeyword[] = ".model";
+  for (std::size_t i = 0; i < sizeof kKeyword - 1; ++i) {
+    if (Lower(statement[i]) != kKeyword[i]) return false;
+  }
+  return true;
+}
+
+bool Flush(std::string& pending, std::FILE* f) {
+  const bool written = platform::Fs().Write(pending.data(), 1, pending.size(), f) == pending.size();
+  pending.clear();
+  return written;
+}
+
+}  // namespace
+
+bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
+  list.Release();
+  if (!path || !*path) return false;
+  std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "r"));
+  if (!file) return false;
+  CStatementReader reader;
+  while (const char* statement = reader.ReadStatement(file.get())) {
+    if (IsModelStatement(statement)) list.Append(MakeModelRecord(kind, statement));
+  }
+  file.reset();
+  reader.ReadStatement(nullptr);
+  return true;
+}
+
+// The same result as looking every shipped name up with FindRecordByName, without walking the
+// whole list for each: the map holds, per name, the first index that carries it. A replacement
+// keeps the name (up to case) at its index, and an append adds only names not yet present.
+void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
+  std::unordered_map<std::string, int> firstIndex;
+  for (int i = 0; i < existing.Count(); ++i) {
+    const std::string& name = existing.At(i)->m_strName;
+    if (!name.empty()) firstIndex.emplace(LowerName(name), i);
+  }
+  for (std::unique_ptr<CModelRec>& record : shipped.Release()) {
+    if (record->m_strName.empty()) {
+      existing.Append(std::move(record));
+      continue;
+    }
+    const auto [slot, added] = firstIndex.emplace(LowerName(record->m_strName), existing.Count());
+    if (added) {
+      existing.Append(std::move(record));
+    } else {
+      existing.Replace(slot->second, std::move(record));
+    }
+  }
+}
+
+bool WriteModelDatabase(const char* path, const CRecordList& list) {
+  if (!path || !*path) return false;
+  std::FILE* raw = platform::Fs().Open(path, "wb");
+  if (!raw) {
+    platform::Fs().SetReadOnly(path, false);
+    raw = platform::Fs().Open(path, "wb");
+  }
+  if (!raw) return false;
+  std::unique_ptr<std::FILE, platform::FileCloser> file(raw);
+
+  // Lines end in CR LF on every platform, so the file is written in binary mode.
+  std::string pending(kModelDatabaseHeader);
+  bool written = true;
+  for (int i = 0; i < list.Count(); ++i) {
+    pending += list.At(i)->m_strStatement;
+    pending += "\r\n";
+    if (pending.size() >= kWriteBlock) written = Flush(pending, file.get()) && written;
+  }
+  if (!pending.empty()) written = Flush(pending, file.get()) && written;
+  return platform::Fs().Close(file.release()) == 0 && written;
+}
+
+int MergeModelDatabase(const char* output, const char* shipped, const char* existing,
+                       ModelKind kind) {
+  if (!output || !*output || !shipped || !*shipped || !existing || !*existing ||
+      !FileExists(existing)) {
+    return 0;
+  }
+  BackupDatabase(existing);
+  CRecordList combined;
+  if (!LoadModelDatabase(existing, kind, combined)) return 0;
+  CRecordList fresh;
+  if (!LoadModelDatabase(shipped, kind, fresh)) return 0;
+  CombineModelRecords(combined, fresh);
+  return WriteModelDatabase(output, combined) ? 1 : 0;
+}

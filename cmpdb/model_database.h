@@ -1,0 +1,25 @@
+// Loading, combining and writing the model-text databases (standard.bjt, .mos, .jft, .dio).
+// MergeModelDatabase itself is declared with the other merges in merge_operations.h.
+#pragma once
+
+#include <string_view>
+
+#include "cmpdb/merge_operations.h"
+#include "cmpdb/record_list.h"
+
+// The three lines every merged model database begins with, each ending in CR LF.
+extern const std::string_view kModelDatabaseHeader;
+
+// Reads every ".model" statement of the file (the first six characters compared without case;
+// everything else is skipped) into list as records of the kind, in file order. False, with
+// list left empty, when path is null or empty or the file cannot be opened.
+bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list);
+
+// Combines shipped into existing: a shipped record replaces the first existing record of the
+// same name in its place, one with a new name is appended; later shipped records of a name win.
+// shipped is left empty.
+void CombineModelRecords(CRecordList& existing, CRecordList& shipped);
+
+// Writes the header and one CR LF line per record's statement. A read-only file is made
+// writable and opened once more. False when the file cannot be opened or written completely.
+bool WriteModelDatabase(const char* path, const CRecordList& list);

@@ -1,0 +1,40 @@
+#include "cmpdb/record_list.h"
+
+#include <utility>
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+void CRecordList::Append(std::unique_ptr<CModelRec> record) {
+  if (Count() >= m_nCapacity - 1) m_nCapacity *= 2;
+  m_records.push_back(std::move(record));
+}
+
+void CRecordList::Replace(int index, std::unique_ptr<CModelRec> record) {
+  m_records[static_cast<std::size_t>(index)] = std::move(record);
+}
+
+std::vector<std::unique_ptr<CModelRec>> CRecordList::Release() {
+  m_nCapacity = kInitialCapacity;
+  return std::exchange(m_records, {});
+}
+
+bool SameModelName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+int FindRecordByName(const char* name, const CRecordList& list) {
+  if (!name || !*name) return -1;
+  const std::string wanted(name);
+  for (int i = 0; i < list.Count(); ++i) {
+    if (SameModelName(list.At(i)->m_strName, wanted)) return i;
+  }
+  return -1;
+}
