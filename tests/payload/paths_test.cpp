@@ -1,0 +1,151 @@
+#include "payload/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "payload/database_merge.h"
+#include "payload_test_support.h"
+
+namespace {
+
+using payload_test::FreshWorkDir;
+using payload_test::ScriptedFileSystem;
+using payload_test::Slurp;
+using payload_test::Spit;
+
+TEST(JoinPath, JoinsDirectoryNameAndSuffix) {
+  EXPECT_EQ(JoinPath("C:\\Inst", ".\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\cap.asy");
+  EXPECT_EQ(JoinPath("C:\\Inst\\", "\\x.txt"), "C:\\Inst\\x.txt");
+  EXPECT_EQ(JoinPath(nullptr, ".\\a"), ".\\a");
+  EXPECT_EQ(JoinPath("", ".\\a"), ".\\a");
+  EXPECT_EQ(JoinPath("C:\\Inst\\", "a.txt"), "C:\\Inst\\a.txt");
+  EXPECT_EQ(JoinPath("C:\\Inst", "lib\\cmp\\standard.cap", ".bak"),
+            "C:\\Inst\\lib\\cmp\\standard.cap.bak");
+  EXPECT_EQ(JoinPath(nullptr, nullptr, nullptr), "");
+  EXPECT_EQ(JoinPath("", "", ""), "");
+  EXPECT_EQ(JoinPath("C:\\Inst", nullptr), "C:\\Inst\\");
+}
+
+TEST(JoinPath, DropsOnlyOneLeadingPrefix) {
+  EXPECT_EQ(JoinPath("D", "..\\x"), "D\\..\\x");
+  EXPECT_EQ(JoinPath("D", ".\\.\\x"), "D\\.\\x");
+  EXPECT_EQ(JoinPath("D", "\\\\x"), "D\\\\x");
+  EXPECT_EQ(JoinPath("D", "./x"), "D\\./x") << "only a backslash prefix counts";
+  EXPECT_EQ(JoinPath(nullptr, "\\x"), "x");
+}
+
+TEST(JoinPath, KeepsLongPathsWhole) {
+  const std::string dir(300, 'd');
+  const std::string name = ".\\" + std::string(400, 'n');
+  EXPECT_EQ(JoinPath(dir.c_str(), name.c_str(), ".bak"), dir + "\\" + name.substr(2) + ".bak");
+}
+
+TEST(ParentDirectory, KeepsTheTrailingBackslash) {
+  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\");
+  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\"), "C:\\Inst\\");
+  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\\\"), "C:\\Inst\\");
+  EXPECT_EQ(ParentDirectory("C:\\"), ".");
+  EXPECT_EQ(ParentDirectory("cap.asy"), ".");
+  EXPECT_EQ(ParentDirectory(""), ".");
+  EXPECT_EQ(ParentDirectory(nullptr), ".");
+  EXPECT_EQ(ParentDirectory("\\x"), "\\");
+}
+
+TEST(IsDatabaseEntry, MatchesTheEightNamesWithoutCase) {
+  for (const char* name :
+       {".\\lib\\cmp\\standard.bjt", ".\\lib\\cmp\\standard.mos", ".\\lib\\cmp\\standard.jft",
+        ".\\lib\\cmp\\standard.dio", ".\\lib\\cmp\\standard.cap", ".\\lib\\cmp\\standard.res",
+        ".\\lib\\cmp\\standard.ind", ".\\lib\\cmp\\standard.bead", ".\\LIB\\Cmp\\Standard.CAP"})
+    EXPECT_TRUE(IsDatabaseEntry(name)) << name;
+  for (const char* name : {".\\lib\\cmp\\standard.ca", ".\\lib\\cmp\\standard.capx",
+                           "lib\\cmp\\standard.cap", ".\\lib\\sub\\standard.cap", ""})
+    EXPECT_FALSE(IsDatabaseEntry(name)) << name;
+  EXPECT_FALSE(IsDatabaseEntry(nullptr));
+}
+
+class PathsOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = FreshWorkDir(); }
+  std::string dir_;
+};
+
+TEST_F(PathsOnDisk, FileAndDirectoryTests) {
+  const std::string file = dir_ + "\\f.txt";
+  Spit(file, "x");
+  EXPECT_TRUE(FileExists(file.c_str()));
+  EXPECT_FALSE(DirectoryExists(file.c_str()));
+  EXPECT_TRUE(DirectoryExists(dir_.c_str()));
+  EXPECT_TRUE(DirectoryExists((dir_ + "\\").c_str())) << "one trailing backslash is ignored";
+  EXPECT_FALSE(FileExists(dir_.c_str()));
+  EXPECT_FALSE(FileExists((dir_ + "\\missing").c_str()));
+  EXPECT_FALSE(DirectoryExists((dir_ + "\\missing").c_str()));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FileExists(nullptr));
+  EXPECT_FALSE(DirectoryExists(""));
+  EXPECT_FALSE(DirectoryExists(nullptr));
+}
+
+TEST_F(PathsOnDisk, CreatesADeepMissingChain) {
+  std::string deep = dir_;
+  for (int i = 0; i < 12; ++i) deep += "\\level" + std::to_string(i);
+  int counter = 0;
+  CreateDirectoryTree((deep + "\\").c_str(), counter);
+  EXPECT_TRUE(DirectoryExists(deep.c_str()));
+  EXPECT_LE(counter, 261);
+
+  // Nothing to do for a directory that exists.
+  counter = 0;
+  CreateDirectoryTree(deep.c_str(), counter);
+  EXPECT_EQ(counter, 1);
+}
+
+TEST_F(PathsOnDisk, DirectoryWalkEndsWhenNothingCanBeMade) {
+  ScriptedFileSystem fs;
+  fs.refuseDirectories = true;
+  platform::ScopedFileSystem scoped(fs);
+  int counter = 0;
+  CreateDirectoryTree((dir_ + "\\a\\b\\c\\d").c_str(), counter);
+  EXPECT_EQ(counter, 261);
+  EXPECT_LE(fs.makeDirectories, 261);
+  EXPECT_FALSE(DirectoryExists((dir_ + "\\a").c_str()));
+}
+
+TEST_F(PathsOnDisk, AFileBlocksTheDirectoryOfItsName) {
+  const std::string blocker = dir_ + "\\examples";
+  Spit(blocker, "not a directory");
+  int counter = 0;
+  CreateDirectoryTree((blocker + "\\jigs").c_str(), counter);
+  EXPECT_TRUE(FileExists(blocker.c_str()));
+  EXPECT_EQ(OpenForWrite((blocker + "\\jigs\\a.asc").c_str()), nullptr);
+  EXPECT_EQ(Slurp(blocker), "not a directory");
+}
+
+TEST_F(PathsOnDisk, OpenForWriteCreatesParentsAndRefusesDirectories) {
+  const std::string path = dir_ + "\\a\\b\\c.txt";
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path.c_str()));
+  ASSERT_TRUE(f);
+  f.reset();
+  EXPECT_TRUE(FileExists(path.c_str()));
+  EXPECT_EQ(OpenForWrite((dir_ + "\\a").c_str()), nullptr);
+  EXPECT_EQ(OpenForWrite(""), nullptr);
+}
+
+TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFile) {
+  const std::string path = dir_ + "\\cap.asy";
+  Spit(path, "old");
+  ASSERT_EQ(platform::Fs().SetReadOnly(path, true), 0);
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path.c_str()));
+  ASSERT_TRUE(f);
+  f.reset();
+  EXPECT_EQ(Slurp(path), "");
+}
+
+TEST_F(PathsOnDisk, APathThePlatformRefusesFailsCleanly) {
+  // One component longer than any file system allows.
+  const std::string path = dir_ + "\\" + std::string(300, 'x') + "\\f.txt";
+  EXPECT_EQ(OpenForWrite(path.c_str()), nullptr);
+  EXPECT_FALSE(DirectoryExists(ParentDirectory(path.c_str()).c_str()));
+}
+
+}  // namespace
