@@ -1,0 +1,149 @@
+#include "shell/shortcuts.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include "payload/paths.h"
+#include "platform/message_box.h"
+#include "shell/com_ptr.h"
+#include "shell/reg_key.h"
+
+namespace {
+
+using shell::ComApartment;
+using shell::ComPtr;
+using shell::RegKey;
+
+constexpr char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kCommonShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kDefaultUserShellFolders[] =
+    ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+constexpr char kNoShellFolders[] = "Could't find startup Shell Folder location";
+
+// What differs between the desktop and the Start-menu shortcut.
+struct LinkPlace {
+  const char* valueName;
+  const char* fallbackValueName;  // read when valueName gives nothing; may be null
+  const char* noFolder;
+  const char* saveFailed;
+  const char* setPathFailed;
+};
+
+constexpr LinkPlace kDesktop{"Desktop", nullptr, "Could't find Desktop location",
+                             "Trouble saving link in desktop.",
+                             "Trouble making link in desktop: SetPath() failed!"};
+constexpr LinkPlace kStartMenu{"Start Menu", "Common Start Menu", "Could't find Start Menu",
+                               "Trouble saving link in startup menu.",
+                               "Trouble making link in Start Menu: SetPath() failed!"};
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+// A folder value as text, whatever its registry type; empty when missing or too long.
+std::string ReadFolder(const RegKey& key, const char* valueName) {
+  const auto value = key.QueryText(valueName);
+  return value ? value->text : std::string();
+}
+
+std::optional<std::string> CreateLink(const LinkPlace& place, std::string& linkPathOut,
+                                      const char* installDir, const char* programBaseName,
+                                      const char* linkName, const char* description) {
+  std::string folder;
+  {
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kUserShellFolders, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+      return kNoShellFolders;
+    folder = ReadFolder(key, place.valueName);
+    if (folder.empty() && place.fallbackValueName)
+      folder = ReadFolder(key, place.fallbackValueName);
+  }
+  if (folder.empty()) return place.noFolder;
+
+  const std::string linkPath = folder + "\\" + OrEmpty(linkName) + ".lnk";
+  // A folder that leaves no room for the shortcut's name is no usable folder either.
+  if (linkPath.size() > kMaxLinkPathBytes) return place.noFolder;
+  const std::string target =
+      std::string(OrEmpty(installDir)) + "\\" + OrEmpty(programBaseName) + ".exe";
+  linkPathOut = linkPath;
+
+  ComApartment apartment;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.PutVoid())))
+    return std::nullopt;
+  ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return std::nullopt;
+
+  // A target the platform cannot hold counts as refused; the shortcut is still saved.
+  const bool setPathFailed =
+      target.size() > kMaxLinkPathBytes || FAILED(link->SetPath(target.c_str()));
+  link->SetWorkingDirectory(OrEmpty(installDir));
+  if (description && *description) link->SetDescription(description);
+
+  wchar_t widePath[kMaxLinkPathBytes + 1];
+  const bool saveFailed = ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath,
+                                                kMaxLinkPathBytes + 1) == 0 ||
+                          FAILED(file->Save(widePath, TRUE));
+
+  if (saveFailed) return place.saveFailed;
+  if (setPathFailed) return place.setPathFailed;
+  return std::nullopt;
+}
+
+// Clears the read-only attribute of path, keeping its other attributes.
+void ClearReadOnly(const char* path) {
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    ::SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+}
+
+void ShowRemoveFailure(const char* path) {
+  platform::AppMessageBox(std::string("Trouble removing link:\n\n") + path +
+                          "\n\nYou will have to delete this by hand with the correct permisssions");
+}
+
+// One pass of RemoveOldStartMenuLinks over the "Programs" folder named by root\key\value.
+void RemoveOldLinksBelow(HKEY root, const char* keyName, const char* valueName) {
+  RegKey key;
+  if (key.Open(root, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
+  const std::string folder = ReadFolder(key, valueName);
+  if (folder.empty()) return;
+  const std::string link = JoinPath(folder.c_str(), "Toll Vex III\\Tvex III.lnk");
+  if (FileExists(link.c_str())) RemoveLink(link.c_str());
+  const std::string linkFolder = JoinPath(folder.c_str(), "Toll Vex III");
+  if (DirectoryExists(linkFolder.c_str())) RemoveLink(linkFolder.c_str());
+}
+
+}  // namespace
+
+std::optional<std::string> CreateDesktopLink(std::string& linkPathOut, const char* installDir,
+                                             const char* programBaseName, const char* linkName,
+                                             const char* description) {
+  return CreateLink(kDesktop, linkPathOut, installDir, programBaseName, linkName, description);
+}
+
+std::optional<std::string> CreateStartMenuLink(std::string& linkPathOut, const char* installDir,
+                                               const char* programBaseName, const char* linkName,
+                                               const char* description) {
+  return CreateLink(kStartMenu, linkPathOut, installDir, programBaseName, linkName, description);
+}
+
+void RemoveLink(const char* path) {
+  if (!path || !*path) return;
+  if (FileExists(path)) {
+    if (::DeleteFileA(path)) return;
+    ClearReadOnly(path);
+    if (!::DeleteFileA(path) && FileExists(path)) ShowRemoveFailure(path);
+  } else if (DirectoryExists(path)) {
+    if (::RemoveDirectoryA(path)) return;
+    ClearReadOnly(path);
+    if (!::RemoveDirectoryA(path) && DirectoryExists(path)) ShowRemoveFailure(path);
+  }
+}
+
+void RemoveOldStartMenuLinks() {
+  RemoveOldLinksBelow(HKEY_LOCAL_MACHINE, kCommonShellFolders, "Common Programs");
+  RemoveOldLinksBelow(HKEY_USERS, kDefaultUserShellFolders, "Programs");
+}

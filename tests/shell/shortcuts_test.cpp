@@ -1,0 +1,252 @@
+#include "shell/shortcuts.h"
+
+#include <gtest/gtest.h>
+
+#include "registry_sandbox.h"
+
+namespace {
+
+using namespace shelltest;
+
+constexpr char kUserFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kCommonFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kDefaultUserFolders[] =
+    ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kDescription[] = "Quenmark Corporation's Zephrin/Tollvex III";
+
+// Every test sees empty per-user, machine and user-profile registries and its own folders:
+// an install directory holding tvex3.exe, a desktop and a start menu.
+class ShortcutsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(registry_.ok());
+    ASSERT_TRUE(MakeDir(install_));
+    ASSERT_TRUE(WriteFile(install_ + "\\tvex3.exe", "MZ"));
+    ASSERT_TRUE(MakeDir(desktop_));
+    ASSERT_TRUE(MakeDir(startMenu_));
+  }
+
+  std::optional<std::string> MakeDesktopLink(std::string& path,
+                                             const char* description = kDescription) {
+    return CreateDesktopLink(path, install_.c_str(), "tvex3", "Tvex III", description);
+  }
+  std::optional<std::string> MakeStartMenuLink(std::string& path) {
+    return CreateStartMenuLink(path, install_.c_str(), "tvex3", "Tvex III", kDescription);
+  }
+
+  void ExpectLinkToProgram(const std::string& linkPath) {
+    const auto link = ReadLink(linkPath);
+    ASSERT_TRUE(link.has_value()) << linkPath;
+    EXPECT_EQ(link->target, install_ + "\\tvex3.exe");
+    EXPECT_EQ(link->workingDirectory, install_);
+    EXPECT_EQ(link->description, kDescription);
+  }
+
+  RegistrySandbox registry_{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
+  ScratchDir scratch_;
+  std::string install_ = scratch_.Sub("QMK Tvex");
+  std::string desktop_ = scratch_.Sub("Desktop");
+  std::string startMenu_ = scratch_.Sub("Start Menu");
+};
+
+TEST_F(ShortcutsTest, DesktopLinkPointsAtInstalledProgram) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
+  std::string path;
+  EXPECT_EQ(MakeDesktopLink(path), std::nullopt);
+  EXPECT_EQ(path, desktop_ + "\\Tvex III.lnk");
+  ExpectLinkToProgram(path);
+}
+
+TEST_F(ShortcutsTest, StartMenuLinkGoesDirectlyIntoStartMenu) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", startMenu_));
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Common Start Menu", desktop_));
+  std::string path;
+  EXPECT_EQ(MakeStartMenuLink(path), std::nullopt);
+  EXPECT_EQ(path, startMenu_ + "\\Tvex III.lnk");
+  ExpectLinkToProgram(path);
+  EXPECT_FALSE(Exists(desktop_ + "\\Tvex III.lnk"));
+}
+
+TEST_F(ShortcutsTest, StartMenuFallsBackToCommonStartMenuOfTheSameKey) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Common Start Menu", startMenu_));
+  std::string path;
+  EXPECT_EQ(MakeStartMenuLink(path), std::nullopt);
+  EXPECT_EQ(path, startMenu_ + "\\Tvex III.lnk");
+  ExpectLinkToProgram(path);
+
+  // An empty "Start Menu" counts as missing.
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", ""));
+  path.clear();
+  EXPECT_EQ(MakeStartMenuLink(path), std::nullopt);
+  EXPECT_EQ(path, startMenu_ + "\\Tvex III.lnk");
+}
+
+TEST_F(ShortcutsTest, MissingFolderValuesGiveTheirMessagesAndNoPath) {
+  std::string path = "untouched";
+  EXPECT_EQ(MakeDesktopLink(path), "Could't find startup Shell Folder location");
+  EXPECT_EQ(MakeStartMenuLink(path), "Could't find startup Shell Folder location");
+  EXPECT_EQ(path, "untouched");
+
+  // The key exists, but only with folders these shortcuts do not use.
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Programs", startMenu_));
+  ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kCommonFolders, "Desktop", desktop_));
+  EXPECT_EQ(MakeDesktopLink(path), "Could't find Desktop location");
+  EXPECT_EQ(MakeStartMenuLink(path), "Could't find Start Menu");
+  EXPECT_EQ(path, "untouched");
+}
+
+TEST_F(ShortcutsTest, ExistingShortcutIsReplaced) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
+  ASSERT_TRUE(WriteFile(desktop_ + "\\Tvex III.lnk", "not a shortcut"));
+  std::string path;
+  EXPECT_EQ(MakeDesktopLink(path), std::nullopt);
+  ExpectLinkToProgram(path);
+}
+
+TEST_F(ShortcutsTest, NoDescriptionIsSetWhenNoneIsGiven) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
+  std::string path;
+  EXPECT_EQ(MakeDesktopLink(path, ""), std::nullopt);
+  const auto link = ReadLink(path);
+  ASSERT_TRUE(link.has_value());
+  EXPECT_EQ(link->description, "");
+  EXPECT_EQ(MakeDesktopLink(path, nullptr), std::nullopt);
+  EXPECT_EQ(ReadLink(path)->description, "");
+}
+
+TEST_F(ShortcutsTest, UnsavableShortcutReportsSaveFailureButKeepsItsPath) {
+  const std::string missing = scratch_.Sub("no such folder");
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", missing));
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", missing));
+  std::string desktopPath, startPath;
+  EXPECT_EQ(MakeDesktopLink(desktopPath), "Trouble saving link in desktop.");
+  EXPECT_EQ(MakeStartMenuLink(startPath), "Trouble saving link in startup menu.");
+  EXPECT_EQ(desktopPath, missing + "\\Tvex III.lnk");
+  EXPECT_EQ(startPath, missing + "\\Tvex III.lnk");
+}
+
+// A folder value that leaves no room for "\Tvex III.lnk" within 259 bytes, or that does not
+// fit the read buffer at all, is treated like a missing one.
+TEST_F(ShortcutsTest, FolderTooLongForTheShortcutPathCountsAsMissing) {
+  const std::string nearlyFull = "C:\\" + std::string(250, 'd');  // 253 + 13 > 259
+  const std::string overlong = "C:\\" + std::string(400, 'd');
+  for (const std::string& folder : {nearlyFull, overlong}) {
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", folder));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", folder));
+    std::string path = "untouched";
+    EXPECT_EQ(MakeDesktopLink(path), "Could't find Desktop location");
+    EXPECT_EQ(MakeStartMenuLink(path), "Could't find Start Menu");
+    EXPECT_EQ(path, "untouched");
+  }
+  // An overlong "Start Menu" cannot be read, so "Common Start Menu" is used.
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Common Start Menu", startMenu_));
+  std::string path;
+  EXPECT_EQ(MakeStartMenuLink(path), std::nullopt);
+  EXPECT_EQ(path, startMenu_ + "\\Tvex III.lnk");
+}
+
+TEST_F(ShortcutsTest, ShortcutPathOfExactlyTheLimitIsMade) {
+  // Folder + "\Tvex III.lnk" (13 bytes) = 259 bytes.
+  std::string folder = scratch_.path() + "\\";
+  folder += std::string(259 - 13 - folder.size(), 'x');
+  ASSERT_TRUE(MakeDir(folder));
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", folder));
+  std::string path;
+  EXPECT_EQ(MakeDesktopLink(path), std::nullopt);
+  EXPECT_EQ(path.size(), 259u);
+  EXPECT_TRUE(Exists(path));
+}
+
+TEST_F(ShortcutsTest, TargetTooLongIsReportedAsRefusedPath) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", startMenu_));
+  const std::string longInstall = "C:\\" + std::string(260, 'i');
+  std::string path;
+  EXPECT_EQ(CreateDesktopLink(path, longInstall.c_str(), "tvex3", "Tvex III", kDescription),
+            "Trouble making link in desktop: SetPath() failed!");
+  EXPECT_EQ(CreateStartMenuLink(path, longInstall.c_str(), "tvex3", "Tvex III", kDescription),
+            "Trouble making link in Start Menu: SetPath() failed!");
+}
+
+// Old links live below the common and the default user's "Programs" folders.
+class OldLinksTest : public ShortcutsTest {
+ protected:
+  void SetUp() override {
+    ShortcutsTest::SetUp();
+    ASSERT_TRUE(MakeDir(commonPrograms_));
+    ASSERT_TRUE(MakeDir(userPrograms_));
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kCommonFolders, "Common Programs", commonPrograms_));
+    ASSERT_TRUE(SetText(HKEY_USERS, kDefaultUserFolders, "Programs", userPrograms_));
+  }
+
+  // Makes "<programs>\Toll Vex III\Tvex III.lnk"; returns the folder.
+  std::string MakeOldLink(const std::string& programs) {
+    const std::string folder = programs + "\\Toll Vex III";
+    EXPECT_TRUE(MakeDir(folder));
+    EXPECT_TRUE(WriteFile(folder + "\\Tvex III.lnk", "old link"));
+    return folder;
+  }
+
+  MessageCapture messages_;
+  std::string commonPrograms_ = scratch_.Sub("Common Programs");
+  std::string userPrograms_ = scratch_.Sub("User Programs");
+};
+
+TEST_F(OldLinksTest, BothProgramsFoldersAreCleared) {
+  const std::string common = MakeOldLink(commonPrograms_);
+  const std::string user = MakeOldLink(userPrograms_);
+  RemoveOldStartMenuLinks();
+  EXPECT_FALSE(Exists(common));
+  EXPECT_FALSE(Exists(user));
+  EXPECT_TRUE(Exists(commonPrograms_));
+  EXPECT_TRUE(messages_.texts().empty());
+}
+
+TEST_F(OldLinksTest, ReadOnlyShortcutIsRemovedWithoutMessage) {
+  const std::string folder = MakeOldLink(commonPrograms_);
+  ASSERT_TRUE(::SetFileAttributesA((folder + "\\Tvex III.lnk").c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  RemoveOldStartMenuLinks();
+  EXPECT_FALSE(Exists(folder + "\\Tvex III.lnk"));
+  EXPECT_FALSE(Exists(folder));
+  EXPECT_TRUE(messages_.texts().empty());
+}
+
+TEST_F(OldLinksTest, FolderWithOtherEntriesStaysAndIsReported) {
+  const std::string folder = MakeOldLink(commonPrograms_);
+  ASSERT_TRUE(WriteFile(folder + "\\Readme.lnk", "another link"));
+  RemoveOldStartMenuLinks();
+  EXPECT_FALSE(Exists(folder + "\\Tvex III.lnk"));
+  EXPECT_TRUE(Exists(folder + "\\Readme.lnk"));
+  ASSERT_EQ(messages_.texts().size(), 1u);
+  EXPECT_EQ(messages_.texts()[0],
+            "Trouble removing link:\n\n" + folder +
+                "\n\nYou will have to delete this by hand with the correct permisssions");
+}
+
+TEST_F(OldLinksTest, NothingToRemoveShowsNothing) {
+  RemoveOldStartMenuLinks();
+  // A folder of that name without the shortcut is still removed when empty; a file named
+  // like the folder is not a folder and stays.
+  ASSERT_TRUE(MakeDir(userPrograms_ + "\\Toll Vex III"));
+  ASSERT_TRUE(WriteFile(commonPrograms_ + "\\Toll Vex III", "a file"));
+  RemoveOldStartMenuLinks();
+  EXPECT_FALSE(Exists(userPrograms_ + "\\Toll Vex III"));
+  EXPECT_TRUE(Exists(commonPrograms_ + "\\Toll Vex III"));
+  EXPECT_TRUE(messages_.texts().empty());
+}
+
+TEST_F(OldLinksTest, MissingOrEmptyValuesSkipTheirPass) {
+  const std::string common = MakeOldLink(commonPrograms_);
+  const std::string user = MakeOldLink(userPrograms_);
+  DeleteValue(HKEY_LOCAL_MACHINE, kCommonFolders, "Common Programs");
+  ASSERT_TRUE(SetText(HKEY_USERS, kDefaultUserFolders, "Programs", ""));
+  RemoveOldStartMenuLinks();
+  EXPECT_TRUE(Exists(common + "\\Tvex III.lnk"));
+  EXPECT_TRUE(Exists(user + "\\Tvex III.lnk"));
+  EXPECT_TRUE(messages_.texts().empty());
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#include "shell/uninstall_registration.h"
+
+#include <gtest/gtest.h>
+
+#include "payload/install_state.h"
+#include "registry_sandbox.h"
+
+namespace {
+
+using namespace shelltest;
+
+constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kEntry = std::string(kUninstall) + "\\Tollvex III";
+const std::string kOldEntry = std::string(kUninstall) + "\\Toll Vex III";
+
+TEST(UninstallManifest, TwoTextLinesStartMenuFirstReplacingEarlierContent) {
+  ScratchDir scratch;
+  const std::string saved = g_szInstallDir;
+  g_szInstallDir = scratch.path();
+  const std::string manifest = scratch.Sub("uninstall.info");
+  ASSERT_TRUE(WriteFile(manifest, std::string(300, '#')));
+
+  WriteUninstallManifest("C:\\Menu\\Tvex III.lnk", "C:\\Users\\x\\Desktop\\Tvex III.lnk");
+  EXPECT_EQ(ReadFile(manifest),
+            "Link:C:\\Menu\\Tvex III.lnk\r\nLink:C:\\Users\\x\\Desktop\\Tvex III.lnk\r\n");
+
+  // A trailing backslash in the install directory gives the same file.
+  g_szInstallDir = scratch.path() + "\\";
+  WriteUninstallManifest("S", "D");
+  EXPECT_EQ(ReadFile(manifest), "Link:S\r\nLink:D\r\n");
+  g_szInstallDir = saved;
+}
+
+TEST(UninstallManifest, UnwritableLocationIsPassedOver) {
+  ScratchDir scratch;
+  const std::string saved = g_szInstallDir;
+  g_szInstallDir = scratch.Sub("missing");
+  WriteUninstallManifest("S", "D");
+  EXPECT_FALSE(Exists(scratch.Sub("missing")));
+  g_szInstallDir = saved;
+}
+
+class UninstallEntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(registry_.ok());
+    ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kUninstall));
+  }
+  RegistrySandbox registry_{HKEY_LOCAL_MACHINE};
+};
+
+TEST_F(UninstallEntryTest, EntryHoldsNameAndQuotedCommand) {
+  RegisterUninstallEntry("C:\\Program Files\\QMK\\TvexIII\\tvex3.exe");
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "Zephrin/TvexIII");
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"),
+            "\"C:\\Program Files\\QMK\\TvexIII\\tvex3.exe\" -uninstall");
+  EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, kEntry), 0);
+}
+
+TEST_F(UninstallEntryTest, SecondRegistrationOverwritesWithoutDuplicating) {
+  RegisterUninstallEntry("C:\\First\\tvex3.exe");
+  ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName", "stale"));
+  RegisterUninstallEntry("D:\\Second Place\\tvex3.exe");
+  EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, kUninstall), 1);
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "Zephrin/TvexIII");
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"),
+            "\"D:\\Second Place\\tvex3.exe\" -uninstall");
+}
+
+TEST_F(UninstallEntryTest, MissingUninstallKeyIsNotCreated) {
+  ASSERT_EQ(::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall), ERROR_SUCCESS);
+  RegisterUninstallEntry("C:\\P\\tvex3.exe");
+  RemoveOldUninstallEntry();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+}
+
+TEST_F(UninstallEntryTest, OldEntryGoesOnlyWithoutSubkeys) {
+  ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kOldEntry, "UninstallString", "old"));
+  ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName", "kept"));
+  RemoveOldUninstallEntry();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOldEntry));
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "kept");
+
+  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kOldEntry + "\\Extra"));
+  RemoveOldUninstallEntry();
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOldEntry + "\\Extra"));
+}
+
+}  // namespace
