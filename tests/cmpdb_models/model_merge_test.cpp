@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cmpdb/merge_operations.h"
+#include "cmpdb/model_database.h"
+#include "cmpdb/record_list.h"
+#include "model_test_support.h"
+#include "tools/sampletree/sample_databases.h"
+
+namespace {
+
+using model_test::BoxCapture;
+using model_test::CueFileSystem;
+using model_test::Slurp;
+using model_test::Spit;
+using model_test::WorkDir;
+
+// The file a merge writes for these statements.
+std::string Written(const std::vector<std::string>& statements) {
+  std::string text(kModelDatabaseHeader);
+  for (const std::string& s : statements) text += s + "\r\n";
+  return text;
+}
+
+class ModelMerge : public testing::Test {
+ protected:
+  // Merges shipped into the existing database in place, as an update installation does.
+  int Merge(const std::string& existing, const std::string& shipped,
+            ModelKind kind = ModelKind::kBjt) {
+    Spit(db_, existing);
+    Spit(shipped_, shipped);
+    return MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), kind);
+  }
+
+  WorkDir dir_;
+  std::string db_ = dir_.Path("standard.bjt");
+  std::string shipped_ = dir_.Path("shipped.tmp");
+  BoxCapture boxes_;
+};
+
+TEST_F(ModelMerge, UserModelsStayShippedOnesReplaceByNameAndNewOnesFollow) {
+  const std::string existing =
+      "* my own header\r\n"
+      ".model MyNPN NPN(Bf=50 Vceo=20)\r\n"
+      ".model 2n2222 NPN(Bf=1)\r\n"
+      "something that is not a model\r\n"
+      ".model MyPNP PNP(Bf=60)\r\n";
+  const std::string shipped =
+      "* shipped header, different\r\n"
+      "\r\n"
+      ".model 2N2222 NPN(Is=14.34f Xti=3 Eg=1.11 Vaf=74.03\r\n"
+      "+ Bf=255.9 Ne=1.307 Ise=14.34f ; trimmed\r\n"
+      "+ Ikf=.2847 Xtb=1.5\r\n"
+      "+\tRb = 10 Vceo=40 Icrating=800m mfg=Big_Parts)\r\n"
+      ".model QNEW1 PNP(Bf=1)\r\n"
+      ".model QNEW2 NPN(Bf=2)\r\n";
+  ASSERT_NE(Merge(existing, shipped), 0);
+  EXPECT_EQ(
+      Slurp(db_),
+      Written({".model MyNPN NPN(Bf=50 Vceo=20)",
+               ".model 2N2222 NPN(Is=14.34f Xti=3 Eg=1.11 Vaf=74.03 Bf=255.9 Ne=1.307 "
+               "Ise=14.34f Ikf=.2847 Xtb=1.5 Rb=10 Vceo=40 Icrating=800m mfg=Big_Parts)",
+               ".model MyPNP PNP(Bf=60)", ".model QNEW1 PNP(Bf=1)", ".model QNEW2 NPN(Bf=2)"}));
+  EXPECT_EQ(Slurp(db_ + ".bak"), existing) << "the backup keeps everything the merge drops";
+  EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+TEST_F(ModelMerge, WhatCountsAsAModel) {
+  ASSERT_NE(Merge("",
+                  ".MODEL Q1 NPN(Bf=1)\r\n*.model Q2 NPN\r\n.models Q3 NPN\r\n"
+                  " .model Q4 NPN\r\n.mode Q5 NPN\r\n"),
+            0);
+  EXPECT_EQ(Slurp(db_), Written({".MODEL Q1 NPN(Bf=1)", ".models Q3 NPN", ".model Q4 NPN"}));
+}
+
+TEST_F(ModelMerge, DuplicateNames) {
+  // Only the first of two existing models of a name is replaced; of two shipped ones the
+  // later wins.
+  ASSERT_NE(Merge(".model A X(1)\r\n.model a X(2)\r\n.model B X(3)\r\n",
+                  ".model A X(new1)\r\n.model C X(c1)\r\n.model c X(c2)\r\n"),
+            0);
+  EXPECT_EQ(Slurp(db_),
+            Written({".model A X(new1)", ".model a X(2)", ".model B X(3)", ".model c X(c2)"}));
+}
+
+TEST_F(ModelMerge, NamelessModelsAreNeverMatched) {
+  // A trailing blank survives as one space.
+  ASSERT_NE(Merge(".model\r\n", ".model\r\n.model  \r\n"), 0);
+  EXPECT_EQ(Slurp(db_), Written({".model", ".model", ".model "}));
+}
+
+TEST_F(ModelMerge, EmptyDatabasesGetTheHeader) {
+  ASSERT_NE(Merge("no models here\r\n", ""), 0);
+  EXPECT_EQ(Slurp(db_), std::string(kModelDatabaseHeader));
+  const std::string header(kModelDatabaseHeader);
+  EXPECT_EQ(header.rfind("* ", 0), 0u);
+  EXPECT_EQ(header.substr(header.find("\r\n")), "\r\n*\r\n\r\n") << "notice, \"*\", empty line";
+}
+
+TEST_F(ModelMerge, MissingOrEmptyPathsFailBeforeTheBackup) {
+  Spit(shipped_, ".model A X\r\n");
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
+  Spit(db_, ".model B X\r\n");
+  EXPECT_EQ(MergeModelDatabase("", shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), nullptr, db_.c_str(), ModelKind::kBjt), 0);
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), "", ModelKind::kBjt), 0);
+  EXPECT_EQ(platform::Fs().Find(db_ + ".bak"), platform::EntryKind::kNone);
+  EXPECT_EQ(Slurp(db_), ".model B X\r\n");
+}
+
+TEST_F(ModelMerge, UnreadableShippedCopyFailsAfterTheBackup) {
+  Spit(db_, ".model B X\r\n");
+  const std::string missing = dir_.Path("gone.tmp");
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), missing.c_str(), db_.c_str(), ModelKind::kJfet), 0);
+  EXPECT_EQ(Slurp(db_ + ".bak"), ".model B X\r\n");
+  EXPECT_EQ(Slurp(db_), ".model B X\r\n");
+}
+
+TEST_F(ModelMerge, ReadOnlyOutputIsMadeWritable) {
+  CueFileSystem fs;
+  platform::ScopedFileSystem scoped(fs);
+  fs.SetReadOnly(db_, true);
+  fs.readOnlyClears = 0;
+  ASSERT_NE(Merge(".model A X\r\n", ".model B Y\r\n", ModelKind::kDiode), 0);
+  EXPECT_EQ(Slurp(db_), Written({".model A X", ".model B Y"}));
+  EXPECT_EQ(fs.readOnlyClears, 1);
+}
+
+TEST_F(ModelMerge, OutputThatCannotBeWrittenFails) {
+  CueFileSystem fs;
+  platform::ScopedFileSystem scoped(fs);
+  fs.refuseWritePath = dir_.Path("out");
+  Spit(db_, ".model A X\r\n");
+  Spit(shipped_, ".model B Y\r\n");
+  EXPECT_EQ(MergeModelDatabase(fs.refuseWritePath.c_str(), shipped_.c_str(), db_.c_str(),
+                               ModelKind::kMosfet),
+            0);
+  EXPECT_EQ(fs.readOnlyClears, 1) << "one more try after clearing read-only";
+
+  // A write that comes up short (a full disk) is a failure, not a success.
+  fs.refuseWritePath.clear();
+  fs.shortWritePath = dir_.Path("out");
+  EXPECT_EQ(MergeModelDatabase(dir_.Path("out").c_str(), shipped_.c_str(), db_.c_str(),
+                               ModelKind::kMosfet),
+            0);
+}
+
+// The straightforward walk: FindRecordByName for every shipped record.
+void CombineByLookUp(CRecordList& existing, CRecordList& shipped) {
+  for (auto& record : shipped.Release()) {
+    const int i = FindRecordByName(record->m_strName.c_str(), existing);
+    if (i >= 0) {
+      existing.Replace(i, std::move(record));
+    } else {
+      existing.Append(std::move(record));
+    }
+  }
+}
+
+TEST(ModelCombine, SameResultAsLookingEveryNameUp) {
+  std::uint32_t state = 12345;
+  auto next = [&state](int n) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 10) % static_cast<std::uint32_t>(n));
+  };
+  auto randomList = [&](int size, int tag) {
+    CRecordList list;
+    for (int i = 0; i < size; ++i) {
+      std::string name;
+      for (int k = next(3); k >= 0; --k) name += "aAbB"[next(4)];
+      list.Append(MakeModelRecord(ModelKind::kBjt, (".model " + name + " X(" + std::to_string(tag) +
+                                                    "_" + std::to_string(i) + ")")
+                                                       .c_str()));
+    }
+    return list;
+  };
+  for (int round = 0; round < 200; ++round) {
+    const int a = next(40), b = next(40);
+    const std::uint32_t seed = state;
+    CRecordList fastA = randomList(a, 1), fastB = randomList(b, 2);
+    state = seed;
+    CRecordList slowA = randomList(a, 1), slowB = randomList(b, 2);
+    CombineModelRecords(fastA, fastB);
+    CombineByLookUp(slowA, slowB);
+    ASSERT_EQ(fastA.Count(), slowA.Count());
+    for (int i = 0; i < fastA.Count(); ++i) {
+      ASSERT_EQ(fastA.At(i)->m_strStatement, slowA.At(i)->m_strStatement) << round << " " << i;
+    }
+    EXPECT_EQ(fastA.Capacity(), slowA.Capacity());
+  }
+}
+
+TEST(SampleModelDatabases, ShippedIntoItselfKeepsEveryModel) {
+  WorkDir dir;
+  ASSERT_TRUE(WriteSampleModelDatabases(dir.Path("")));
+  struct Database {
+    const char* name;
+    ModelKind kind;
+    int models;
+  };
+  for (const Database& d : {Database{"standard.bjt", ModelKind::kBjt, 30},
+                            Database{"standard.mos", ModelKind::kMosfet, 260},
+                            Database{"standard.jft", ModelKind::kJfet, 17},
+                            Database{"standard.dio", ModelKind::kDiode, 58}}) {
+    const std::string path = dir.Path(d.name);
+    const std::string original = Slurp(path);
+    EXPECT_EQ(original.rfind("* ", 0), 0u) << d.name << " begins with its own comment header";
+    CRecordList list;
+    ASSERT_TRUE(LoadModelDatabase(path.c_str(), d.kind, list));
+    EXPECT_EQ(list.Count(), d.models) << d.name;
+
+    const std::string copy = dir.Path(std::string(d.name) + ".shipped");
+    Spit(copy, original);
+    ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
+    const std::string merged = Slurp(path);
+    std::vector<std::string> statements;
+    for (int i = 0; i < list.Count(); ++i) statements.push_back(list.At(i)->m_strStatement);
+    EXPECT_EQ(merged, Written(statements)) << d.name;
+    EXPECT_EQ(Slurp(path + ".bak"), original);
+
+    // A merged database merged into itself again comes out the same.
+    Spit(copy, merged);
+    ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
+    EXPECT_EQ(Slurp(path), merged) << d.name;
+  }
+
+  CRecordList bjt, mos;
+  ASSERT_TRUE(LoadModelDatabase(dir.Path("standard.bjt").c_str(), ModelKind::kBjt, bjt));
+  int multiLine = 0, alias = 0;
+  for (int i = 0; i < bjt.Count(); ++i) {
+    const std::string& s = bjt.At(i)->m_strStatement;
+    multiLine += s.size() > 200;
+    alias += s.find(" ako:") != std::string::npos;
+  }
+  EXPECT_GT(multiLine, 15) << "most BJT models were spread over several lines";
+  EXPECT_EQ(alias, 1);
+  ASSERT_TRUE(LoadModelDatabase(dir.Path("standard.mos").c_str(), ModelKind::kMosfet, mos));
+  int pchan = 0;
+  for (int i = 0; i < mos.Count(); ++i) {
+    pchan += static_cast<CMosfetRec*>(mos.At(i))->m_strChannel == "P-chan";
+  }
+  EXPECT_EQ(pchan, 64);
+}
+
+TEST_F(ModelMerge, HostileInputLoadsWithoutACrash) {
+  std::string junk;
+  std::uint32_t state = 99;
+  for (int i = 0; i < 300000; ++i) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    junk += static_cast<char>(state >> 24);
+    if (i % 5000 == 0) junk += "\n.model J" + std::to_string(i) + " X(a = b ; c\n+";
+  }
+  junk += std::string(1 << 20, '=') + "\n+" + std::string(1 << 20, ' ') + "\x1a;";
+  for (ModelKind kind :
+       {ModelKind::kBjt, ModelKind::kMosfet, ModelKind::kJfet, ModelKind::kDiode}) {
+    EXPECT_NE(Merge(junk, junk, kind), 0);
+    CRecordList list;
+    ASSERT_TRUE(LoadModelDatabase(db_.c_str(), kind, list));
+    for (int i = 0; i < list.Count(); ++i) {
+      EXPECT_EQ(list.At(i)->m_strStatement.find_first_of("\r\n"), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
