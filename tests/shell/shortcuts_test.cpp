@@ -1,6 +1,7 @@
 #include "shell/shortcuts.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include "registry_sandbox.h"
 
@@ -168,6 +169,18 @@ TEST_F(ShortcutsTest, TargetTooLongIsReportedAsRefusedPath) {
             "Trouble making link in desktop: SetPath() failed!");
   EXPECT_EQ(CreateStartMenuLink(path, longInstall.c_str(), "tvex3", "Tvex III", kDescription),
             "Trouble making link in Start Menu: SetPath() failed!");
+}
+
+// A caller that runs COM in another apartment model keeps it after the call.
+TEST_F(ShortcutsTest, CallersApartmentIsLeftAlone) {
+  ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
+  ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  std::string path;
+  EXPECT_EQ(MakeDesktopLink(path), std::nullopt);
+  EXPECT_TRUE(Exists(path));
+  EXPECT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+  ::CoUninitialize();
+  ::CoUninitialize();
 }
 
 // Old links live below the common and the default user's "Programs" folders.
