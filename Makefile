@@ -36,9 +36,10 @@ test: host asan win
 	done; exit $$rc
 
 # The sample product tree, with the stand-in simulator from the Windows build.
+# Unchanged files keep their times, so an unchanged tree rebuilds no payload.
 sample: win
 	@build/host/sampletree $(SAMPLE)
-	@cp build/win/tvex3.exe $(SAMPLE)/tvex3.exe
+	@cmp -s build/win/tvex3.exe $(SAMPLE)/tvex3.exe || cp build/win/tvex3.exe $(SAMPLE)/tvex3.exe
 
 installer: win $(if $(PAYLOAD),,sample)
 	@cmake -S . -B build/host -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null

@@ -1,7 +1,9 @@
 // payloadgen: turns a product tree into the generated payload table of the installer.
 //
-//   payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] ROOT OUTDIR
+//   payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] [--report] ROOT OUTDIR
 //
+// --report prints the table's totals (entries stored and packed, bytes installed and bytes in
+// the image) and always rebuilds.
 // Writes OUTDIR/payload.bin, payload.s and payload_table.cpp, each only when its bytes change,
 // so a build that runs it every time recompiles nothing for an unchanged tree. A listing of the
 // tree (names, sizes, times) kept in OUTDIR/payload.stamp lets an untouched tree skip reading
@@ -20,7 +22,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] ROOT OUTDIR\n");
+               "usage: payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] [--report] ROOT "
+               "OUTDIR\n");
   return 2;
 }
 
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
   std::string target = "elf";
   std::string symbol = "tvex_payload_blob";
   unsigned jobs = std::thread::hardware_concurrency();
+  bool report = false;
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -60,6 +64,8 @@ int main(int argc, char** argv) {
       if (arg == "--target") target = value;
       if (arg == "--symbol") symbol = value;
       if (arg == "--jobs") jobs = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+    } else if (arg == "--report") {
+      report = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage();
     } else {
@@ -83,7 +89,7 @@ int main(int argc, char** argv) {
   platform::FileSystem& fs = platform::Fs();
   if (fs.Find(outDir) != platform::EntryKind::kDirectory && fs.MakeDirectory(outDir) != 0)
     return Fail("cannot create the output directory " + outDir);
-  if (SameText(stampPath, stamp) && fs.Find(blobPath) == platform::EntryKind::kFile &&
+  if (!report && SameText(stampPath, stamp) && fs.Find(blobPath) == platform::EntryKind::kFile &&
       fs.Find(asmPath) == platform::EntryKind::kFile &&
       fs.Find(tablePath) == platform::EntryKind::kFile)
     return 0;
@@ -104,5 +110,15 @@ int main(int argc, char** argv) {
                                   error) ||
       !payloadgen::WriteIfChanged(stampPath, stamp.data(), stamp.size(), changed, error))
     return Fail(error);
+  if (report) {
+    payloadgen::PayloadTotals t = payloadgen::CountTotals(files, image);
+    std::printf(
+        "entries %zu (stored %zu, packed %zu, packed larger than content %zu), "
+        "installed %llu bytes, stored in the image %llu bytes, largest file %llu bytes\n",
+        t.entries, t.stored, t.packed, t.packedLarger,
+        static_cast<unsigned long long>(t.installedBytes),
+        static_cast<unsigned long long>(t.imageBytes),
+        static_cast<unsigned long long>(t.largestFile));
+  }
   return 0;
 }

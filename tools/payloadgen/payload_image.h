@@ -24,8 +24,16 @@ inline constexpr const char* kBlobFileName = "payload.bin";
 inline constexpr const char* kAsmFileName = "payload.s";
 inline constexpr const char* kTableFileName = "payload_table.cpp";
 
-// The three outputs, as bytes.
+// Where one entry lies in the blob.
+struct EntryLayout {
+  std::size_t nameOffset = 0;
+  std::size_t dataOffset = 0;
+  std::uint32_t packedSize = 0;  // 0: stored plainly, the file's size bytes at dataOffset
+};
+
+// The three outputs, as bytes, and the layout behind the table.
 struct PayloadImage {
+  std::vector<EntryLayout> entries;  // in table order, one per file
   std::vector<std::uint8_t> blob;
   std::string assembly;
   std::string table;
@@ -39,6 +47,20 @@ struct PayloadImage {
 bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat format,
                        const std::string& symbol, unsigned threads, PayloadImage& image,
                        std::string& error);
+
+// Totals of a built table, for reports and benchmarks.
+struct PayloadTotals {
+  std::size_t entries = 0;
+  std::size_t stored = 0;
+  std::size_t packed = 0;
+  std::size_t packedLarger = 0;  // packed entries whose stream is at least the file's size
+  std::uint64_t installedBytes = 0;
+  std::uint64_t imageBytes = 0;  // packed sizes plus stored sizes
+  std::uint64_t largestFile = 0;
+};
+
+// Counts the totals of an image built from files.
+PayloadTotals CountTotals(const std::vector<PayloadFile>& files, const PayloadImage& image);
 
 // Writes bytes to path through the platform seam unless the file already holds exactly these
 // bytes, so that an unchanged tree leaves the outputs' timestamps alone. Sets changed to whether

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# make bench: payload build time and native extraction speed of the installer's payload, plus
+# the database merge benchmark when it is built. Figures, not pass/fail: targets are printed
+# beside them. Run after `make installer` (the Makefile does).
+#   bench/run.sh [ROUNDS]
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+HOST=$ROOT/build/host
+ROUNDS=${1:-5}
+EXTRACT=$HOST/tvex-extract
+GENDIR=$HOST/tools/tvex_extract/tvex_payload_builtin.payload
+
+payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$HOST/CMakeCache.txt" 2>/dev/null || true)
+if [ -z "$payload" ] || [ ! -d "$payload" ] || [ ! -x "$EXTRACT" ]; then
+  echo "bench: build the installer first (make installer)" >&2
+  exit 1
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tvex-bench.XXXXXX")
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+
+now() { date +%s%N; }
+# Seconds with two decimals from a nanosecond count.
+secs() { awk -v n="$1" 'BEGIN { printf "%.2f", n / 1e9 }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+build() { cmake --build "$HOST" --target tvex-extract -j 2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }; }
+
+echo "== Payload of $payload"
+"$HOST/payloadgen" --report "$payload" "$work/report"
+
+# (a) Payload build. Touched: every file's time changes, bytes do not, so payloadgen scans and
+# packs again but rewrites nothing and nothing recompiles. Regenerated: the generated sources
+# are gone, so it is payloadgen, the compile of the table, the assembly of the blob and the link.
+build
+find "$payload" -type f -exec touch {} +
+t0=$(now); build; touched=$(( $(now) - t0 ))
+find "$payload" -type f -exec touch {} +
+rm -f "$GENDIR"/payload.bin "$GENDIR"/payload.s "$GENDIR"/payload_table.cpp "$GENDIR"/payload.stamp
+t0=$(now); build; cold=$(( $(now) - t0 ))
+
+# (b) Native extraction against tar -xzf of the same tree, alternating, into empty folders.
+tar -C "$payload" -czf "$work/tree.tar.gz" .
+ours=(); theirs=()
+for ((i = 0; i < ROUNDS; i++)); do
+  mkdir "$work/a$i" "$work/b$i"
+  sync
+  t0=$(now); "$EXTRACT" "$work/a$i/inst" >/dev/null; ours+=($(( $(now) - t0 )))
+  sync
+  t0=$(now); tar -xzf "$work/tree.tar.gz" -C "$work/b$i"; theirs+=($(( $(now) - t0 )))
+  chmod -R u+w "$work/a$i"; rm -rf "$work/a$i" "$work/b$i"
+done
+m_ours=$(printf '%s\n' "${ours[@]}" | median)
+m_theirs=$(printf '%s\n' "${theirs[@]}" | median)
+ratio=$(awk -v a="$m_ours" -v b="$m_theirs" 'BEGIN { printf "%.2f", a / b }')
+list() { for v in "$@"; do printf '%s ' "$(secs "$v")"; done; }
+
+echo
+printf '%-52s %10s  %s\n' "measure" "value" "target"
+printf '%-52s %10s  %s\n' "----------------------------------------------------" "----------" "------"
+printf '%-52s %9ss  %s\n' "payload build, tree touched (nothing recompiles)" "$(secs "$touched")" ""
+printf '%-52s %9ss  %s\n' "payload build, generate + compile + link" "$(secs "$cold")" "< 15 s"
+printf '%-52s %9ss  %s\n' "tvex-extract into an empty folder, median of $ROUNDS" "$(secs "$m_ours")" ""
+printf '%-52s %9ss  %s\n' "tar -xzf into an empty folder, median of $ROUNDS" "$(secs "$m_theirs")" ""
+printf '%-52s %10s  %s\n' "ratio tvex-extract / tar" "$ratio" "<= 2.0"
+echo "rounds (s): tvex-extract $(list "${ours[@]}")| tar $(list "${theirs[@]}")"
+
+if [ -x "$HOST/merge_bench" ]; then
+  echo
+  echo "== merge_bench"
+  "$HOST/merge_bench"
+fi
