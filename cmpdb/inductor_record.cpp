@@ -1,0 +1,47 @@
+#include "cmpdb/inductor_record.h"
+
+#include "cmpdb/find_no_case.h"
+#include "cmpdb/record_order.h"
+
+const CRuntimeClass CInductorRec::classCInductorRec = {"CInductorRec", 0,
+                                                       &CInductorRec::CreateObject};
+
+std::unique_ptr<CObject> CInductorRec::CreateObject() { return std::make_unique<CInductorRec>(); }
+
+void CInductorRec::Serialize(CArchive& ar) {
+  ar.Exchange(m_strManufacturer);
+  ar.Exchange(m_strPartNumber);
+  ar.Exchange(m_fInductance);
+  ar.Exchange(m_fParam2);
+  ar.Exchange(m_fParam3);
+  ar.Exchange(m_fParam4);
+  ar.Exchange(m_fParam5);
+  // One maker is listed under several names; reading gives every one of them the same name
+  // so that its records match across files.
+  if (ar.IsLoading() && IsWurthName(m_strManufacturer)) m_strManufacturer = "Wurth Elektronik";
+}
+
+bool IsWurthName(const std::string& text) {
+  // The search sees the text up to its first NUL byte, as a C string.
+  const char* t = text.c_str();
+  return FindNoCase(t, "Wurth Elektronik") != nullptr || FindNoCase(t, "WE eiSos") != nullptr;
+}
+
+int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b) {
+  if (int c = CompareFloats(a.m_fInductance, b.m_fInductance)) return c;
+  if (int c = CompareFloats(a.m_fParam2, b.m_fParam2)) return c;
+  if (int c = CompareFloats(a.m_fParam3, b.m_fParam3)) return c;
+  if (int c = CompareFloats(a.m_fParam4, b.m_fParam4)) return c;
+  if (int c = CompareFloats(a.m_fParam5, b.m_fParam5)) return c;
+  if (int c = CompareTextExact(a.m_strManufacturer, b.m_strManufacturer)) return c;
+  return CompareTextExact(a.m_strPartNumber, b.m_strPartNumber);
+}
+
+bool SameInductor(const CInductorRec& existing, const CInductorRec& incoming) {
+  return SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
+         SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber);
+}
+
+RecordKeys KeysOf(const CInductorRec& r) {
+  return {NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
+}

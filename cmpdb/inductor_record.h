@@ -1,0 +1,41 @@
+// The inductor record of standard.ind and standard.bead, its order and its key test.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cmpdb/archive_stream.h"
+#include "cmpdb/record_keys.h"
+
+// One inductor or ferrite bead; fields in stream order. Reading sets a manufacturer that
+// IsWurthName accepts to exactly "Wurth Elektronik"; writing writes the fields as they stand.
+class CInductorRec : public CObject {
+ public:
+  static const CRuntimeClass classCInductorRec;
+  static std::unique_ptr<CObject> CreateObject();
+
+  const CRuntimeClass& GetRuntimeClass() const override { return classCInductorRec; }
+  void Serialize(CArchive& ar) override;
+
+  std::string m_strManufacturer;
+  std::string m_strPartNumber;
+  float m_fInductance = 0;
+  float m_fParam2 = 0;
+  float m_fParam3 = 0;
+  float m_fParam4 = 0;
+  float m_fParam5 = 0;
+};
+
+// True when the text is non-empty and contains "Wurth Elektronik" or "WE eiSos", ASCII letter
+// case ignored.
+bool IsWurthName(const std::string& text);
+
+// The inductor order: inductance, parameters 2 to 5, then manufacturer and part number with
+// letter case counting. Equal only for identical records.
+int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b);
+
+// The key test: same non-empty manufacturer and part number, letter case ignored.
+bool SameInductor(const CInductorRec& existing, const CInductorRec& incoming);
+
+// The key buckets of an inductor (the name only).
+RecordKeys KeysOf(const CInductorRec& r);

@@ -1,0 +1,80 @@
+// The record-database documents: an ordered list of records of one class, read from and
+// written to one object-archive file, and merged with the shipped copy of the same database.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cmpdb/archive_stream.h"
+#include "cmpdb/capacitor_record.h"
+#include "cmpdb/inductor_record.h"
+#include "cmpdb/resistor_record.h"
+
+// A document of Rec records. The document owns its records; a record belongs to one document.
+template <class Rec>
+class CRecordDoc {
+ public:
+  using Record = Rec;
+
+  CRecordDoc() = default;
+  CRecordDoc(const CRecordDoc&) = delete;
+  CRecordDoc& operator=(const CRecordDoc&) = delete;
+  virtual ~CRecordDoc() = default;
+
+  // Replaces the list with the records of the file. A 0-byte file gives an empty list. On
+  // failure shows the file-error text or "Unexpected file format." and leaves the list empty.
+  bool Open(const std::string& path);
+
+  // Writes the list to the file. When a file stands at the path the stream goes to a new file
+  // beside it that replaces the old one only once it is complete, so a failed save leaves the
+  // old file as it was; a file created afresh is removed again on failure. Failures show their
+  // message and return false.
+  bool Save(const std::string& path);
+
+  // Destroys every record.
+  void DeleteContents() { m_records.clear(); }
+
+  // Reads the count and the records (loading) or writes them (storing). A failed read leaves
+  // the list empty; the archive's error() tells why.
+  void Serialize(CArchive& ar);
+
+  std::vector<std::unique_ptr<Rec>> m_records;
+};
+
+class CCapacitorDoc : public CRecordDoc<CCapacitorRec> {
+ public:
+  // Moves every incoming record into this document: each replaces the records of this list
+  // that share its key (SameCapacitor), then the list is sorted (CompareCapacitorRecs) and of
+  // each run of equal records only the last stays. The incoming document ends empty.
+  void MergeFrom(CCapacitorDoc& incoming);
+};
+
+class CResistorDoc : public CRecordDoc<CResistorRec> {
+ public:
+  // MergeFrom of CCapacitorDoc with SameResistor and CompareResistorRecs.
+  void MergeFrom(CResistorDoc& incoming);
+};
+
+// Inductors and ferrite beads.
+class CInductorDoc : public CRecordDoc<CInductorRec> {
+ public:
+  // MergeFrom of CCapacitorDoc with SameInductor and CompareInductorRecs.
+  void MergeFrom(CInductorDoc& incoming);
+};
+
+// The document of the file when it exists, opens and holds at least one record; otherwise
+// null (an Open failure has shown its message; a missing or empty file shows none).
+template <class Doc>
+std::unique_ptr<Doc> LoadRecordDatabase(const std::string& path);
+
+// The order of each record class, for code that is generic over the three.
+inline int CompareRecs(const CCapacitorRec& a, const CCapacitorRec& b) {
+  return CompareCapacitorRecs(a, b);
+}
+inline int CompareRecs(const CResistorRec& a, const CResistorRec& b) {
+  return CompareResistorRecs(a, b);
+}
+inline int CompareRecs(const CInductorRec& a, const CInductorRec& b) {
+  return CompareInductorRecs(a, b);
+}

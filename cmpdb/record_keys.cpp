@@ -1,0 +1,17 @@
+#include "cmpdb/record_keys.h"
+
+#include <cstdint>
+
+std::string NamedKey(const std::string& manufacturer, const std::string& partNumber) {
+  if (manufacturer.empty() || partNumber.empty()) return {};
+  // The manufacturer's length goes first so that no two name pairs share a key.
+  std::string key(1, 'N');
+  std::uint32_t n = std::uint32_t(manufacturer.size());
+  key.append(reinterpret_cast<const char*>(&n), sizeof n);
+  key += manufacturer;
+  key += partNumber;
+  for (std::size_t i = 1 + sizeof n; i < key.size(); ++i) {
+    if (key[i] >= 'A' && key[i] <= 'Z') key[i] = char(key[i] - 'A' + 'a');
+  }
+  return key;
+}

@@ -1,0 +1,54 @@
+#include "cmpdb/resistor_record.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "cmpdb/record_order.h"
+
+const CRuntimeClass CResistorRec::classCResistorRec = {"CResistorRec", 0,
+                                                       &CResistorRec::CreateObject};
+
+std::unique_ptr<CObject> CResistorRec::CreateObject() { return std::make_unique<CResistorRec>(); }
+
+void CResistorRec::Serialize(CArchive& ar) {
+  ar.Exchange(m_strManufacturer);
+  ar.Exchange(m_strPartNumber);
+  ar.Exchange(m_fResistance);
+  ar.Exchange(m_fParam2);
+  ar.Exchange(m_fParam3);
+}
+
+int CompareResistorRecs(const CResistorRec& a, const CResistorRec& b) {
+  if (int c = CompareFloats(a.m_fResistance, b.m_fResistance)) return c;
+  if (int c = CompareFloats(a.m_fParam2, b.m_fParam2)) return c;
+  if (int c = CompareFloats(a.m_fParam3, b.m_fParam3)) return c;
+  if (int c = CompareTextExact(a.m_strManufacturer, b.m_strManufacturer)) return c;
+  return CompareTextExact(a.m_strPartNumber, b.m_strPartNumber);
+}
+
+bool SameResistor(const CResistorRec& existing, const CResistorRec& incoming) {
+  if (SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
+      SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber)) {
+    return true;
+  }
+  return IsEmptyText(existing.m_strManufacturer) && IsEmptyText(existing.m_strPartNumber) &&
+         existing.m_fResistance == incoming.m_fResistance &&
+         existing.m_fParam2 == incoming.m_fParam2 && existing.m_fParam3 == incoming.m_fParam3;
+}
+
+RecordKeys KeysOf(const CResistorRec& r) {
+  RecordKeys keys{NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
+  const float values[3] = {r.m_fResistance, r.m_fParam2, r.m_fParam3};
+  std::string key(1, 'V');
+  for (float v : values) {
+    if (std::isnan(v)) return keys;  // NaN equals nothing, itself included
+    if (v == 0) v = 0;               // -0 equals +0
+    char bits[sizeof v];
+    std::memcpy(bits, &v, sizeof v);
+    key.append(bits, sizeof v);
+  }
+  keys.values = std::move(key);
+  keys.valuesMember = IsEmptyText(r.m_strManufacturer) && IsEmptyText(r.m_strPartNumber);
+  return keys;
+}

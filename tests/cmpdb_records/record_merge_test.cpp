@@ -1,0 +1,255 @@
+#include "cmpdb/record_merge.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+
+#include "cmpdb/merge_operations.h"
+#include "cmpdb/record_document.h"
+#include "cmpdb/record_order.h"
+#include "platform/file_system.h"
+#include "tests/cmpdb_records/test_support.h"
+#include "tests/cmpdb_records/walking_merge.h"
+
+namespace {
+
+// Random records drawn from small pools, so that keys, equal records, empty names, letter-case
+// variants, -0 and NaN all occur often.
+class RecordMaker {
+ public:
+  explicit RecordMaker(unsigned seed) : random_(seed) {}
+
+  std::string Text() {
+    static const char* const kTexts[] = {"",  "",  "abc",   "ABC",   "Abc",
+                                         "x", "X", "kemet", "KEMET", "\xE9t\xE9"};
+    return kTexts[random_() % 10];
+  }
+  float Number() {
+    static const float kNumbers[] = {0.0f, -0.0f, 1.0f,   1.0f,
+                                     2.5f, 1e-6f, 100.0f, std::numeric_limits<float>::quiet_NaN()};
+    return kNumbers[random_() % (random_() % 16 == 0 ? 8 : 7)];
+  }
+  void Fill(CCapacitorRec& r) {
+    r.m_strManufacturer = Text();
+    r.m_strPartNumber = Text();
+    r.m_strType = random_() % 2 ? "X7R" : "x7r";
+    r.m_fCapacitance = Number();
+    r.m_fRatedVoltage = Number();
+    r.m_fParam5 = Number();
+    r.m_nParam7 = int(random_() % 3) - 1;
+  }
+  void Fill(CResistorRec& r) {
+    r.m_strManufacturer = Text();
+    r.m_strPartNumber = Text();
+    r.m_fResistance = Number();
+    r.m_fParam2 = Number();
+    r.m_fParam3 = Number();
+  }
+  void Fill(CInductorRec& r) {
+    r.m_strManufacturer = random_() % 5 == 0 ? "WE eiSos" : Text();
+    r.m_strPartNumber = Text();
+    r.m_fInductance = Number();
+    r.m_fParam4 = Number();
+  }
+  template <class Doc>
+  void FillDoc(Doc& doc, int n) {
+    for (int i = 0; i < n; ++i) {
+      auto r = std::make_unique<typename Doc::Record>();
+      Fill(*r);
+      doc.m_records.push_back(std::move(r));
+    }
+  }
+  unsigned Below(unsigned n) { return unsigned(random_() % n); }
+
+ private:
+  std::mt19937 random_;
+};
+
+template <class Doc>
+void ExpectFastMergeEqualsWalk(unsigned seed) {
+  RecordMaker maker(seed);
+  Doc mine, theirs;
+  maker.FillDoc(mine, int(maker.Below(80)));
+  maker.FillDoc(theirs, int(maker.Below(80)));
+  // Both merges start from the same records, copied through the stream.
+  std::string mineBytes = StoreToBytes(mine), theirsBytes = StoreToBytes(theirs);
+  Doc mine2, theirs2;
+  ASSERT_EQ(LoadFromBytes(mine2, mineBytes), ArchiveError::kNone);
+  ASSERT_EQ(LoadFromBytes(theirs2, theirsBytes), ArchiveError::kNone);
+  ASSERT_EQ(LoadFromBytes(mine, mineBytes), ArchiveError::kNone);
+  ASSERT_EQ(LoadFromBytes(theirs, theirsBytes), ArchiveError::kNone);
+
+  mine.MergeFrom(theirs);
+  WalkingMergeFrom(mine2, theirs2);
+  EXPECT_TRUE(theirs.m_records.empty());
+  ASSERT_EQ(StoreToBytes(mine), StoreToBytes(mine2)) << "seed " << seed;
+}
+
+TEST(MergeFrom, BucketsGiveExactlyTheWalksResult) {
+  for (unsigned seed = 1; seed <= 400; ++seed) {
+    ExpectFastMergeEqualsWalk<CCapacitorDoc>(seed);
+    ExpectFastMergeEqualsWalk<CResistorDoc>(seed);
+    ExpectFastMergeEqualsWalk<CInductorDoc>(seed);
+  }
+}
+
+std::unique_ptr<CCapacitorRec> Cap(const char* maker, const char* part, float farads,
+                                   const char* type = "X7R") {
+  auto r = std::make_unique<CCapacitorRec>();
+  r->m_strManufacturer = maker;
+  r->m_strPartNumber = part;
+  r->m_strType = type;
+  r->m_fCapacitance = farads;
+  return r;
+}
+
+std::unique_ptr<CResistorRec> Res(const char* maker, const char* part, float ohms) {
+  auto r = std::make_unique<CResistorRec>();
+  r->m_strManufacturer = maker;
+  r->m_strPartNumber = part;
+  r->m_fResistance = ohms;
+  r->m_fParam2 = 0.1f;
+  r->m_fParam3 = 0.01f;
+  return r;
+}
+
+TEST(CapacitorMerge, ReplacesByKeyInAnyCaseAndKeepsTheRest) {
+  CCapacitorDoc mine, theirs;
+  mine.m_records.push_back(Cap("kemet", "t491a105", 5));  // replaced, letter case aside
+  mine.m_records.push_back(Cap("Mine", "ONLY", 2));       // kept and sorted into place
+  mine.m_records.push_back(Cap("KEMET", "T491A105", 7));  // adjacent, same key: also replaced
+  mine.m_records.push_back(Cap("", "T491A105", 9));       // no manufacturer: never a key
+  theirs.m_records.push_back(Cap("KEMET", "T491A105", 1));
+  theirs.m_records.push_back(Cap("AVX", "TAJ", 3));
+  mine.MergeFrom(theirs);
+  ASSERT_EQ(mine.m_records.size(), 4u);
+  EXPECT_EQ(mine.m_records[0]->m_fCapacitance, 1);
+  EXPECT_EQ(mine.m_records[0]->m_strManufacturer, "KEMET");
+  EXPECT_EQ(mine.m_records[1]->m_strManufacturer, "Mine");
+  EXPECT_EQ(mine.m_records[2]->m_strManufacturer, "AVX");
+  EXPECT_EQ(mine.m_records[3]->m_fCapacitance, 9);
+}
+
+TEST(CapacitorMerge, OfEqualUnnamedRecordsTheOneSortedHigherSurvives) {
+  CCapacitorDoc mine, theirs;
+  mine.m_records.push_back(Cap("", "", 1, "x7r"));
+  theirs.m_records.push_back(Cap("", "", 1, "X7R"));
+  mine.MergeFrom(theirs);
+  ASSERT_EQ(mine.m_records.size(), 1u);
+  // The sort swaps the two equal records, so the user's one ends higher and stays.
+  EXPECT_EQ(mine.m_records[0]->m_strType, "x7r");
+}
+
+TEST(CapacitorMerge, LaterIncomingRecordOfAKeyWins) {
+  CCapacitorDoc mine, theirs;
+  mine.m_records.push_back(Cap("Nichicon", "UPL0J102MRH6", 0.001f));
+  mine.m_records.push_back(Cap("Nichicon", "UPL0J102MRH6", 0.01f));
+  theirs.m_records.push_back(Cap("Nichicon", "UPL0J102MRH6", 0.001f));
+  theirs.m_records.push_back(Cap("Nichicon", "UPL0J102MRH6", 0.01f));
+  mine.MergeFrom(theirs);
+  ASSERT_EQ(mine.m_records.size(), 1u);
+  EXPECT_EQ(mine.m_records[0]->m_fCapacitance, 0.01f);
+}
+
+TEST(ResistorMerge, UnnamedRecordsMatchByValue) {
+  CResistorDoc mine, theirs;
+  mine.m_records.push_back(Res("", "", 12.34f));     // a value not shipped: kept
+  mine.m_records.push_back(Res("", "", 100));        // replaced by the shipped 100
+  mine.m_records.push_back(Res("Acme", "R47", 47));  // named, same numbers: kept beside
+  mine.m_records.push_back(Res("acme", "r1", 1));    // both kept: one file never
+  mine.m_records.push_back(Res("Acme", "R1", 1));    // tests its own records by key
+  theirs.m_records.push_back(Res("", "", 100));
+  theirs.m_records.push_back(Res("", "", 47));
+  mine.MergeFrom(theirs);
+  ASSERT_EQ(mine.m_records.size(), 6u);
+  EXPECT_EQ(mine.m_records[0]->m_strManufacturer, "Acme");  // capital letter first
+  EXPECT_EQ(mine.m_records[1]->m_strManufacturer, "acme");
+  EXPECT_EQ(mine.m_records[2]->m_fResistance, 12.34f);
+  EXPECT_EQ(mine.m_records[3]->m_strManufacturer, "");  // unnamed 47 before named 47
+  EXPECT_EQ(mine.m_records[4]->m_strManufacturer, "Acme");
+  EXPECT_EQ(mine.m_records[5]->m_fResistance, 100);
+
+  CResistorDoc again;
+  again.m_records.push_back(Res("ACME", "R1", 1));
+  mine.MergeFrom(again);
+  ASSERT_EQ(mine.m_records.size(), 5u);
+  EXPECT_EQ(mine.m_records[0]->m_strManufacturer, "ACME");
+}
+
+TEST(InductorMerge, NormalisedMakerSharesTheKey) {
+  ScratchDir dir;
+  CInductorDoc mine, theirs;
+  auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
+    doc.m_records.push_back(std::make_unique<CInductorRec>());
+    doc.m_records.back()->m_strManufacturer = maker;
+    doc.m_records.back()->m_strPartNumber = part;
+    doc.m_records.back()->m_fInductance = henries;
+  };
+  add(mine, "we eisos", "744773", 1);
+  add(mine, "Coilcraft", "do1608", 2);
+  add(mine, "Coilcraft", "DO1608", 3);
+  add(theirs, "Wurth Elektronik eiSos", "744773", 4);
+  add(theirs, "Coilcraft", "Do1608", 5);
+  // Names are normalised when the files are read.
+  ASSERT_TRUE(mine.Save(dir.Path("mine.ind")));
+  ASSERT_TRUE(theirs.Save(dir.Path("theirs.ind")));
+  ASSERT_EQ(MergeInductorDatabase(dir.Path("mine.ind").c_str(), dir.Path("theirs.ind").c_str(),
+                                  dir.Path("mine.ind").c_str()),
+            1);
+  CInductorDoc merged;
+  ASSERT_TRUE(merged.Open(dir.Path("mine.ind")));
+  ASSERT_EQ(merged.m_records.size(), 2u);
+  EXPECT_EQ(merged.m_records[0]->m_strManufacturer, "Wurth Elektronik");
+  EXPECT_EQ(merged.m_records[0]->m_fInductance, 4);
+  EXPECT_EQ(merged.m_records[1]->m_fInductance, 5);
+}
+
+TEST(RecordDatabaseMerge, RefusesWithoutTouchingTheUsersFile) {
+  ScratchDir dir;
+  MessageLog log;
+  CCapacitorDoc doc;
+  doc.m_records.push_back(Cap("A", "B", 1));
+  ASSERT_TRUE(doc.Save(dir.Path("user.cap")));
+  std::string user = ReadAll(dir.Path("user.cap"));
+  std::string u = dir.Path("user.cap");
+
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), "", u.c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), u.c_str(), dir.Path("none.cap").c_str()), 0);
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"user.cap"}) << "no backup without a file";
+
+  WriteAll(dir.Path("empty.cap"), "");
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("empty.cap").c_str(), u.c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("missing.cap").c_str(), u.c_str()), 0);
+  WriteAll(dir.Path("bad.cap"), "\x01\x00\x00\x00");
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("bad.cap").c_str(), u.c_str()), 0);
+  EXPECT_EQ(ReadAll(u), user);
+  EXPECT_EQ(ReadAll(u + ".bak"), user);
+  EXPECT_EQ(log.texts(), std::vector<std::string>{"Unexpected file format."});
+
+  // An existing database without records is refused too, silently.
+  WriteAll(dir.Path("zero.cap"), std::string("\0\0", 2));
+  std::string z = dir.Path("zero.cap");
+  EXPECT_EQ(MergeCapacitorDatabase(z.c_str(), u.c_str(), z.c_str()), 0);
+  EXPECT_EQ(ReadAll(z), std::string("\0\0", 2));
+  EXPECT_EQ(log.texts().size(), 1u);
+}
+
+TEST(RecordDatabaseMerge, ReadOnlyOutputIsReplaced) {
+  ScratchDir dir;
+  CResistorDoc mine, theirs;
+  mine.m_records.push_back(Res("", "", 5));
+  theirs.m_records.push_back(Res("", "", 7));
+  std::string m = dir.Path("standard.res"), t = dir.Path("shipped.res");
+  ASSERT_TRUE(mine.Save(m));
+  ASSERT_TRUE(theirs.Save(t));
+  ASSERT_EQ(platform::Fs().SetReadOnly(m, true), 0);
+  EXPECT_EQ(MergeResistorDatabase(m.c_str(), t.c_str(), m.c_str()), 1);
+  CResistorDoc merged;
+  ASSERT_TRUE(merged.Open(m));
+  EXPECT_EQ(merged.m_records.size(), 2u);
+  EXPECT_EQ(dir.Files(),
+            (std::vector<std::string>{"shipped.res", "standard.res", "standard.res.bak"}));
+}
+
+}  // namespace

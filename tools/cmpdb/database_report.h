@@ -1,0 +1,28 @@
+// What cmpdb prints about a database: every record on a line of its own, or a summary of the
+// record count, the records out of order and the records that share a key.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// The eight databases, in the order of the installer's merge table.
+enum class DatabaseKind { kBjt, kMos, kJft, kDio, kCap, kRes, kInd, kBead };
+
+// The kind named by a command-line word ("bjt" ... "bead"), or nothing.
+std::optional<DatabaseKind> KindFromName(const std::string& name);
+
+// The kind of a file from its extension (".cap" and so on, letter case ignored), or nothing.
+std::optional<DatabaseKind> KindFromPath(const std::string& path);
+
+// Runs the merge the installer runs for the kind; its result (non-zero on success).
+int MergeDatabase(DatabaseKind kind, const char* output, const char* shipped, const char* existing);
+
+// Writes one line per record to out; false (after the reader's message) when the file cannot
+// be read.
+bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out);
+
+// Writes the record count, the number of records out of order (and equal to the next one)
+// and the number of records that share a key with another record of the file; false when the
+// file cannot be read.
+bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out);
