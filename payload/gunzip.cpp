@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -72,27 +71,28 @@ Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out) {
   if (!inflater.ok()) return StreamError(inputName, inflater.stream(), Z_MEM_ERROR);
   z_stream& stream = inflater.stream();
 
-  std::vector<unsigned char> input(kInputChunk);
-  std::vector<unsigned char> expanded(kOutputChunk);
+  // Left uninitialised: zero-filling them would cost more than many small files take.
+  const auto input = std::make_unique_for_overwrite<unsigned char[]>(kInputChunk);
+  const auto expanded = std::make_unique_for_overwrite<unsigned char[]>(kOutputChunk);
   int result = Z_OK;
   while (result != Z_STREAM_END) {
-    const std::size_t got = fs.Read(input.data(), 1, input.size(), in);
+    const std::size_t got = fs.Read(input.get(), 1, kInputChunk, in);
     if (got == 0) {
       if (std::ferror(in)) return Prefixed(inputName, std::strerror(errno));
       // The data ended before the gzip trailer.
       return Prefixed(inputName, "unexpected end of file");
     }
-    stream.next_in = input.data();
+    stream.next_in = input.get();
     stream.avail_in = static_cast<uInt>(got);
     // Drain everything this input yields; a full output buffer may hide more.
     do {
-      stream.next_out = expanded.data();
-      stream.avail_out = static_cast<uInt>(expanded.size());
+      stream.next_out = expanded.get();
+      stream.avail_out = static_cast<uInt>(kOutputChunk);
       result = inflate(&stream, Z_NO_FLUSH);
       if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
         return StreamError(inputName, stream, result);
-      const std::size_t produced = expanded.size() - stream.avail_out;
-      if (produced > 0 && fs.Write(expanded.data(), 1, produced, out) < produced)
+      const std::size_t produced = kOutputChunk - stream.avail_out;
+      if (produced > 0 && fs.Write(expanded.get(), 1, produced, out) < produced)
         return std::string("gz_uncompress(): failed fwrite");
     } while (stream.avail_out == 0 && result != Z_STREAM_END);
   }
@@ -102,13 +102,22 @@ Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out) {
   return std::nullopt;
 }
 
-Failure GunzipToFile(const char* input, const char* output) {
+namespace {
+
+// GunzipToFile with the output opened in the given mode.
+Failure ExpandInto(const char* input, const char* output, const char* outputMode) {
   platform::FileSystem& fs = platform::Fs();
   UniqueFile in(input && *input ? fs.Open(input, "rb") : nullptr);
   if (!in) return Quoted("Could not open uncompression input file: \"%s\"", input);
-  std::FILE* out = output && *output ? fs.Open(output, "wb") : nullptr;
+  std::FILE* out = output && *output ? fs.Open(output, outputMode) : nullptr;
   if (!out) return Quoted("Could not open uncompression output file: \"%s\"", output);
   return GunzipStream(in.get(), input, out);
+}
+
+}  // namespace
+
+Failure GunzipToFile(const char* input, const char* output) {
+  return ExpandInto(input, output, "wb");
 }
 
 Failure GunzipInPlace(const char* path) {
@@ -120,7 +129,10 @@ Failure GunzipInPlace(const char* path) {
     platform::AppMessageBox("Internal Error: duplicate tmp file names.");
     return std::string("Internal Error: duplicate tmp file names.");
   }
-  Failure failure = GunzipToFile(path, temp.c_str());
+  // The temporary file is new and empty, so it is opened without truncating: on some file
+  // systems (ext4) a truncated file is flushed to disk when closed, and deleting it then waits
+  // for that write, which made small files several times slower to install.
+  Failure failure = ExpandInto(path, temp.c_str(), "r+b");
   if (!failure && !CopyFileBytes(temp.c_str(), path))
     failure =
         Quoted("Trouble uncompressing file: \"%s\"\n    Disk full?  Permission problem?", path);
@@ -139,11 +151,11 @@ bool CopyFileBytes(const char* source, const char* target) {
     out.reset(fs.Open(target, "wb"));
     if (!out) return false;
   }
-  std::vector<unsigned char> buffer(kCopyChunk);
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunk);
   for (;;) {
-    const std::size_t got = fs.Read(buffer.data(), 1, buffer.size(), in.get());
+    const std::size_t got = fs.Read(buffer.get(), 1, kCopyChunk, in.get());
     if (got == 0) break;
-    if (fs.Write(buffer.data(), 1, got, out.get()) < got) return false;
+    if (fs.Write(buffer.get(), 1, got, out.get()) < got) return false;
   }
   if (std::ferror(in.get())) return false;
   // Buffered bytes that cannot be flushed make a short copy too.

@@ -129,6 +129,15 @@ TEST_F(Gunzip, NoTemporaryFileNoExpansion) {
   EXPECT_TRUE(Slurp(path_) == stream);
 }
 
+TEST_F(Gunzip, ATemporaryNameEqualToThePathStops) {
+  payload_test::BoxCapture boxes;
+  fs_.forcedTemp = path_;
+  const std::string stream = Gzip("abc");
+  EXPECT_EQ(Expand(stream), "Internal Error: duplicate tmp file names.");
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Internal Error: duplicate tmp file names."});
+  EXPECT_TRUE(Slurp(path_) == stream);
+}
+
 class CopyBytes : public ::testing::Test {
  protected:
   void SetUp() override {

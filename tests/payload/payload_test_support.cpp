@@ -195,6 +195,7 @@ int ScriptedFileSystem::MakeDirectory(const std::string& path) {
 
 std::string ScriptedFileSystem::CreateTempFile(const char* prefix) {
   if (refuseTemp) return {};
+  if (!forcedTemp.empty()) return forcedTemp;
   std::string temp = RealFileSystem::CreateTempFile(prefix);
   if (!temp.empty()) temps.push_back(temp);
   return temp;

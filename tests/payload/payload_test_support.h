@@ -76,6 +76,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::string refuseWritePath;
   // No temporary file can be made.
   bool refuseTemp = false;
+  // Given as the temporary file's name instead of a new one.
+  std::string forcedTemp;
 
   std::vector<std::string> temps;
   int writes = 0;
