@@ -1,0 +1,127 @@
+#include "app/host_probe.h"
+
+#include <vector>
+
+#include "payload/paths.h"
+
+namespace {
+
+constexpr char kSettingsFileName[] = "tvex3.ini";
+
+// The variable's value, or nothing when it is not set. Values of any length are read whole.
+bool ReadEnvironment(const char* name, std::string& value) {
+  char small[MAX_PATH];
+  DWORD needed = ::GetEnvironmentVariableA(name, small, sizeof small);
+  if (needed == 0) return false;
+  if (needed < sizeof small) {
+    value.assign(small, needed);
+    return true;
+  }
+  std::vector<char> buffer(needed);
+  DWORD got = ::GetEnvironmentVariableA(name, buffer.data(), needed);
+  if (got == 0 || got >= needed) return false;
+  value.assign(buffer.data(), got);
+  return true;
+}
+
+bool RunsUnderWine() {
+  HMODULE kernel = ::GetModuleHandleA("kernel32");
+  return kernel && ::GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
+}
+
+// Closes a registry key when it goes out of scope.
+class OpenKey {
+ public:
+  OpenKey(HKEY root, const char* subkey) {
+    if (::RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
+  }
+  ~OpenKey() {
+    if (key_) ::RegCloseKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+// The value is read into a 260-byte buffer of which one more byte stays zero, so a value
+// stored without its NUL still ends there.
+bool ReadProgramFilesDir(HKEY root, const char* subkey, std::string& value) {
+  OpenKey key(root, subkey);
+  if (!key.get()) return false;
+  char buffer[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  if (::RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    return false;
+  value = buffer;
+  return true;
+}
+
+std::string InstallDirBelow(const std::string& programFiles, const std::string& fallback) {
+  if (!DirectoryExists(programFiles.c_str())) return fallback;
+  return JoinPath(programFiles.c_str(), "\\QMK\\TvexIII");
+}
+
+std::wstring WidenLatin1(const char* text) {
+  std::wstring wide;
+  if (!text) return wide;
+  for (const char* p = text; *p; ++p) wide += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  return wide;
+}
+
+std::string NarrowToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int length = static_cast<int>(text.size());
+  int needed = ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return std::string();
+  std::string narrow(static_cast<std::size_t>(needed), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
+  return narrow;
+}
+
+bool IsVistaOrLater() {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+  if (!::GetVersionExA(&info)) return false;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6;
+}
+
+std::string FindSettingsFile() {
+  std::string windir;
+  const bool haveWindir = ReadEnvironment("WINDIR", windir);
+  if (RunsUnderWine()) {
+    if (haveWindir) {
+      std::string candidate = JoinPath(windir.c_str(), kSettingsFileName);
+      if (FileExists(candidate.c_str())) return candidate;
+    }
+    std::string home;
+    if (ReadEnvironment("HOME", home)) {
+      std::string wineDir = JoinPath(home.c_str(), ".wine");
+      std::string candidate = JoinPath(wineDir.c_str(), kSettingsFileName);
+      if (FileExists(candidate.c_str())) return candidate;
+    }
+  }
+  std::string localAppData;
+  if (IsVistaOrLater() && haveWindir && ReadEnvironment("LOCALAPPDATA", localAppData)) {
+    const std::size_t colon = windir.find(':');
+    const std::string rest = colon == std::string::npos ? windir : windir.substr(colon + 1);
+    std::string store = JoinPath(localAppData.c_str(), "VirtualStore");
+    std::string virtualized = JoinPath(store.c_str(), rest.c_str());
+    std::string candidate = JoinPath(virtualized.c_str(), kSettingsFileName);
+    if (FileExists(candidate.c_str())) return candidate;
+  }
+  if (haveWindir) return JoinPath(windir.c_str(), kSettingsFileName);
+  return std::string();
+}

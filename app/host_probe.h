@@ -1,0 +1,35 @@
+// What the installer takes from the host: the Program Files location, the Windows version and
+// where the simulator's settings file lies; and the Latin-1 widening of built-in texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Each byte of text becomes the UTF-16 unit of the same number (Latin-1 read as UTF-16); a
+// null text counts as empty.
+std::wstring WidenLatin1(const char* text);
+
+// The UTF-16 text in the system's ANSI code page; characters the code page lacks become its
+// default character.
+std::string NarrowToAnsi(const std::wstring& text);
+
+// Where the machine keeps its Program Files folder: HKEY_LOCAL_MACHINE and this subkey.
+inline constexpr char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+// True when root\subkey holds a "ProgramFilesDir" value (read as at most 260 bytes, any
+// type) and puts it in value; false, with value untouched, when the key or value is missing.
+bool ReadProgramFilesDir(HKEY root, const char* subkey, std::string& value);
+
+// The product's folder below programFiles (joined with "\QMK\TvexIII") when programFiles
+// names an existing directory, else fallback.
+std::string InstallDirBelow(const std::string& programFiles, const std::string& fallback);
+
+// True on Windows NT 6.0 (Vista) and later; false when the version cannot be read.
+bool IsVistaOrLater();
+
+// The simulator's settings file "tvex3.ini" to delete after a fresh installation: under Wine
+// the one in the Windows directory or in ~/.wine when present; on Vista and later the
+// virtualized copy below LOCALAPPDATA\VirtualStore when present; else the one in the Windows
+// directory whether it exists or not. Empty when WINDIR is not set and nothing was found.
+std::string FindSettingsFile();

@@ -1,0 +1,184 @@
+// The installation as the main dialog drives it: Install Now, the progress timer and the
+// finishing steps.
+#include <process.h>
+
+#include <cstdio>
+
+#include "app/confirm_dialogs.h"
+#include "app/host_probe.h"
+#include "app/install_dialog.h"
+#include "app/install_path_limit.h"
+#include "app/resource.h"
+#include "payload/extraction.h"
+#include "payload/install_state.h"
+#include "payload/paths.h"
+#include "platform/message_box.h"
+#include "shell/registry_cleanup.h"
+#include "shell/shortcuts.h"
+#include "shell/uninstall_registration.h"
+
+namespace {
+
+constexpr UINT kProgressPeriodMs = 200;
+constexpr UINT_PTR kProgressTimerId = 1;
+constexpr int kTimerAttempts = 9999;
+constexpr char kProgramName[] = ".\\tvex3.exe";
+constexpr char kProgramBaseName[] = "tvex3";
+constexpr char kLinkName[] = "Tvex III";
+constexpr char kLinkDescription[] = "Quenmark Corporation's Zephrin/Tollvex III";
+
+// The controls that the Overwrite or Update question disables, in the order they are switched.
+constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE,
+                                     IDC_ACCEPT,    IDC_DECLINE,     IDCANCEL};
+
+PayloadTable BuiltInPayload() { return PayloadTable{g_payloadTable, g_payloadTableSize}; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The application message box as the installation shows it: owned by the dialog, so the
+// dialog takes no input while it is open.
+void ShowAppMessage(HWND dialog, const std::string& text) {
+  platform::OwnedMessageBox(dialog, text, platform::kAppTitle,
+                            platform::kMbOk | platform::kMbIconExclamation);
+}
+
+void __cdecl RunExtractionWorker(void*) {
+  try {
+    ExtractionWorker();
+  } catch (...) {
+    // The worker reports its own failures and ends the process; anything that still escapes
+    // must not end up in the runtime's thread start.
+    platform::EndProcess(-1);
+  }
+}
+
+// Starts the installed program with commandLine, working in directory; the outcome is not
+// reported.
+void StartInstalledProgram(std::string commandLine, const std::string& directory) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.wShowWindow = SW_SHOWDEFAULT;
+  PROCESS_INFORMATION process = {};
+  if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       directory.c_str(), &startup, &process)) {
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+}
+
+}  // namespace
+
+UINT_PTR StartProgressTimer(CInstallDlg& dialog, UINT periodMs) {
+  UINT_PTR id = 0;
+  for (int attempt = 1; attempt <= kTimerAttempts; ++attempt) {
+    id = ::SetTimer(dialog.Handle(), kProgressTimerId, periodMs, nullptr);
+    if (id != 0) break;
+  }
+  return id;
+}
+
+void CInstallDlg::SetControlsEnabled(bool enable) {
+  for (int id : kQuestionControls) EnableItem(id, enable);
+}
+
+void CInstallDlg::OnInstallNow() {
+  UpdateData(true);
+  const std::string& dir = m_strInstallDir;
+
+  // Refused before anything is written: no file of the installation may pass the path limit.
+  if (!InstallPathsFit(BuiltInPayload(), dir)) {
+    platform::OwnedMessageBox(
+        Handle(),
+        "The directory \"" + dir +
+            "\"\nis too long for the files to be installed in it.\nPlease choose another location",
+        "Directory Too Long",
+        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    return;
+  }
+
+  int counter = 0;
+  CreateDirectoryTree(dir.c_str(), counter);
+  if (!DirectoryExists(dir.c_str())) {
+    platform::OwnedMessageBox(
+        Handle(), "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
+        "Directory Not Found",
+        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    return;
+  }
+
+  g_bUpdateMode = 0;
+  if (FileExists(JoinPath(dir.c_str(), kProgramName).c_str())) {
+    SetControlsEnabled(false);
+    COverwriteUpdateDlg question;
+    const INT_PTR answer = question.DoModal();
+    SetControlsEnabled(true);
+    // A question that could not be shown counts as cancelled.
+    if (answer != IDOK) return;
+    g_bUpdateMode = question.m_bUpdate;
+  }
+
+  g_szInstallDir = dir;
+  g_bInstallDone = 0;
+  m_bInstalling = 1;
+  UpdateData(true);
+  m_nTimerId = StartProgressTimer(*this, kProgressPeriodMs);
+  if (_beginthread(&RunExtractionWorker, 0, nullptr) == static_cast<uintptr_t>(-1)) {
+    // Without a worker nothing would ever end the installation: back to Ready.
+    if (m_nTimerId) ::KillTimer(Handle(), m_nTimerId);
+    m_nTimerId = 0;
+    m_bInstalling = 0;
+    UpdateData(false);
+    ShowAppMessage(Handle(), "Could not start the installation");
+  }
+}
+
+void CInstallDlg::OnTimer(UINT_PTR timerId) {
+  if (timerId != m_nTimerId) return;
+  // While the quit question is open the answer decides: completion waits for the next tick.
+  if (g_bInstallDone == 0 || m_bAskingQuit) {
+    m_strStatus = g_szStatus.Get();
+    UpdateData(false);
+    ::UpdateWindow(Handle());
+    return;
+  }
+  FinishInstallation(timerId);
+}
+
+void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
+  m_bFinishing = true;
+  m_bInstalling = 0;
+  m_strStatus.clear();
+  UpdateData(false);
+  ::UpdateWindow(Handle());
+  ::KillTimer(Handle(), timerId);
+  m_nTimerId = 0;
+
+  const std::string program = JoinPath(g_szInstallDir.c_str(), kProgramName);
+  if (FileExists(program.c_str())) {
+    RemoveOldStartMenuLinks();
+    std::string desktopLink;
+    std::string startMenuLink;
+    if (auto message = CreateDesktopLink(desktopLink, g_szInstallDir.c_str(), kProgramBaseName,
+                                         kLinkName, kLinkDescription)) {
+      ShowAppMessage(Handle(), *message);
+    } else if (auto message = CreateStartMenuLink(startMenuLink, g_szInstallDir.c_str(),
+                                                  kProgramBaseName, kLinkName, kLinkDescription)) {
+      ShowAppMessage(Handle(), *message);
+    } else {
+      const std::string commandLine = Quoted(program);
+      WriteUninstallManifest(startMenuLink.c_str(), desktopLink.c_str());
+      ShowAppMessage(Handle(), "Zephrin/TvexIII has been successfully installed");
+      RemoveMakerSettingsKeys();
+      RemoveStaleFileTypes();
+      RemoveOldUninstallEntry();
+      RegisterUninstallEntry(program.c_str());
+      if (g_bUpdateMode == 0) {
+        const std::string settings = FindSettingsFile();
+        if (!settings.empty()) std::remove(settings.c_str());
+      }
+      StartInstalledProgram(commandLine, g_szInstallDir);
+    }
+  }
+  m_bFinishing = false;
+  OnOK();
+}

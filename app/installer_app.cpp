@@ -1,0 +1,43 @@
+#include "app/installer_app.h"
+
+#include "app/agreement_text.h"
+#include "app/host_probe.h"
+#include "app/install_dialog.h"
+#include "cmpdb/merge_conventions.h"
+
+namespace {
+
+// An installer that asks for administrator rights is often started from a downloads folder:
+// nothing it loads later may be searched for beside it. The call is looked up because older
+// systems without it still run the installer.
+void RestrictDllSearchToSystem() {
+  using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleA("kernel32");
+  if (!kernel) return;
+  auto setDirectories = reinterpret_cast<SetDirectoriesFn>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+int CInstallerApp::Run() {
+  RestrictDllSearchToSystem();
+  InstallOutOfMemoryHandler();
+  InitInstance();
+  return 0;
+}
+
+BOOL CInstallerApp::InitInstance() {
+  CInstallDlg dialog;
+  platform::Dialog::SetMainDialog(&dialog);
+  dialog.m_strAgreement = NarrowToAnsi(WidenLatin1(kAgreementText));
+  dialog.DoModal();
+  platform::Dialog::SetMainDialog(nullptr);
+  if (dialog.m_bInstalling != 0) {
+    // Quit during an installation: the worker may be halfway through a file and still uses
+    // the shared state, so the process ends without running any static destructor.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+  }
+  return FALSE;
+}

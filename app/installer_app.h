@@ -1,0 +1,17 @@
+// The application object: process start-up and the one modal run of the main dialog.
+#pragma once
+
+#include <windows.h>
+
+class CInstallerApp {
+ public:
+  // The whole life of the process: hardens the DLL search, makes allocation failures fatal
+  // with "Out of Memory!", runs InitInstance and returns the process exit code. The command
+  // line is never read.
+  int Run();
+
+  // Runs the main dialog with the agreement text and returns FALSE, so the application ends.
+  // When the user quit while files were still being written the process ends here at once,
+  // without waiting for the worker.
+  BOOL InitInstance();
+};

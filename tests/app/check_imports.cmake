@@ -1,0 +1,27 @@
+# Fails unless every DLL that EXE imports is one that Windows always loads from its system
+# directory (known DLLs), so that nothing planted beside the installer is ever loaded.
+# cmake -DEXE=<program> -DOBJDUMP=<objdump> -P check_imports.cmake
+cmake_minimum_required(VERSION 3.20)
+set(allowed advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll
+            ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll)
+execute_process(COMMAND "${OBJDUMP}" -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" names "${dump}")
+if(NOT names)
+  message(FATAL_ERROR "no imports found in ${EXE}")
+endif()
+set(bad "")
+foreach(line ${names})
+  string(REGEX REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" lower)
+  message(STATUS "imports ${dll}")
+  if(NOT lower IN_LIST allowed)
+    list(APPEND bad "${dll}")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "imports DLLs that may be searched for beside the program: ${bad}")
+endif()

@@ -1,0 +1,282 @@
+#include "gui_driver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace gui {
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+std::string WindowText(HWND window) {
+  if (!window) return std::string();
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    return std::string();
+  std::string text(length + 1, '\0');
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 5000, &got))
+    return std::string();
+  text.resize(got);
+  return text;
+}
+
+std::string ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
+
+std::string ClassName(HWND window) {
+  char name[256] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+void Click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void SetItemText(HWND dialog, int id, const std::string& text) {
+  ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Type(HWND dialog, int id, char c) {
+  ::SendMessageA(::GetDlgItem(dialog, id), WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+bool ItemEnabled(HWND dialog, int id) {
+  HWND item = ::GetDlgItem(dialog, id);
+  return item && ::IsWindowEnabled(item);
+}
+
+bool ItemChecked(HWND dialog, int id) {
+  return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+namespace {
+
+struct Search {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<Search*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && ::IsWindowVisible(window) && ClassName(window) == "#32770")
+    search->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
+  auto* text = reinterpret_cast<std::string*>(data);
+  if (ClassName(child) == "Static") {
+    std::string t = WindowText(child);
+    if (!t.empty()) {
+      if (!text->empty()) *text += "\n";
+      *text += t;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> Dialogs(DWORD processId) {
+  Search search{processId, {}};
+  ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindDialog(DWORD processId, const std::string& caption) {
+  for (HWND window : Dialogs(processId))
+    if (WindowText(window) == caption) return window;
+  return nullptr;
+}
+
+MessageBoxSeen WaitForBox(DWORD processId, const std::vector<HWND>& except,
+                          std::chrono::milliseconds timeout) {
+  MessageBoxSeen seen;
+  WaitFor(
+      [&] {
+        for (HWND window : Dialogs(processId)) {
+          bool known = false;
+          for (HWND other : except) known = known || other == window;
+          if (known) continue;
+          seen.window = window;
+          return true;
+        }
+        return false;
+      },
+      timeout);
+  if (seen.window) {
+    // The box's texts are set before it shows, but give a slow machine a moment.
+    WaitFor(
+        [&] {
+          seen.text.clear();
+          ::EnumChildWindows(seen.window, &CollectStaticText, reinterpret_cast<LPARAM>(&seen.text));
+          return !seen.text.empty();
+        },
+        5s);
+    seen.caption = WindowText(seen.window);
+  }
+  return seen;
+}
+
+Installer::Installer(const std::string& program, const std::string& arguments) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::string commandLine = "\"" + program + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_))
+    process_ = {};
+}
+
+Installer::~Installer() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    ::TerminateProcess(process_.hProcess, 99);
+    ::WaitForSingleObject(process_.hProcess, 10000);
+  }
+  ::CloseHandle(process_.hThread);
+  ::CloseHandle(process_.hProcess);
+}
+
+HWND Installer::WaitForMain() {
+  if (!process_.hProcess) return nullptr;
+  WaitFor([&] {
+    main_ = FindDialog(Id(), "Zephrin/Tollvex III Installation");
+    // Ready once the first data exchange has replaced the placeholder of the header.
+    return main_ && ItemText(main_, 1008) != "Static";
+  });
+  return main_;
+}
+
+bool Installer::WaitForExit(std::chrono::milliseconds timeout) {
+  if (!process_.hProcess) return true;
+  return ::WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) ==
+         WAIT_OBJECT_0;
+}
+
+bool Installer::Running() const {
+  return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(child.c_str());
+      }
+    } while (::FindNextFileA(find, &entry));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+
+void CollectFiles(const std::string& root, const std::string& relative,
+                  std::vector<std::string>& files) {
+  WIN32_FIND_DATAA entry;
+  const std::string dir = relative.empty() ? root : root + "\\" + relative;
+  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string child = relative.empty() ? name : relative + "\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      CollectFiles(root, child, files);
+    else
+      files.push_back(child);
+  } while (::FindNextFileA(find, &entry));
+  ::FindClose(find);
+}
+
+}  // namespace
+
+std::vector<std::string> ListFiles(const std::string& root) {
+  std::vector<std::string> files;
+  CollectFiles(root, "", files);
+  return files;
+}
+
+std::string RegistryText(HKEY root, const std::string& key, const std::string& name) {
+  char value[2048] = {};
+  DWORD size = sizeof value - 1;
+  if (::RegGetValueA(root, key.c_str(), name.c_str(),
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+    return std::string();
+  return value;
+}
+
+bool RegistryValueExists(HKEY root, const std::string& key, const std::string& name) {
+  return ::RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+void SetRegistryText(HKEY root, const std::string& key, const std::string& name,
+                     const std::string& value) {
+  HKEY handle = nullptr;
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+  ::RegCloseKey(handle);
+}
+
+void DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) return;
+  ::RegDeleteValueA(handle, name.c_str());
+  ::RegCloseKey(handle);
+}
+
+void DeleteRegistryKey(HKEY root, const std::string& key) { ::RegDeleteTreeA(root, key.c_str()); }
+
+std::string Environment(const char* name) {
+  char value[4096] = {};
+  DWORD got = ::GetEnvironmentVariableA(name, value, sizeof value);
+  return got && got < sizeof value ? std::string(value, got) : std::string();
+}
+
+}  // namespace gui

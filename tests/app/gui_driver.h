@@ -1,0 +1,97 @@
+// Drives the real installer from outside, as a user would: starts it, finds its windows,
+// reads and clicks its controls and answers its message boxes. Runs under Wine's null
+// display driver as well as on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+using namespace std::chrono_literals;
+
+// Polls condition every 20 ms until it holds or timeout passes; returns its last result.
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// The text of a window of any process (WM_GETTEXT), or of a dialog's control.
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+std::string ClassName(HWND window);
+
+// Clicks a button the way the mouse would: BM_CLICK, posted, so a modal loop it opens does not
+// block the driver.
+void Click(HWND dialog, int id);
+// Replaces a control's text (WM_SETTEXT), as a paste of the whole field would.
+void SetItemText(HWND dialog, int id, const std::string& text);
+// Types one character into a control (WM_CHAR).
+void Type(HWND dialog, int id, char c);
+
+bool ItemEnabled(HWND dialog, int id);
+bool ItemChecked(HWND dialog, int id);
+
+// A top-level window of the process, visible and of class "#32770" (dialogs and message
+// boxes), whose caption is caption; null when there is none.
+HWND FindDialog(DWORD processId, const std::string& caption);
+// Every visible top-level dialog window of the process.
+std::vector<HWND> Dialogs(DWORD processId);
+
+// A message box as the user sees it.
+struct MessageBoxSeen {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+};
+// Waits for a visible dialog of the process other than the windows in except; the text is
+// that of its static children (the icon static has none).
+MessageBoxSeen WaitForBox(DWORD processId, const std::vector<HWND>& except,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// The installer under test: started at construction, killed at destruction if still alive.
+class Installer {
+ public:
+  // arguments follow the quoted program path on the command line.
+  explicit Installer(const std::string& program, const std::string& arguments = "");
+  ~Installer();
+  Installer(const Installer&) = delete;
+  Installer& operator=(const Installer&) = delete;
+
+  DWORD Id() const { return process_.dwProcessId; }
+  // The main dialog, once it has shown; null when it did not come within the timeout.
+  HWND WaitForMain();
+  HWND Main() const { return main_; }
+  // True when the process ended within timeout.
+  bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+  bool Running() const;
+
+ private:
+  PROCESS_INFORMATION process_ = {};
+  HWND main_ = nullptr;
+};
+
+// Files and folders of the test machine.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+// Removes a tree, read-only files included; nothing happens when it is missing.
+void RemoveTree(const std::string& path);
+// Every file below root, as paths relative to it ("lib\sym\cap.asy").
+std::vector<std::string> ListFiles(const std::string& root);
+
+// A REG_SZ value, or empty when it is missing.
+std::string RegistryText(HKEY root, const std::string& key, const std::string& name);
+bool RegistryValueExists(HKEY root, const std::string& key, const std::string& name);
+void SetRegistryText(HKEY root, const std::string& key, const std::string& name,
+                     const std::string& value);
+void DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name);
+void DeleteRegistryKey(HKEY root, const std::string& key);
+
+// Settings the tests read from their environment: the installers and the payload tree.
+std::string Environment(const char* name);
+
+}  // namespace gui

@@ -1,0 +1,493 @@
+// The installer driven from outside through its windows, scenario by scenario. Each test
+// starts the real program built with a small test payload (or a large one where an
+// installation must take a while) and acts as a user would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "gui_driver.h"
+
+namespace {
+
+using namespace gui;
+
+constexpr int kAgreement = 1000, kDir = 1001, kBrowse = 1002, kAccept = 1003, kDecline = 1004,
+              kDirLabel = 1005, kStatus = 1006, kInstallNow = 1007, kTitle = 1008;
+constexpr int kOverwrite = 1010, kUpdate = 1011;
+
+constexpr char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kUninstallEntry[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tollvex III";
+constexpr char kSettingsFile[] = "C:\\windows\\tvex3.ini";
+constexpr char kSuccess[] = "Zephrin/TvexIII has been successfully installed";
+constexpr char kAppTitle[] = "tvexsetup";
+const char* const kReadOnlySymbols[] = {"cap", "diode", "polcap", "schottky", "varactor", "zener"};
+
+std::string DesktopLink() {
+  return RegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop") + "\\Tvex III.lnk";
+}
+std::string StartMenuLink() {
+  return RegistryText(HKEY_CURRENT_USER, kShellFolders, "Start Menu") + "\\Tvex III.lnk";
+}
+
+bool IsReadOnly(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    small_ = Environment("TVEX_SMALL_INSTALLER");
+    large_ = Environment("TVEX_LARGE_INSTALLER");
+    tree_ = Environment("TVEX_SMALL_TREE");
+    ASSERT_FALSE(small_.empty()) << "TVEX_SMALL_INSTALLER is not set";
+    ASSERT_FALSE(tree_.empty()) << "TVEX_SMALL_TREE is not set";
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ = std::string("C:\\tvextest\\") + info->test_suite_name() + "." + info->name();
+    RemoveTree(scratch_);
+    ::CreateDirectoryA("C:\\tvextest", nullptr);
+    ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+  }
+
+  // Starts the installer and waits for its main dialog.
+  HWND Start(Installer& installer) {
+    HWND main = installer.WaitForMain();
+    EXPECT_NE(main, nullptr) << "the main dialog did not show";
+    return main;
+  }
+
+  // Accept, then the directory typed into its field.
+  void AcceptAndChoose(HWND main, const std::string& dir) {
+    Click(main, kAccept);
+    ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+    SetItemText(main, kDir, dir);
+  }
+
+  // Presses Install Now and expects the success box: answers it and waits for the end.
+  void ExpectSuccessfulInstall(Installer& installer, HWND main,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    Click(main, kInstallNow);
+    MessageBoxSeen box = WaitForBox(installer.Id(), {main}, timeout);
+    ASSERT_NE(box.window, nullptr) << "no message after the installation";
+    EXPECT_EQ(box.caption, kAppTitle);
+    EXPECT_EQ(box.text, kSuccess);
+    Click(box.window, IDOK);
+    EXPECT_TRUE(installer.WaitForExit());
+  }
+
+  // A complete installation into dir with nothing asked (the directory holds no program).
+  void InstallFresh(const std::string& dir) {
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    AcceptAndChoose(main, dir);
+    ExpectSuccessfulInstall(installer, main);
+  }
+
+  void ExpectStateAccepted(HWND main) {
+    for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow, IDCANCEL, kAgreement})
+      EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
+  }
+
+  std::string small_, large_, tree_, scratch_;
+};
+
+using FirstShow = InstallerTest;
+using Decline = InstallerTest;
+using FreshInstall = InstallerTest;
+using SecondInstall = InstallerTest;
+using BadDirectory = InstallerTest;
+using QuitQuestion = InstallerTest;
+using DesktopMissing = InstallerTest;
+using FolderBrowser = InstallerTest;
+
+TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+
+  EXPECT_EQ(ItemText(main, kTitle), "Installs Zephrin/TvexIII Version 2.21m");
+  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_EQ(ItemText(main, kDir), "C:\\Program Files\\QMK\\TvexIII");
+  for (int id : {kAccept, kDecline, IDCANCEL, kAgreement})
+    EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
+  for (int id : {kDirLabel, kDir, kBrowse, kInstallNow})
+    EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
+
+  const std::string agreement = ItemText(main, kAgreement);
+  EXPECT_EQ(agreement.size(), 2586u);
+  EXPECT_EQ(std::count(agreement.begin(), agreement.end(), '\n'), 46);
+  EXPECT_NE(::SendMessageA(main, WM_GETICON, ICON_SMALL, 0), 0) << "no small icon";
+  // The agreement has a font of its own, the directory field the dialog's.
+  EXPECT_NE(::SendMessageA(::GetDlgItem(main, kAgreement), WM_GETFONT, 0, 0),
+            ::SendMessageA(::GetDlgItem(main, kDir), WM_GETFONT, 0, 0));
+
+  // Typing and deleting in the agreement are undone at once.
+  Type(main, kAgreement, 'x');
+  EXPECT_EQ(ItemText(main, kAgreement), agreement);
+  ::SendMessageA(::GetDlgItem(main, kAgreement), EM_SETSEL, 0, -1);
+  ::SendMessageA(::GetDlgItem(main, kAgreement), WM_CLEAR, 0, 0);
+  EXPECT_EQ(ItemText(main, kAgreement), agreement);
+
+  // Cancel before an installation ends the program at once, without a question.
+  Click(main, IDCANCEL);
+  EXPECT_TRUE(installer.WaitForExit());
+}
+
+TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
+  Installer installer(small_, "-uninstall");
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(ItemEnabled(main, kAccept));
+  EXPECT_FALSE(ItemEnabled(main, kInstallNow));
+  ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(installer.WaitForExit());
+}
+
+TEST_F(Decline, BeforeAcceptEndsTheInstaller) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  Click(main, kDecline);
+  EXPECT_TRUE(installer.WaitForExit());
+}
+
+TEST_F(Decline, AfterAcceptWithdrawsItAndKeepsTheDirectory) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, "D:\\Typed\\By Hand");
+  ExpectStateAccepted(main);
+
+  Click(main, kDecline);
+  ASSERT_TRUE(WaitFor([&] { return !ItemEnabled(main, kDir); }));
+  for (int id : {kDirLabel, kDir, kBrowse, kInstallNow})
+    EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
+  EXPECT_TRUE(ItemEnabled(main, kAccept));
+  EXPECT_TRUE(ItemEnabled(main, kDecline));
+  EXPECT_EQ(ItemText(main, kDir), "D:\\Typed\\By Hand");
+  EXPECT_TRUE(installer.Running());
+
+  // Accept pressed twice changes nothing beyond the first time.
+  Click(main, kAccept);
+  Click(main, kAccept);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  ExpectStateAccepted(main);
+  EXPECT_EQ(ItemText(main, kDir), "D:\\Typed\\By Hand");
+}
+
+TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
+  const std::string dir = scratch_ + "\\a\\b\\c\\Tvex III";
+  ::DeleteFileA(DesktopLink().c_str());
+  ::DeleteFileA(StartMenuLink().c_str());
+  DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+  WriteFile(kSettingsFile, "[settings]\r\n");
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+
+  // No question: the next box is the success message, and by then the shortcuts and the
+  // manifest exist while the uninstall entry is still to come.
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  EXPECT_EQ(box.caption, kAppTitle);
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  EXPECT_TRUE(FileExists(DesktopLink()));
+  EXPECT_TRUE(FileExists(StartMenuLink()));
+  EXPECT_TRUE(FileExists(dir + "\\uninstall.info"));
+  EXPECT_FALSE(RegistryValueExists(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName"));
+  EXPECT_EQ(ItemText(main, kStatus), "");
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+
+  // Every payload file, byte for byte; the six symbols read-only, everything else writable.
+  const std::vector<std::string> files = ListFiles(tree_);
+  ASSERT_FALSE(files.empty());
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    ASSERT_TRUE(FileExists(dir + "\\" + file));
+    EXPECT_TRUE(ReadFile(dir + "\\" + file) == ReadFile(tree_ + "\\" + file));
+    const bool readOnly =
+        std::any_of(std::begin(kReadOnlySymbols), std::end(kReadOnlySymbols),
+                    [&](const char* s) { return file == std::string("lib\\sym\\") + s + ".asy"; });
+    EXPECT_EQ(IsReadOnly(dir + "\\" + file), readOnly);
+  }
+
+  EXPECT_EQ(ReadFile(dir + "\\uninstall.info"),
+            "Link:" + StartMenuLink() + "\r\nLink:" + DesktopLink() + "\r\n");
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName"), "Zephrin/TvexIII");
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"),
+            "\"" + dir + "\\tvex3.exe\" -uninstall");
+
+  // The program was started with its quoted path as the whole command line, in dir.
+  const std::string launch = dir + "\\launch.log";
+  ASSERT_TRUE(WaitFor([&] { return !ReadFile(launch).empty(); }));
+  EXPECT_EQ(ReadFile(launch), "\"" + dir + "\\tvex3.exe\"\t" + dir + "\r\n");
+  EXPECT_FALSE(FileExists(kSettingsFile)) << "the settings file survived a fresh install";
+}
+
+TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDatabase) {
+  const std::string dir = scratch_ + "\\Tvex";
+  InstallFresh(dir);
+  const std::string database = dir + "\\lib\\cmp\\standard.bjt";
+  const std::string shipped = ReadFile(database);
+  WriteFile(database, shipped + ".model MyNPN NPN(IS=2E-14 BF=123)\r\n");
+  const std::string launches = ReadFile(dir + "\\launch.log");
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  EXPECT_TRUE(ItemChecked(question, kOverwrite));
+  EXPECT_FALSE(ItemChecked(question, kUpdate));
+  EXPECT_EQ(::GetWindow(question, GW_OWNER), main);
+  for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow, IDCANCEL})
+    EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
+
+  Click(question, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(question); }));
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDCANCEL); }));
+  ExpectStateAccepted(main);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_EQ(ReadFile(dir + "\\launch.log"), launches);
+  EXPECT_NE(ReadFile(database).find("MyNPN"), std::string::npos);
+
+  // Asked again and confirmed as it opens: overwrite.
+  Click(main, kInstallNow);
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(ReadFile(database), shipped);
+  EXPECT_FALSE(FileExists(database + ".bak"));
+}
+
+TEST_F(SecondInstall, UpdateMergesTheDatabaseAndKeepsTheSettings) {
+  const std::string dir = scratch_ + "\\Tvex";
+  InstallFresh(dir);
+  const std::string database = dir + "\\lib\\cmp\\standard.bjt";
+  const std::string users = ReadFile(database) + ".model MyNPN NPN(IS=2E-14 BF=123)\r\n";
+  WriteFile(database, users);
+  WriteFile(kSettingsFile, "[settings]\r\n");
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, kUpdate);
+  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
+  EXPECT_FALSE(ItemChecked(question, kOverwrite));
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+
+  const std::string merged = ReadFile(database);
+  EXPECT_NE(merged.find(".model MyNPN NPN(IS=2E-14 BF=123)"), std::string::npos) << merged;
+  EXPECT_NE(merged.find(".model 2N3904"), std::string::npos) << merged;
+  EXPECT_EQ(ReadFile(database + ".bak"), users);
+  EXPECT_TRUE(FileExists(kSettingsFile)) << "an update deleted the settings file";
+  ::DeleteFileA(kSettingsFile);
+}
+
+TEST_F(BadDirectory, ADirectoryThatCannotBeCreatedIsReported) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, "Q:\\missing\\Tvex");
+  Click(main, kInstallNow);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Directory Not Found");
+  EXPECT_EQ(box.text,
+            "Could not create directory \"Q:\\missing\\Tvex\"\nPlease choose another location");
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
+  ExpectStateAccepted(main);
+  EXPECT_EQ(ItemText(main, kDir), "Q:\\missing\\Tvex");
+  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_TRUE(installer.Running());
+}
+
+TEST_F(BadDirectory, ADirectoryTooLongForThePayloadIsRefusedBeforeAnythingIsWritten) {
+  const std::string tooLong = scratch_ + "\\" + std::string(200, 'x') + "\\Tvex";
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, tooLong);
+  Click(main, kInstallNow);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Directory Too Long");
+  EXPECT_NE(box.text.find(tooLong), std::string::npos) << box.text;
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+  EXPECT_TRUE(ListFiles(scratch_).empty());
+  EXPECT_FALSE(DirectoryExists(scratch_ + "\\" + std::string(200, 'x')));
+
+  // Another, shorter choice installs.
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kInstallNow); }));
+  SetItemText(main, kDir, scratch_ + "\\Tvex");
+  ExpectSuccessfulInstall(installer, main);
+  EXPECT_TRUE(FileExists(scratch_ + "\\Tvex\\tvex3.exe"));
+}
+
+// Starts the large installer into dir and asks the quit question while it runs.
+HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
+  Click(main, kAccept);
+  EXPECT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  SetItemText(main, kDir, dir);
+  Click(main, kInstallNow);
+  // Installing: a progress line shows and only Cancel and the agreement are usable.
+  EXPECT_TRUE(WaitFor([&] { return !ItemText(main, kStatus).empty(); }));
+  EXPECT_NE(ItemText(main, kStatus).find("Extracting: "), std::string::npos)
+      << ItemText(main, kStatus);
+  for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow})
+    EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
+  EXPECT_TRUE(ItemEnabled(main, IDCANCEL));
+  EXPECT_TRUE(ItemEnabled(main, kAgreement));
+
+  Click(main, IDCANCEL);
+  HWND question = nullptr;
+  EXPECT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "TvexIII Installation")); }));
+  if (!question) return nullptr;
+  MessageBoxSeen seen = WaitForBox(installer.Id(), {main});
+  EXPECT_EQ(seen.text, "Reallly Quit installing Tvex III?");
+  EXPECT_EQ(ItemText(question, IDOK), "Yes");
+  EXPECT_EQ(ItemText(question, IDCANCEL), "No");
+  EXPECT_EQ(::GetWindow(question, GW_OWNER), main);
+  return question;
+}
+
+TEST_F(QuitQuestion, NoLetsTheInstallationFinish) {
+  ASSERT_FALSE(large_.empty()) << "TVEX_LARGE_INSTALLER is not set";
+  const std::string dir = scratch_ + "\\Tvex";
+  Installer installer(large_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = AskToQuit(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  Click(question, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(question); }));
+  EXPECT_TRUE(installer.Running());
+
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(240));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_TRUE(FileExists(dir + "\\launch.log") ||
+              WaitFor([&] { return FileExists(dir + "\\launch.log"); }));
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(::GetFileAttributesExA((dir + "\\lib\\big\\zeros1.bin").c_str(),
+                                     GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 16u << 20);
+}
+
+TEST_F(QuitQuestion, YesEndsTheProcess) {
+  ASSERT_FALSE(large_.empty()) << "TVEX_LARGE_INSTALLER is not set";
+  const std::string dir = scratch_ + "\\Tvex";
+  Installer installer(large_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = AskToQuit(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  Click(question, IDOK);
+  EXPECT_TRUE(installer.WaitForExit(std::chrono::seconds(10)));
+  std::this_thread::sleep_for(1s);
+  EXPECT_FALSE(FileExists(dir + "\\launch.log"));
+  EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+}
+
+TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
+  const std::string dir = scratch_ + "\\Tvex";
+  ::DeleteFileA(StartMenuLink().c_str());
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  // The desktop process writes the value back when it starts, with the first window.
+  const std::string desktop = RegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  const std::string startMenuLink = StartMenuLink();
+  DeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  ASSERT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, kShellFolders, "Desktop"));
+
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, kAppTitle);
+  EXPECT_EQ(box.text, "Could't find Desktop location");
+  Click(box.window, IDOK);
+  EXPECT_TRUE(installer.WaitForExit());
+  if (!desktop.empty()) SetRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop);
+
+  EXPECT_TRUE(FileExists(dir + "\\tvex3.exe"));
+  EXPECT_FALSE(FileExists(startMenuLink));
+  EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+  std::this_thread::sleep_for(1s);
+  EXPECT_FALSE(FileExists(dir + "\\launch.log"));
+}
+
+TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {
+  const std::string folder = scratch_ + "\\a folder name long enough to be cut";
+  ASSERT_GT(folder.size(), 35u);
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, folder);
+
+  Click(main, kBrowse);
+  MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
+  EXPECT_NE(browser.text.find("Select the directory to install Zephrin/Tollvex III"),
+            std::string::npos)
+      << browser.text;
+  EXPECT_NE(browser.text.find(folder.substr(0, 35) + "..."), std::string::npos) << browser.text;
+  EXPECT_EQ(::GetWindow(browser.window, GW_OWNER), main);
+  Click(browser.window, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  EXPECT_EQ(ItemText(main, kDir), folder);
+
+  // A hand-typed directory becomes the starting point; OK as it opens chooses it as it is.
+  SetItemText(main, kDir, scratch_);
+  Click(main, kBrowse);
+  browser = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(browser.window, nullptr);
+  EXPECT_NE(browser.text.find(scratch_.size() > 35 ? scratch_.substr(0, 35) + "..." : scratch_),
+            std::string::npos)
+      << browser.text;
+  Click(browser.window, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  ASSERT_TRUE(WaitFor([&] { return ItemText(main, kDir) == scratch_; })) << ItemText(main, kDir);
+  EXPECT_TRUE(installer.Running());
+}
+
+}  // namespace
