@@ -47,7 +47,7 @@ installer: win $(if $(PAYLOAD),,sample)
 	@cmake -S . -B build/win -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
 	@cmake --build build/win -j $(JOBS) $(if $(wildcard app/CMakeLists.txt),--target tvexsetup,)
 	@echo "payload: $(PAYLOAD_DIR)"
-	@ls -l build/host/tvex-extract $(wildcard build/win/tvexsetup.exe)
+	@ls -l build/host/tvex-extract $$(ls build/win/tvexsetup.exe 2>/dev/null)
 
 bench: installer
 	@bench/run.sh

@@ -6,7 +6,7 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-HOST=$ROOT/build/host
+HOST=${TVEX_BENCH_HOST:-$ROOT/build/host}  # another native tree, for trying the script out
 ROUNDS=${1:-5}
 EXTRACT=$HOST/tvex-extract
 GENDIR=$HOST/tools/tvex_extract/tvex_payload_builtin.payload

@@ -32,9 +32,9 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-std::string Stamp(const std::vector<payloadgen::PayloadFile>& files, const std::string& target,
-                  const std::string& symbol) {
-  std::string stamp = "payloadgen 1 " + target + " " + symbol + "\n";
+std::string Stamp(const std::string& root, const std::vector<payloadgen::PayloadFile>& files,
+                  const std::string& target, const std::string& symbol) {
+  std::string stamp = "payloadgen 1 " + target + " " + symbol + " " + root + "\n";
   for (const payloadgen::PayloadFile& f : files)
     stamp += f.name + "\t" + std::to_string(f.size) + "\t" + std::to_string(f.modified) + "\n";
   return stamp;
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   const std::string asmPath = outDir + "/" + payloadgen::kAsmFileName;
   const std::string tablePath = outDir + "/" + payloadgen::kTableFileName;
   const std::string stampPath = outDir + "/payload.stamp";
-  const std::string stamp = Stamp(files, target, symbol);
+  const std::string stamp = Stamp(root, files, target, symbol);
   platform::FileSystem& fs = platform::Fs();
   if (fs.Find(outDir) != platform::EntryKind::kDirectory && fs.MakeDirectory(outDir) != 0)
     return Fail("cannot create the output directory " + outDir);
