@@ -48,6 +48,13 @@ void Type(HWND dialog, int id, char c) {
   ::SendMessageA(::GetDlgItem(dialog, id), WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result))
+    return 0;
+  return static_cast<LRESULT>(result);
+}
+
 bool ItemEnabled(HWND dialog, int id) {
   HWND item = ::GetDlgItem(dialog, id);
   return item && ::IsWindowEnabled(item);

@@ -31,6 +31,10 @@ void SetItemText(HWND dialog, int id, const std::string& text);
 // Types one character into a control (WM_CHAR).
 void Type(HWND dialog, int id, char c);
 
+// SendMessage with a timeout, so a hung installer fails the test instead of blocking it;
+// 0 when the message could not be delivered.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 bool ItemEnabled(HWND dialog, int id);
 bool ItemChecked(HWND dialog, int id);
 
