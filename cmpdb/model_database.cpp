@@ -16,7 +16,7 @@ const std::string_view kModelDatabaseHeader =
 
 namespace {
 
-constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::size_t kWriteBlock = 16 * 1024;
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = 16 * 1024;
 
 bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -51,9 +51,9 @@ const char* ContinuationText(const char* line) {
 }
 
 bool CStatementReader::Refill() {
-  if (m_block.size() < kReadBlock) m_block.resize(kReadBlock);
+  if (!m_block) m_block = std::make_unique_for_overwrite<char[]>(kReadBlock);
   m_nBlockPos = 0;
-  m_nBlockLen = platform::Fs().Read(m_block.data(), 1, m_block.size(), m_source);
+  m_nBlockLen = platform::Fs().Read(m_block.get(), 1, kReadBlock, m_source);
   return m_nBlockLen > 0;
 }
 
@@ -64,13 +64,13 @@ const char* CStatementReader::ReadRawLine(std::FILE* stream) {
   }
   if (!stream) {
     std::string().swap(m_strRaw);
-    std::vector<char>().swap(m_block);
+    m_block.reset();
     return nullptr;
   }
   m_strRaw.clear();
   for (;;) {
     if (m_nBlockPos == m_nBlockLen && !Refill()) break;
-    const char* begin = m_block.data() + m_nBlockPos;
+    const char* begin = m_block.get() + m_nBlockPos;
     const std::size_t available = m_nBlockLen - m_nBlockPos;
     const void* feed = std::memchr(begin, '\n', available);
     const std::size_t take =

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 // True for the blanks of a statement: tab, line feed, vertical tab, form feed, carriage return
 // (bytes 9 to 13) and space.
@@ -48,7 +48,7 @@ class CStatementReader {
   bool Refill();
 
   std::FILE* m_source = nullptr;
-  std::vector<char> m_block;
+  std::unique_ptr<char[]> m_block;
   std::size_t m_nBlockPos = 0;
   std::size_t m_nBlockLen = 0;
   std::string m_strRaw;

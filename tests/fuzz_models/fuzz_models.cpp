@@ -1,7 +1,8 @@
 // libFuzzer entry point for the model-text databases: the input is split into an existing and
-// a shipped database, which are merged as an update installation merges them, entirely in
-// memory. Checks that whatever the bytes, the merge succeeds and writes the header followed by
-// one line per model, none of them holding a line break.
+// a shipped database, which are loaded, combined and written as an update installation merges
+// them (without the backup, whose file copy only costs time here), entirely in memory. Checks
+// that whatever the bytes, both load and the result is the header followed by one line per
+// model, none of them holding a line break.
 #include <stdio.h>
 
 #include <cstddef>
@@ -10,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/model_database.h"
 #include "platform/file_system.h"
 
@@ -65,8 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(LoadModelDatabase("existing", kind, existing));
   Require(LoadModelDatabase("shipped", kind, shipped));
   const int records = existing.Count();
-
-  Require(MergeModelDatabase("out", "shipped", "existing", kind) != 0);
+  const int added = shipped.Count();
+  CombineModelRecords(existing, shipped);
+  Require(existing.Count() >= records && existing.Count() <= records + added);
+  Require(WriteModelDatabase("out", existing));
   const std::string_view written(fs.output, fs.outputSize);
   Require(written.substr(0, kModelDatabaseHeader.size()) == kModelDatabaseHeader);
   std::size_t lines = 0;
@@ -76,7 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(written.substr(at, end - at).find_first_of("\r\n") == std::string_view::npos);
     at = end + 2;
   }
-  Require(lines >= static_cast<std::size_t>(records));
-  Require(lines <= static_cast<std::size_t>(records + shipped.Count()));
+  Require(lines == static_cast<std::size_t>(existing.Count()));
   return 0;
 }
