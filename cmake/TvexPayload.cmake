@@ -5,7 +5,8 @@
 # rewrites its outputs only when their bytes change, so an unchanged tree recompiles nothing.
 # The data reaches the object file through an assembler .incbin of the generated blob; the C++
 # side is a small table of pointers into it. Native trees run the payloadgen of the same tree;
-# cross trees run the host build's (TVEX_HOST_BIN).
+# cross trees run the host build's (TVEX_HOST_BIN). The generating step is the custom target
+# <target>_generate: make it depend on whatever writes the tree.
 function(tvex_add_payload target dir)
   get_filename_component(dir "${dir}" ABSOLUTE)
   set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}.payload")
