@@ -45,7 +45,9 @@ bool Flush(std::string& pending, std::FILE* f) {
 bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
   list.Release();
   if (!path || !*path) return false;
-  std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "r"));
+  // Binary, not text mode: a stray Ctrl-Z would end a text-mode read on Windows and silently
+  // drop every model after it. Line ends need no translation, the reader cuts at CR and LF.
+  std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "rb"));
   if (!file) return false;
   CStatementReader reader;
   while (const char* statement = reader.ReadStatement(file.get())) {

@@ -76,6 +76,11 @@ TEST_F(ModelMerge, WhatCountsAsAModel) {
   EXPECT_EQ(Slurp(db_), Written({".MODEL Q1 NPN(Bf=1)", ".models Q3 NPN", ".model Q4 NPN"}));
 }
 
+TEST_F(ModelMerge, ModelsAfterACtrlZSurvive) {
+  ASSERT_NE(Merge(".model A X\r\n\x1a\r\n.model B Y\x1a\r\n", ".model C Z\r\n"), 0);
+  EXPECT_EQ(Slurp(db_), Written({".model A X", ".model B Y\x1a", ".model C Z"}));
+}
+
 TEST_F(ModelMerge, DuplicateNames) {
   // Only the first of two existing models of a name is replaced; of two shipped ones the
   // later wins.

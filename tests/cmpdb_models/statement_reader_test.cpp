@@ -18,7 +18,7 @@ std::vector<std::string> Statements(const std::string& text) {
   WorkDir dir;
   const std::string path = dir.Path("db.txt");
   Spit(path, text);
-  std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "r"));
+  std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "rb"));
   EXPECT_TRUE(file);
   CStatementReader reader;
   std::vector<std::string> statements;
@@ -94,11 +94,11 @@ TEST(StatementReader, ResetForgetsTheLookAhead) {
   Spit(dir.Path("one"), "A\nB\n");
   Spit(dir.Path("two"), "C\n");
   CStatementReader reader;
-  std::unique_ptr<std::FILE, platform::FileCloser> one(platform::Fs().Open(dir.Path("one"), "r"));
+  std::unique_ptr<std::FILE, platform::FileCloser> one(platform::Fs().Open(dir.Path("one"), "rb"));
   ASSERT_STREQ(reader.ReadStatement(one.get()), "A");  // B is now the look-ahead
   one.reset();
   reader.ReadStatement(nullptr);
-  std::unique_ptr<std::FILE, platform::FileCloser> two(platform::Fs().Open(dir.Path("two"), "r"));
+  std::unique_ptr<std::FILE, platform::FileCloser> two(platform::Fs().Open(dir.Path("two"), "rb"));
   EXPECT_STREQ(reader.ReadStatement(two.get()), "C");
   EXPECT_EQ(reader.ReadStatement(two.get()), nullptr);
 }
