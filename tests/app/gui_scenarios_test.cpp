@@ -53,6 +53,11 @@ class InstallerTest : public ::testing::Test {
     ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
   }
 
+  // A passing test leaves nothing behind; a failing one leaves its tree to look at.
+  void TearDown() override {
+    if (!HasFailure()) RemoveTree(scratch_);
+  }
+
   // Starts the installer and waits for its main dialog.
   HWND Start(Installer& installer) {
     HWND main = installer.WaitForMain();
@@ -143,6 +148,28 @@ TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
   EXPECT_FALSE(ItemEnabled(main, kInstallNow));
   ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(installer.WaitForExit());
+}
+
+TEST_F(FirstShow, TheDefaultDirectoryFollowsTheRegistrysProgramFilesFolder) {
+  const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+  const std::string saved = RegistryText(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir");
+  ASSERT_FALSE(saved.empty());
+  const std::string apps = scratch_ + "\\Apps";
+  ASSERT_TRUE(::CreateDirectoryA(apps.c_str(), nullptr));
+  const struct {
+    std::string value, shown;
+  } cases[] = {{apps, apps + "\\QMK\\TvexIII"},
+               {apps + "\\", apps + "\\QMK\\TvexIII"},
+               {apps + "\\missing", "C:\\Program Files\\QMK\\TvexIII"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    SetRegistryText(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", c.value);
+    Installer installer(small_);
+    HWND main = Start(installer);
+    SetRegistryText(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", saved);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ItemText(main, kDir), c.shown);
+  }
 }
 
 TEST_F(Decline, BeforeAcceptEndsTheInstaller) {

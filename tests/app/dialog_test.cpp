@@ -1,0 +1,168 @@
+// The dialog layer: modal runs, routing of commands and timers, the data exchange, owners,
+// and handlers that throw. Each dialog scripts itself from its own timer ticks.
+#include "platform/dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTemplate = 200;
+constexpr int kEdit = 300;
+constexpr int kCheck = 301;
+
+// A dialog whose behaviour the test supplies: steps run one per timer tick.
+class ScriptedDialog : public platform::Dialog {
+ public:
+  explicit ScriptedDialog(int templateId = kTemplate) : platform::Dialog(templateId) {}
+
+  std::string m_strText = "initial";
+  int m_bChecked = 1;
+  std::vector<std::function<void(ScriptedDialog&)>> steps;
+  std::vector<std::pair<int, int>> commands;  // (id, notification) in arrival order
+  std::vector<UINT_PTR> ticks;
+  int exchanges = 0;
+  int okCalls = 0;
+  HWND owner = nullptr;
+
+ protected:
+  void DoDataExchange(platform::DataExchange& dx) override {
+    ++exchanges;
+    dx.Text(kEdit, m_strText);
+    dx.Check(kCheck, m_bChecked);
+  }
+  BOOL OnInitDialog() override {
+    platform::Dialog::OnInitDialog();
+    owner = ::GetWindow(Handle(), GW_OWNER);
+    ::SetTimer(Handle(), 7, 10, nullptr);
+    return TRUE;
+  }
+  void OnCommand(int id, int code, HWND control) override {
+    commands.emplace_back(id, code);
+    platform::Dialog::OnCommand(id, code, control);
+  }
+  void OnOK() override {
+    ++okCalls;
+    platform::Dialog::OnOK();
+  }
+  void OnTimer(UINT_PTR id) override {
+    ticks.push_back(id);
+    if (next_ < steps.size()) {
+      auto step = steps[next_++];
+      step(*this);
+    }
+  }
+
+ private:
+  std::size_t next_ = 0;
+};
+
+TEST(DialogLayer, AMissingTemplateCannotRun) {
+  ScriptedDialog dialog(4242);
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_EQ(dialog.Handle(), nullptr);
+}
+
+TEST(DialogLayer, ExchangeRunsBothWaysAndOkSavesBeforeEnding) {
+  ScriptedDialog dialog;
+  std::string shownAtStart;
+  int checkedAtStart = -1;
+  dialog.steps = {
+      [&](ScriptedDialog& d) {
+        char text[64] = {};
+        ::GetDlgItemTextA(d.Handle(), kEdit, text, sizeof text);
+        shownAtStart = text;
+        checkedAtStart = ::IsDlgButtonChecked(d.Handle(), kCheck);
+        ::SetDlgItemTextA(d.Handle(), kEdit, "typed");
+        ::CheckDlgButton(d.Handle(), kCheck, BST_UNCHECKED);
+      },
+      [](ScriptedDialog& d) { ::PostMessageA(d.Handle(), WM_COMMAND, IDOK, 0); },
+  };
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(shownAtStart, "initial");
+  EXPECT_EQ(checkedAtStart, BST_CHECKED);
+  EXPECT_EQ(dialog.okCalls, 1);
+  EXPECT_EQ(dialog.m_strText, "typed");
+  EXPECT_EQ(dialog.m_bChecked, 0);
+  EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the run";
+}
+
+TEST(DialogLayer, UnchangedTextIsNotSetAgain) {
+  ScriptedDialog dialog;
+  std::size_t changesBefore = 0;
+  dialog.steps = {
+      [&](ScriptedDialog& d) {
+        changesBefore = d.commands.size();
+        d.UpdateData(false);  // same text: no EN_CHANGE
+        d.UpdateData(false);
+        d.m_strText = "other";
+        d.UpdateData(false);  // new text: one EN_CHANGE
+      },
+      [](ScriptedDialog& d) { d.EndDialog(IDCANCEL); },
+  };
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  std::size_t changes = 0;
+  for (std::size_t i = changesBefore; i < dialog.commands.size(); ++i)
+    if (dialog.commands[i] == std::make_pair(kEdit, static_cast<int>(EN_CHANGE))) ++changes;
+  EXPECT_EQ(changes, 1u);
+}
+
+TEST(DialogLayer, CancelCommandsAndTimersReachTheirHandlers) {
+  ScriptedDialog dialog;
+  dialog.steps = {
+      [](ScriptedDialog& d) {
+        ::PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(kCheck, BN_CLICKED), 0);
+      },
+      // The close box arrives as IDCANCEL.
+      [](ScriptedDialog& d) { ::PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+  };
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  ASSERT_GE(dialog.ticks.size(), 2u);
+  EXPECT_EQ(dialog.ticks.front(), 7u);
+  // The click, then the close box's IDCANCEL (focus notifications may come between).
+  const auto& c = dialog.commands;
+  auto click = std::find(c.begin(), c.end(), std::make_pair(kCheck, static_cast<int>(BN_CLICKED)));
+  ASSERT_NE(click, c.end());
+  auto cancel = std::find_if(click, c.end(), [](const auto& e) { return e.first == IDCANCEL; });
+  EXPECT_NE(cancel, c.end());
+  EXPECT_EQ(dialog.okCalls, 0);
+}
+
+TEST(DialogLayer, AHandlerThatThrowsLeavesTheDialogRunning) {
+  ScriptedDialog dialog;
+  dialog.steps = {
+      [](ScriptedDialog&) { throw std::runtime_error("handler failed"); },
+      [](ScriptedDialog& d) { d.EndDialog(42); },
+  };
+  EXPECT_EQ(dialog.DoModal(), 42);
+  EXPECT_GE(dialog.ticks.size(), 2u);
+}
+
+TEST(DialogLayer, AParentlessDialogIsOwnedByTheMainDialog) {
+  ScriptedDialog main;
+  HWND childOwner = reinterpret_cast<HWND>(1);
+  HWND mainWindow = nullptr;
+  main.steps = {
+      [&](ScriptedDialog& d) {
+        ScriptedDialog child;
+        child.steps = {[](ScriptedDialog& c) { c.EndDialog(IDOK); }};
+        EXPECT_EQ(child.DoModal(), IDOK);
+        childOwner = child.owner;
+        mainWindow = d.Handle();
+        d.EndDialog(IDOK);
+      },
+  };
+  platform::Dialog::SetMainDialog(&main);
+  EXPECT_EQ(main.DoModal(), IDOK);
+  EXPECT_EQ(main.owner, nullptr);
+  platform::Dialog::SetMainDialog(nullptr);
+  EXPECT_NE(mainWindow, nullptr);
+  EXPECT_EQ(childOwner, mainWindow);
+}
+
+}  // namespace
