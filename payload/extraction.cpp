@@ -37,6 +37,8 @@ WriteResult WriteEntryBytes(const PayloadEntry& entry, const std::string& path) 
   std::FILE* f = OpenForWrite(path.c_str());
   if (f == nullptr) return WriteResult::kOpenFailed;
   std::unique_ptr<std::FILE, platform::FileCloser> file(f);
+  // One write of the whole entry: a stream buffer would only add a copy.
+  std::setvbuf(f, nullptr, _IONBF, 0);
   const std::size_t bytes = entry.nPackedSize != 0 ? entry.nPackedSize : entry.nSize;
   platform::FileSystem& fs = platform::Fs();
   if (bytes != 0 && fs.Write(entry.pData, bytes, 1, f) != 1) return WriteResult::kWriteFailed;
