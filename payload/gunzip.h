@@ -9,14 +9,19 @@
 // A message, or nothing for success.
 using Failure = std::optional<std::string>;
 
-// Replaces the gzip file at path by its expanded content (through a temporary file).
+// Replaces the gzip file at path by its expanded content: expands it into a new temporary file,
+// copies that back over path and deletes it. The temporary file is deleted on failure too;
+// path keeps its gzip bytes unless the copy-back itself failed.
 Failure GunzipInPlace(const char* path);
 
-// Expands the gzip file at input into a new file at output.
+// Expands the gzip file at input into output (created or truncated). Only a single-member
+// gzip stream is accepted: plain data fails with "<input>: incorrect header check".
 Failure GunzipToFile(const char* input, const char* output);
 
-// Copies the expanded bytes of the gzip stream in (opened from inputName) to out, then closes
-// out. The message of a corrupt stream is "<inputName>: <zlib's error text>".
+// Writes the expanded bytes of the gzip stream in (opened from inputName) to out and closes
+// out on every path; in stays open. A corrupt or truncated stream gives "<inputName>: <zlib's
+// error text>" ("incorrect data check", "unexpected end of file", ...); a short write or a
+// failed close of out gives "gz_uncompress(): failed fwrite".
 Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out);
 
 // A new, empty, exclusively created temporary file whose name starts with prefix; empty when
