@@ -23,7 +23,7 @@ trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 now() { date +%s%N; }
 # Seconds with two decimals from a nanosecond count.
 secs() { awk -v n="$1" 'BEGIN { printf "%.2f", n / 1e9 }'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : sprintf("%.0f", (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 build() { cmake --build "$HOST" --target tvex-extract -j 2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }; }
 
 echo "== Payload of $payload"
@@ -40,19 +40,34 @@ rm -f "$GENDIR"/payload.bin "$GENDIR"/payload.s "$GENDIR"/payload_table.cpp "$GE
 t0=$(now); build; cold=$(( $(now) - t0 ))
 
 # (b) Native extraction against tar -xzf of the same tree, alternating, into empty folders.
+# Wall time is what a user waits; CPU time (user + system, children included) is steadier when
+# other work shares the machine.
 tar -C "$payload" -czf "$work/tree.tar.gz" .
-ours=(); theirs=()
+# Runs a command; appends its wall and CPU times in nanoseconds to the named arrays.
+timed() {
+  local wall_var=$1 cpu_var=$2
+  shift 2
+  local TIMEFORMAT='%R %U %S' out
+  out=$( { time "$@" >/dev/null 2>"$work/err" ; } 2>&1 ) || { cat "$work/err"; exit 1; }
+  read -r r u s <<<"$out"
+  eval "$wall_var+=($(awk -v r="$r" 'BEGIN { printf "%.0f", r * 1e9 }'))"
+  eval "$cpu_var+=($(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.0f", (u + s) * 1e9 }'))"
+}
+ours=(); theirs=(); ours_cpu=(); theirs_cpu=()
 for ((i = 0; i < ROUNDS; i++)); do
   mkdir "$work/a$i" "$work/b$i"
   sync
-  t0=$(now); "$EXTRACT" "$work/a$i/inst" >/dev/null; ours+=($(( $(now) - t0 )))
+  timed ours ours_cpu "$EXTRACT" "$work/a$i/inst"
   sync
-  t0=$(now); tar -xzf "$work/tree.tar.gz" -C "$work/b$i"; theirs+=($(( $(now) - t0 )))
+  timed theirs theirs_cpu tar -xzf "$work/tree.tar.gz" -C "$work/b$i"
   chmod -R u+w "$work/a$i"; rm -rf "$work/a$i" "$work/b$i"
+  sync
 done
-m_ours=$(printf '%s\n' "${ours[@]}" | median)
-m_theirs=$(printf '%s\n' "${theirs[@]}" | median)
+med() { printf '%s\n' "$@" | median; }
+m_ours=$(med "${ours[@]}"); m_theirs=$(med "${theirs[@]}")
+c_ours=$(med "${ours_cpu[@]}"); c_theirs=$(med "${theirs_cpu[@]}")
 ratio=$(awk -v a="$m_ours" -v b="$m_theirs" 'BEGIN { printf "%.2f", a / b }')
+cpu_ratio=$(awk -v a="$c_ours" -v b="$c_theirs" 'BEGIN { printf "%.2f", b ? a / b : 0 }')
 list() { for v in "$@"; do printf '%s ' "$(secs "$v")"; done; }
 
 echo
@@ -62,8 +77,11 @@ printf '%-52s %9ss  %s\n' "payload build, tree touched (nothing recompiles)" "$(
 printf '%-52s %9ss  %s\n' "payload build, generate + compile + link" "$(secs "$cold")" "< 15 s"
 printf '%-52s %9ss  %s\n' "tvex-extract into an empty folder, median of $ROUNDS" "$(secs "$m_ours")" ""
 printf '%-52s %9ss  %s\n' "tar -xzf into an empty folder, median of $ROUNDS" "$(secs "$m_theirs")" ""
-printf '%-52s %10s  %s\n' "ratio tvex-extract / tar" "$ratio" "<= 2.0"
-echo "rounds (s): tvex-extract $(list "${ours[@]}")| tar $(list "${theirs[@]}")"
+printf '%-52s %10s  %s\n' "ratio tvex-extract / tar (wall)" "$ratio" "<= 2.0"
+printf '%-52s %10s  %s\n' "ratio tvex-extract / tar (CPU: user + system)" "$cpu_ratio" ""
+echo "rounds, wall (s): tvex-extract $(list "${ours[@]}")| tar $(list "${theirs[@]}")"
+echo "rounds, CPU (s):  tvex-extract $(list "${ours_cpu[@]}")| tar $(list "${theirs_cpu[@]}")"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 
 if [ -x "$HOST/merge_bench" ]; then
   echo
