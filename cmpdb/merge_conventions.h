@@ -11,8 +11,10 @@ void BackupDatabase(const char* path);
 
 // Zero-filled allocation; null for size 0. Exhaustion ends the process (FatalOutOfMemory).
 void* XAlloc(std::size_t size);
-// Resizes; new bytes are zero. Size 0 frees and returns null; a null block allocates.
+// Resizes a block of XAlloc or XRealloc; new bytes are zero. Size 0 frees and returns null; a
+// null block allocates.
 void* XRealloc(void* block, std::size_t size);
+// Releases a block of XAlloc or XRealloc; null is ignored.
 void XFree(void* block);
 
 // Shows "Out of Memory!" and ends the process with exit code -1.
@@ -21,7 +23,8 @@ void XFree(void* block);
 // Makes plain C++ allocation failures end the process the same way (std::set_new_handler).
 void InstallOutOfMemoryHandler();
 
-// Formats like printf into a text of any length and shows it in an application message box.
+// Formats like printf into a text of any length, shows it in an application message box and
+// returns the button pressed once the box is closed.
 int MessageBoxF(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
