@@ -42,7 +42,7 @@ WriteResult WriteEntryBytes(const PayloadEntry& entry, const std::string& path) 
   const std::size_t bytes = entry.nPackedSize != 0 ? entry.nPackedSize : entry.nSize;
   platform::FileSystem& fs = platform::Fs();
   if (bytes != 0 && fs.Write(entry.pData, bytes, 1, f) != 1) return WriteResult::kWriteFailed;
-  // Bytes still buffered are lost when the close fails.
+  // Some file systems report a failed write only when the file is closed.
   if (fs.Close(file.release()) != 0) return WriteResult::kWriteFailed;
   return WriteResult::kOk;
 }
