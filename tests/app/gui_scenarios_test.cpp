@@ -141,7 +141,8 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
 }
 
 TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
-  Installer installer(small_, "-uninstall");
+  // "-uninstall" belongs to the installed program; a very long command line is ignored too.
+  Installer installer(small_, "-uninstall " + std::string(20000, 'x'));
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(ItemEnabled(main, kAccept));
