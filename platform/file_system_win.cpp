@@ -51,7 +51,7 @@ std::string RealFileSystem::CreateTempFile(const char* prefix) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     char name[64];
     std::snprintf(name, sizeof name, "%s%lx-%x.tmp", prefix ? prefix : "", ::GetCurrentProcessId(),
-                  counter.fetch_add(1) + ::GetTickCount() * 7u);
+                  static_cast<unsigned>(counter.fetch_add(1) + ::GetTickCount() * 7u));
     std::string path = std::string(dir) + name;
     if (path.size() >= MAX_PATH) return {};
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
