@@ -172,8 +172,9 @@ std::string BoxPattern(const std::string& head, const std::string& tail) {
 }
 
 std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
-  if (!refuseWritePath.empty() && path == refuseWritePath && std::string(mode) == "wb")
-    return nullptr;
+  const std::string m = mode;
+  const bool writes = m.find_first_of("wa+") != std::string::npos;
+  if (!refuseWritePath.empty() && path == refuseWritePath && writes) return nullptr;
   return RealFileSystem::Open(path, mode);
 }
 

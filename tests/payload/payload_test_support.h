@@ -72,7 +72,7 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int failWrite = 0;
   // Close number n closes the file but reports failure; 0 never.
   int failClose = 0;
-  // Open with mode "wb" of exactly this path fails.
+  // Opening exactly this path for writing ("wb", "r+b", ...) fails.
   std::string refuseWritePath;
   // No temporary file can be made.
   bool refuseTemp = false;
