@@ -25,14 +25,15 @@ std::string Native(const std::string& path) {
 
 std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   if (path.empty()) return nullptr;
-  std::string native = Native(path);
+  std::FILE* f = std::fopen(Native(path).c_str(), mode);
   // A directory opens for reading on POSIX; on Windows it never opens.
   struct stat st;
-  if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (f && ::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(f);
     errno = EISDIR;
     return nullptr;
   }
-  return std::fopen(native.c_str(), mode);
+  return f;
 }
 
 EntryKind RealFileSystem::Find(const std::string& path) {
