@@ -1,5 +1,7 @@
 #include "cmpdb/inductor_record.h"
 
+#include <algorithm>
+
 #include "cmpdb/find_no_case.h"
 #include "cmpdb/record_order.h"
 
@@ -22,9 +24,17 @@ void CInductorRec::Serialize(CArchive& ar) {
 }
 
 bool IsWurthName(const std::string& text) {
-  // The search sees the text up to its first NUL byte, as a C string.
-  const char* t = text.c_str();
-  return FindNoCase(t, "Wurth Elektronik") != nullptr || FindNoCase(t, "WE eiSos") != nullptr;
+  // A text read from a file may hold NUL bytes; neither phrase does, so searching each piece
+  // between them searches the whole text.
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = std::min(text.find('\0', at), text.size());
+    const std::string piece = text.substr(at, end - at);
+    if (FindNoCase(piece.c_str(), "Wurth Elektronik") || FindNoCase(piece.c_str(), "WE eiSos")) {
+      return true;
+    }
+    at = end + 1;
+  }
+  return false;
 }
 
 int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b) {

@@ -26,8 +26,8 @@ class CInductorRec : public CObject {
   float m_fParam5 = 0;
 };
 
-// True when the text is non-empty and contains "Wurth Elektronik" or "WE eiSos", ASCII letter
-// case ignored.
+// True when the text is non-empty and contains "Wurth Elektronik" or "WE eiSos" anywhere, also
+// after a NUL byte, ASCII letter case ignored.
 bool IsWurthName(const std::string& text);
 
 // The inductor order: inductance, parameters 2 to 5, then manufacturer and part number with

@@ -120,6 +120,23 @@ TEST(WurthName, PhrasesAnywhereInAnyCase) {
   EXPECT_FALSE(IsWurthName("WE-eiSos"));
 }
 
+// Texts from a file may hold NUL bytes: a phrase after one still counts, one split by it not.
+TEST(WurthName, PhrasesAfterANulByteCount) {
+  using namespace std::string_literals;
+  EXPECT_TRUE(IsWurthName("Acme\0WE eiSos"s));
+  EXPECT_TRUE(IsWurthName("\0\0wurth elektronik\0"s));
+  EXPECT_FALSE(IsWurthName("Wurth\0 Elektronik"s));
+  EXPECT_FALSE(IsWurthName("\0"s));
+
+  CInductorDoc doc;
+  doc.m_records.push_back(std::make_unique<CInductorRec>());
+  doc.m_records.back()->m_strManufacturer = "x\0we EISOS"s;
+  CInductorDoc read;
+  ASSERT_EQ(LoadFromBytes(read, StoreToBytes(doc)), ArchiveError::kNone);
+  ASSERT_EQ(read.m_records.size(), 1u);
+  EXPECT_EQ(read.m_records[0]->m_strManufacturer, "Wurth Elektronik");
+}
+
 TEST(WurthName, ReadingNormalisesWritingDoesNot) {
   CInductorDoc doc;
   for (const char* maker : {"we eisos gmbh", "Wurth Elektronik eiSos", "", "Sumida"}) {
