@@ -20,6 +20,14 @@ void ReportFileError(int error, const std::string& path) {
   platform::AppMessageBox(FileErrorText(FileErrorCauseFromErrno(error), path));
 }
 
+// Creating a file fails with ENOENT only when a folder on its path is missing, which the texts
+// call an invalid path, as the system's own error for it does.
+void ReportCreateError(int error, const std::string& path) {
+  FileErrorCause cause =
+      error == ENOENT ? FileErrorCause::kBadPath : FileErrorCauseFromErrno(error);
+  platform::AppMessageBox(FileErrorText(cause, path));
+}
+
 void ReportArchiveError(const CArchive& ar, const std::string& path, const char* otherText) {
   switch (ar.error()) {
     case ArchiveError::kFileError:
@@ -147,7 +155,7 @@ bool CRecordDoc<Rec>::Save(const std::string& path) {
     errno = 0;
     f = platform::Fs().Open(path, "wb");
     if (!f) {
-      ReportFileError(errno, path);
+      ReportCreateError(errno, path);
       return false;
     }
   }

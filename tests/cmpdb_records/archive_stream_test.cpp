@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
 #include "platform/file_system.h"
 #include "tests/cmpdb_records/test_support.h"
@@ -359,6 +360,34 @@ TEST(RecordDocument, FailedSaveOfANewFileLeavesNoPartialFile) {
   EXPECT_FALSE(doc.Save(path));
   EXPECT_TRUE(dir.Files().empty());
   EXPECT_EQ(log.texts(), std::vector<std::string>{"Disk full while accessing " + path + "."});
+}
+
+// A file that cannot be created because a folder on its path is missing, or because a file
+// stands where a folder should, has an invalid path; a folder standing at the path itself
+// denies access.
+TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
+  ScratchDir dir;
+  MessageLog log;
+  CCapacitorDoc doc;
+  doc.m_records.push_back(Capacitor("M", "P", 1));
+  ASSERT_TRUE(doc.Save(dir.Path("plain.cap")));
+  const std::string missing = dir.Path("missing") + "/new.cap";
+  const std::string underFile = dir.Path("plain.cap") + "/new.cap";
+  EXPECT_FALSE(doc.Save(missing));
+  EXPECT_FALSE(doc.Save(underFile));
+  ASSERT_EQ(platform::Fs().MakeDirectory(dir.Path("folder.cap")), 0);
+  EXPECT_FALSE(doc.Save(dir.Path("folder.cap")));
+  EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                             missing + " contains an invalid path.",
+                             underFile + " contains an invalid path.",
+                             "Access to " + dir.Path("folder.cap") + " was denied.",
+                         }));
+
+  // The merge reports the same and fails after its backup.
+  const std::string user = dir.Path("plain.cap");
+  EXPECT_EQ(MergeCapacitorDatabase(missing.c_str(), user.c_str(), user.c_str()), 0);
+  EXPECT_EQ(log.texts().back(), missing + " contains an invalid path.");
+  EXPECT_EQ(ReadAll(user + ".bak"), ReadAll(user));
 }
 
 }  // namespace
