@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "payload/paths.h"
+#include "platform/dialog.h"
 #include "platform/message_box.h"
 #include "shell/com_ptr.h"
 #include "shell/reg_key.h"
@@ -99,9 +100,15 @@ void ClearReadOnly(const char* path) {
     ::SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
 
+// An application message box like every other one the finishing steps show: owned by the
+// main dialog while it runs, so the dialog takes no input until the box is closed.
 void ShowRemoveFailure(const char* path) {
-  platform::AppMessageBox(std::string("Trouble removing link:\n\n") + path +
-                          "\n\nYou will have to delete this by hand with the correct permisssions");
+  const platform::Dialog* main = platform::Dialog::MainDialog();
+  platform::OwnedMessageBox(
+      main ? main->Handle() : nullptr,
+      std::string("Trouble removing link:\n\n") + path +
+          "\n\nYou will have to delete this by hand with the correct permisssions",
+      platform::kAppTitle, platform::kMbOk | platform::kMbIconExclamation);
 }
 
 // One pass of RemoveOldStartMenuLinks over the "Programs" folder named by root\key\value.

@@ -37,7 +37,8 @@ std::optional<std::string> CreateStartMenuLink(std::string& linkPathOut, const c
 
 // Removes one file or one empty folder, clearing a read-only attribute when the first attempt
 // fails. When the entry survives the second attempt, shows "Trouble removing link:" with the
-// path in an application message box. Nothing happens when nothing of that name exists.
+// path in an application message box, owned by the main dialog while one runs. Nothing happens
+// when nothing of that name exists.
 void RemoveLink(const char* path);
 
 // Removes "Toll Vex III\Tvex III.lnk" and then the folder "Toll Vex III" from the common and

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "gui_driver.h"
 
@@ -111,6 +112,7 @@ using BadDirectory = InstallerTest;
 using QuitQuestion = InstallerTest;
 using DesktopMissing = InstallerTest;
 using FolderBrowser = InstallerTest;
+using OldEntries = InstallerTest;
 
 TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Installer installer(small_);
@@ -478,6 +480,128 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
   std::this_thread::sleep_for(1s);
   EXPECT_FALSE(FileExists(dir + "\\launch.log"));
+}
+
+// A registry text value put back as it was at the end of a scope (removed when it was missing).
+class RestoredValue {
+ public:
+  RestoredValue(HKEY root, std::string key, std::string name)
+      : root_(root),
+        key_(std::move(key)),
+        name_(std::move(name)),
+        had_(RegistryValueExists(root_, key_, name_)),
+        value_(RegistryText(root_, key_, name_)) {}
+  ~RestoredValue() {
+    if (had_)
+      SetRegistryText(root_, key_, name_, value_);
+    else
+      DeleteRegistryValue(root_, key_, name_);
+  }
+  RestoredValue(const RestoredValue&) = delete;
+  RestoredValue& operator=(const RestoredValue&) = delete;
+
+ private:
+  HKEY root_;
+  std::string key_, name_;
+  bool had_;
+  std::string value_;
+};
+
+// What older versions left: Start-menu links below both "Programs" folders (one folder with a
+// file of the user's beside the link), the maker's settings keys, a file type whose icon is the
+// program, an extension naming it and the old uninstall entry. The finishing steps remove them
+// in their order: the links before any shortcut is made, the registry after the success message.
+TEST_F(OldEntries, AreRemovedInTheOrderOfTheFinishingSteps) {
+  const char kCommonFolders[] =
+      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char kDefaultUserFolders[] =
+      ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char kMaker[] = "Software\\Quenmark Corporation";
+  const std::string kOldEntry =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Toll Vex III";
+  const std::string dir = scratch_ + "\\Tvex";
+  const std::string commonPrograms = scratch_ + "\\Common Programs";
+  const std::string userPrograms = scratch_ + "\\User Programs";
+  const std::string commonOld = commonPrograms + "\\Toll Vex III";
+  const std::string userOld = userPrograms + "\\Toll Vex III";
+  for (const std::string& folder : {commonPrograms, userPrograms, commonOld, userOld})
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+  WriteFile(commonOld + "\\Tvex III.lnk", "old link");
+  WriteFile(commonOld + "\\Notes.txt", "the user's own file");
+  WriteFile(userOld + "\\Tvex III.lnk", "old link");
+  ASSERT_TRUE(::SetFileAttributesA((userOld + "\\Tvex III.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+
+  SetRegistryText(HKEY_LOCAL_MACHINE, std::string(kMaker) + "\\Toll Vex III\\1.0", "Path",
+                  "C:\\Old");
+  SetRegistryText(HKEY_CLASSES_ROOT, "Zephrin.Schematic\\DefaultIcon", "", "C:\\OLD\\TVEX3.EXE,1");
+  SetRegistryText(HKEY_CLASSES_ROOT, "Zephrin.Schematic\\shell\\open\\command", "",
+                  "C:\\OLD\\TVEX3.EXE \"%1\"");
+  SetRegistryText(HKEY_CLASSES_ROOT, ".asc", "", "Zephrin.Schematic");
+  SetRegistryText(HKEY_CLASSES_ROOT, ".asc\\ShellNew", "NullFile", "");
+  SetRegistryText(HKEY_LOCAL_MACHINE, kOldEntry, "UninstallString",
+                  "C:\\Old\\tvex3.exe -uninstall");
+  ::DeleteFileA(DesktopLink().c_str());
+  ::DeleteFileA(StartMenuLink().c_str());
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  // Set once the desktop process, which writes the shell folders when it starts, is up.
+  RestoredValue common(HKEY_LOCAL_MACHINE, kCommonFolders, "Common Programs");
+  RestoredValue user(HKEY_USERS, kDefaultUserFolders, "Programs");
+  SetRegistryText(HKEY_LOCAL_MACHINE, kCommonFolders, "Common Programs", commonPrograms);
+  SetRegistryText(HKEY_USERS, kDefaultUserFolders, "Programs", userPrograms);
+
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+
+  // The common folder keeps the user's file: reported before the second pass and before any
+  // shortcut, in an application box that keeps the dialog from input.
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, kAppTitle);
+  EXPECT_EQ(box.text, "Trouble removing link:\n\n" + commonOld +
+                          "\n\nYou will have to delete this by hand with the correct permisssions");
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  EXPECT_FALSE(::IsWindowEnabled(main));
+  EXPECT_FALSE(FileExists(commonOld + "\\Tvex III.lnk"));
+  EXPECT_TRUE(FileExists(userOld + "\\Tvex III.lnk"));
+  EXPECT_FALSE(FileExists(DesktopLink()));
+  Click(box.window, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+
+  // The success message: found like any top-level dialog by its class and caption, after the
+  // shortcuts and the manifest, before any registry step.
+  box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  EXPECT_EQ(::FindWindowA("#32770", kAppTitle), box.window);
+  EXPECT_FALSE(DirectoryExists(userOld));
+  EXPECT_TRUE(FileExists(DesktopLink()));
+  EXPECT_TRUE(FileExists(StartMenuLink()));
+  EXPECT_TRUE(FileExists(dir + "\\uninstall.info"));
+  EXPECT_TRUE(
+      RegistryValueExists(HKEY_LOCAL_MACHINE, std::string(kMaker) + "\\Toll Vex III\\1.0", "Path"));
+  EXPECT_TRUE(RegistryValueExists(HKEY_CLASSES_ROOT, "Zephrin.Schematic\\DefaultIcon", ""));
+  EXPECT_TRUE(RegistryValueExists(HKEY_CLASSES_ROOT, ".asc", ""));
+  EXPECT_TRUE(RegistryValueExists(HKEY_LOCAL_MACHINE, kOldEntry, "UninstallString"));
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+
+  EXPECT_TRUE(DirectoryExists(commonOld));
+  EXPECT_TRUE(FileExists(commonOld + "\\Notes.txt"));
+  HKEY key = nullptr;
+  for (const auto& [root, name] : {std::pair{HKEY_LOCAL_MACHINE, std::string(kMaker)},
+                                   std::pair{HKEY_CLASSES_ROOT, std::string("Zephrin.Schematic")},
+                                   std::pair{HKEY_CLASSES_ROOT, std::string(".asc")},
+                                   std::pair{HKEY_LOCAL_MACHINE, kOldEntry}}) {
+    EXPECT_NE(::RegOpenKeyExA(root, name.c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS)
+        << name << " survived";
+    if (key) ::RegCloseKey(std::exchange(key, nullptr));
+    DeleteRegistryKey(root, name);
+  }
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"),
+            "\"" + dir + "\\tvex3.exe\" -uninstall");
 }
 
 TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {

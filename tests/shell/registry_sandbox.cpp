@@ -170,10 +170,11 @@ std::optional<LinkInfo> ReadLink(const std::string& linkPath) {
   return info;
 }
 
-MessageCapture::MessageCapture() : texts_(std::make_shared<std::vector<std::string>>()) {
+MessageCapture::MessageCapture() : boxes_(std::make_shared<Boxes>()) {
   platform::SetMessageBoxHook(
-      [texts = texts_](const std::string& text, const std::string&, unsigned) {
-        texts->push_back(text);
+      [boxes = boxes_](const std::string& text, const std::string& caption, unsigned flags) {
+        boxes->texts.push_back(text);
+        boxes->styles.emplace_back(caption, flags);
         return platform::kIdOk;
       });
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace shelltest {
@@ -82,10 +83,16 @@ class MessageCapture {
   MessageCapture(const MessageCapture&) = delete;
   MessageCapture& operator=(const MessageCapture&) = delete;
 
-  const std::vector<std::string>& texts() const { return *texts_; }
+  const std::vector<std::string>& texts() const { return boxes_->texts; }
+  // Caption and MessageBoxA flags of each box, in the order shown.
+  const std::vector<std::pair<std::string, unsigned>>& styles() const { return boxes_->styles; }
 
  private:
-  std::shared_ptr<std::vector<std::string>> texts_;
+  struct Boxes {
+    std::vector<std::string> texts;
+    std::vector<std::pair<std::string, unsigned>> styles;
+  };
+  std::shared_ptr<Boxes> boxes_;
 };
 
 }  // namespace shelltest

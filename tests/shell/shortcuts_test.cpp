@@ -237,6 +237,10 @@ TEST_F(OldLinksTest, FolderWithOtherEntriesStaysAndIsReported) {
   EXPECT_EQ(messages_.texts()[0],
             "Trouble removing link:\n\n" + folder +
                 "\n\nYou will have to delete this by hand with the correct permisssions");
+  // An application message box: the program's title, OK only, the exclamation icon.
+  ASSERT_EQ(messages_.styles().size(), 1u);
+  EXPECT_EQ(messages_.styles()[0].first, "tvexsetup");
+  EXPECT_EQ(messages_.styles()[0].second, unsigned{MB_OK | MB_ICONEXCLAMATION});
 }
 
 TEST_F(OldLinksTest, NothingToRemoveShowsNothing) {
