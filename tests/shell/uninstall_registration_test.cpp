@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "payload/install_state.h"
 #include "registry_sandbox.h"
 
@@ -40,6 +43,19 @@ TEST(UninstallManifest, UnwritableLocationIsPassedOver) {
   g_szInstallDir = saved;
 }
 
+// Type and size in bytes of a value as stored; REG_NONE when it is missing.
+std::pair<DWORD, DWORD> TypeAndSize(const std::string& key, const char* name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) !=
+      ERROR_SUCCESS)
+    return {REG_NONE, 0};
+  DWORD type = REG_NONE, size = 0;
+  if (::RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    type = REG_NONE;
+  ::RegCloseKey(handle);
+  return {type, size};
+}
+
 class UninstallEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,6 +71,13 @@ TEST_F(UninstallEntryTest, EntryHoldsNameAndQuotedCommand) {
   EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"),
             "\"C:\\Program Files\\QMK\\TvexIII\\tvex3.exe\" -uninstall");
   EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, kEntry), 0);
+  // Plain REG_SZ texts, each stored with its terminating NUL.
+  EXPECT_EQ(TypeAndSize(kEntry, "DisplayName"),
+            std::make_pair(DWORD{REG_SZ}, DWORD{sizeof "Zephrin/TvexIII"}));
+  EXPECT_EQ(
+      TypeAndSize(kEntry, "UninstallString"),
+      std::make_pair(DWORD{REG_SZ},
+                     DWORD{sizeof "\"C:\\Program Files\\QMK\\TvexIII\\tvex3.exe\" -uninstall"}));
 }
 
 TEST_F(UninstallEntryTest, SecondRegistrationOverwritesWithoutDuplicating) {
