@@ -231,7 +231,9 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   EXPECT_TRUE(FileExists(StartMenuLink()));
   EXPECT_TRUE(FileExists(dir + "\\uninstall.info"));
   EXPECT_FALSE(RegistryValueExists(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName"));
+  // Finishing: the status line cleared and the enable rule applied before the box.
   EXPECT_EQ(ItemText(main, kStatus), "");
+  ExpectStateAccepted(main);
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
 
