@@ -126,7 +126,9 @@ bool CRecordDoc<Rec>::Open(const std::string& path) {
   errno = 0;
   std::unique_ptr<std::FILE, platform::FileCloser> f(platform::Fs().Open(path, "rb"));
   if (!f) {
-    ReportFileError(errno, path);
+    const int error = errno;
+    DeleteContents();
+    ReportFileError(error, path);
     return false;
   }
   DeleteContents();

@@ -108,6 +108,11 @@ TEST(ArchiveText, WideTextsAreNarrowed) {
   // The length after the marker may itself use the long forms.
   std::string longWide = Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x02, 0x00, 'O', 0, 'K', 0});
   EXPECT_EQ(ReadTextFrom(longWide), "OK");
+  // The prefix after the marker is a plain length: a second FEFF there is the length 0xFFFE.
+  std::string units;
+  for (int i = 0; i < 0xFFFE; ++i) units += Bytes({'w', 0});
+  EXPECT_EQ(ReadTextFrom(Join({Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}), units})),
+            std::string(0xFFFE, 'w'));
   ArchiveError error;
   EXPECT_EQ(ReadTextFrom(Bytes({0xFF, 0xFE, 0xFF, 2, 'a', 0, 'b'}), &error), "");
   EXPECT_EQ(error, ArchiveError::kEndOfFile);
@@ -274,7 +279,9 @@ TEST(RecordDocument, OpenReportsFormatAndFileErrors) {
   EXPECT_FALSE(doc.Open(dir.Path("cut.cap")));
   EXPECT_TRUE(doc.m_records.empty());
   std::string missing = dir.Path("missing.cap");
+  doc.m_records.push_back(Capacitor("M", "P", 1));
   EXPECT_FALSE(doc.Open(missing));
+  EXPECT_TRUE(doc.m_records.empty()) << "a file that cannot be opened leaves no records either";
   ASSERT_EQ(log.texts().size(), 2u);
   EXPECT_EQ(log.texts()[0], "Unexpected file format.");
   EXPECT_EQ(log.texts()[1], missing + " was not found.");
