@@ -17,7 +17,7 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list);
 
 // Combines shipped into existing: a shipped record replaces the first existing record of the
 // same name in its place, one with a new name is appended; later shipped records of a name win.
-// shipped is left empty.
+// A record without a name matches nothing and is always appended. shipped is left empty.
 void CombineModelRecords(CRecordList& existing, CRecordList& shipped);
 
 // Writes the header and one CR LF line per record's statement. A read-only file is made
