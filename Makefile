@@ -50,10 +50,12 @@ installer: win $(if $(PAYLOAD),,sample)
 	@ls -l build/host/tvex-extract $$(ls build/win/tvexsetup.exe 2>/dev/null)
 
 bench: installer
+	@scripts/deps.sh nsis
 	@bench/run.sh
 
+# Installs what it needs and runs `make installer` itself, so that the reader sees each step.
 demo:
-	@if [ -x scripts/demo.sh ]; then scripts/demo.sh; else echo "make demo: not yet"; fi
+	@scripts/demo.sh
 
 fuzz:
 	@if [ -x scripts/fuzz.sh ]; then scripts/fuzz.sh; else echo "make fuzz: not yet"; fi

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# make bench: payload build time and native extraction speed of the installer's payload, plus
-# the database merge benchmark when it is built. Figures, not pass/fail: targets are printed
-# beside them. Run after `make installer` (the Makefile does).
+# make bench: payload build time and native extraction speed of the installer's payload, the
+# database merge benchmark when it is built, and our installer against an NSIS installer of the
+# same tree under Wine. Figures, not pass/fail: targets are printed beside them. Run after
+# `make installer` (the Makefile does).
 #   bench/run.sh [ROUNDS]
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 HOST=${TVEX_BENCH_HOST:-$ROOT/build/host}  # another native tree, for trying the script out
+WIN=${TVEX_BENCH_WIN:-$ROOT/build/win}     # and another Windows tree
 ROUNDS=${1:-5}
 EXTRACT=$HOST/tvex-extract
 GENDIR=$HOST/tools/tvex_extract/tvex_payload_builtin.payload
@@ -88,3 +90,60 @@ if [ -x "$HOST/merge_bench" ]; then
   echo "== merge_bench"
   "$HOST/merge_bench"
 fi
+
+# (d) Side by side under Wine, in a prefix of the bench's own: our installer taken through
+# Install Now by tvex-demo.exe (from the click to the success message), against an NSIS
+# installer of the same tree (zlib) run silently, alternating ours, NSIS, ours, NSIS, each
+# into an empty directory; then the extraction engine alone (tvex-extract.exe, no dialog) to
+# tell the engine's share from the dialog's.
+echo
+echo "== Side by side under Wine: our installer against NSIS, $ROUNDS rounds"
+if ! command -v makensis >/dev/null || [ ! -f "$WIN/tvexsetup.exe" ]; then
+  echo "bench: needs makensis (Debian nsis) and $WIN/tvexsetup.exe; skipped"
+  exit 0
+fi
+cmake --build "$WIN" --target tvex-demo tvex-extract -j 2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
+BENCH=$ROOT/build/bench
+mkdir -p "$BENCH"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+export WINEPREFIX=$BENCH/wine
+nsi=$ROOT/bench/nsis/tvexsetup.nsi
+nsis_exe=$BENCH/tvexsetup-nsis.exe
+"$ROOT/bench/nsis/make_nsi.sh" "$payload" "$nsi" "$nsis_exe" 'C:\nsis-ms.txt'
+t0=$(now)
+makensis -V1 "$nsi" >"$work/nsis.log" 2>&1 || { cat "$work/nsis.log"; exit 1; }
+nsis_build=$(( $(now) - t0 ))
+rm -rf "$WINEPREFIX/drive_c/bench"
+"$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" bench "$(winpath "$WIN/tvexsetup.exe")" \
+  "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench' "$ROUNDS" | tee "$work/side.txt" | sed 's/^/  /'
+engine=()
+for ((i = 0; i < ROUNDS; i++)); do
+  rm -rf "$WINEPREFIX/drive_c/engine"
+  line=$("$ROOT/scripts/wine-run" "$WIN/tvex-extract.exe" 'C:\engine')
+  engine+=("$(awk '{ printf "%.0f", $(NF - 1) * 1000 }' <<<"$line")")
+done
+rm -rf "$WINEPREFIX/drive_c/engine" "$WINEPREFIX/drive_c/bench"
+col() { awk -v k="$1" '$1 == "round" { for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$work/side.txt"; }
+mapfile -t ours_ms < <(col ours_ms)
+mapfile -t nsis_ms < <(col nsis_section_ms)
+mapfile -t nsis_run < <(col nsis_run_ms)
+[ ${#ours_ms[@]} -eq "$ROUNDS" ] || { echo "bench: the side-by-side run failed"; exit 1; }
+m_o=$(med "${ours_ms[@]}"); m_n=$(med "${nsis_ms[@]}"); m_r=$(med "${nsis_run[@]}"); m_e=$(med "${engine[@]}")
+ms() { awk -v n="$1" 'BEGIN { printf "%.2f", n / 1000 }'; }
+div() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b ? a / b : 0 }'; }
+ours_size=$(stat -c %s "$WIN/tvexsetup.exe"); nsis_size=$(stat -c %s "$nsis_exe")
+echo
+printf '%-52s %10s  %s\n' "measure" "value" "target"
+printf '%-52s %10s  %s\n' "----------------------------------------------------" "----------" "------"
+printf '%-52s %9ss  %s\n' "ours: Install Now to success message, median" "$(ms "$m_o")" ""
+printf '%-52s %9ss  %s\n' "NSIS: install section (GetTickCount), median" "$(ms "$m_n")" ""
+printf '%-52s %9ss  %s\n' "NSIS: whole silent run, process start to end, median" "$(ms "$m_r")" ""
+printf '%-52s %10s  %s\n' "ratio ours / NSIS section" "$(div "$m_o" "$m_n")" "<= 1.0"
+printf '%-52s %10s  %s\n' "ratio ours / NSIS whole run" "$(div "$m_o" "$m_r")" ""
+printf '%-52s %9ss  %s\n' "ours: extraction engine alone (tvex-extract.exe)" "$(ms "$m_e")" ""
+printf '%-52s %10s  %s\n' "installer size, ours (bytes)" "$ours_size" ""
+printf '%-52s %10s  %s\n' "installer size, NSIS zlib (bytes)" "$nsis_size" ""
+printf '%-52s %10s  %s\n' "ratio of sizes ours / NSIS" "$(div "$ours_size" "$nsis_size")" ""
+printf '%-52s %9ss  %s\n' "makensis of the same tree" "$(secs "$nsis_build")" ""
+echo "rounds (s): ours $(for v in "${ours_ms[@]}"; do printf '%s ' "$(ms "$v")"; done)| NSIS section $(for v in "${nsis_ms[@]}"; do printf '%s ' "$(ms "$v")"; done)| NSIS run $(for v in "${nsis_run[@]}"; do printf '%s ' "$(ms "$v")"; done)| engine $(for v in "${engine[@]}"; do printf '%s ' "$(ms "$v")"; done)"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; NSIS script: $nsi"
