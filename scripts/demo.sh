@@ -63,7 +63,7 @@ if [ -n "${DISPLAY:-}" ]; then
   "$ROOT/scripts/wine-run" "$INSTALLER" || true
   "$SERVER" -w
   echo "   The default directory C:\\Program Files\\QMK\\TvexIII is $WINEPREFIX/drive_c/Program Files/QMK/TvexIII"
-  echo "   The uninstall entry is in $WINEPREFIX/system.reg; the shortcuts in $WINEPREFIX/drive_c/users/$USER"
+  echo "   The uninstall entry is in $WINEPREFIX/system.reg; the shortcuts in $WINEPREFIX/drive_c/users/$(id -un)"
   exit 0
 fi
 
@@ -95,33 +95,43 @@ fi
 
 step "A Wine prefix of the demo's own: $WINEPREFIX"
 "$ROOT/scripts/wine-run" cmd /c exit >/dev/null 2>&1 || true
-if [ "$graphics" = x11 ]; then
-  # Wine draws the windows with their frames inside a desktop window of its own; the frame's
-  # buttons come from the Marlett font, which Wine does not find outside the prefix.
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-  "$LOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-  "$LOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  "$LOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$SCREEN" /f >/dev/null 2>&1
-  echo "   graphics: Wine's X11 driver on Xvfb $DISPLAY; screenshots go to $SHOTS"
-else
-  "$LOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  "$LOADER" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
-  echo "   graphics: Wine's null driver (no Xvfb and ImageMagick: no screenshots)"
-fi
-"$SERVER" -w
 DIR='C:\Program Files\QMK\TvexIII'
 HOSTDIR="$WINEPREFIX/drive_c/Program Files/QMK/TvexIII"
-# Each demo starts from an empty directory and no entry.
-chmod -R u+w "$WINEPREFIX/drive_c/Program Files/QMK" 2>/dev/null || true
-rm -rf "$WINEPREFIX/drive_c/Program Files/QMK"
-"$LOADER" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tollvex III' /f >/dev/null 2>&1 || true
 
-if [ "$graphics" = x11 ]; then
+# Sets the prefix's graphics driver (x11 or null) for the Wine session that starts next.
+set_graphics() {
+  graphics=$1
+  if [ "$graphics" = x11 ]; then
+    # Wine draws the windows with their frames inside a desktop window of its own; the frame's
+    # buttons come from the Marlett font, which Wine does not find outside the prefix.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f /usr/share/wine/fonts/marlett.ttf ] &&
+      cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    "$LOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+    "$LOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$LOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$SCREEN" /f >/dev/null 2>&1
+    echo "   graphics: Wine's X11 driver on Xvfb $DISPLAY; screenshots go to $SHOTS"
+  else
+    "$LOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    "$LOADER" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    echo "   graphics: Wine's null driver (no screenshots)"
+  fi
+  "$SERVER" -w
+}
+
+# Each installation walk-through starts from an empty directory and no entry.
+fresh_machine() {
+  chmod -R u+w "$WINEPREFIX/drive_c/Program Files/QMK" 2>/dev/null || true
+  rm -rf "$WINEPREFIX/drive_c/Program Files/QMK"
+  "$LOADER" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tollvex III' /f \
+    >/dev/null 2>&1 || true
+}
+
+# Takes each screenshot the driver asks for: name.req holds the area, name.png is the answer.
+start_shooter() {
   mkdir -p "$SHOTS"
   export TVEX_SHOTS
   TVEX_SHOTS=$(winpath "$SHOTS")
-  # Takes each screenshot the driver asks for: name.req holds the area, name.png is the answer.
   (
     while :; do
       for req in "$SHOTS"/*.req; do
@@ -135,10 +145,23 @@ if [ "$graphics" = x11 ]; then
     done
   ) &
   shooter_pid=$!
-fi
+}
+
+set_graphics "$graphics"
+fresh_machine
+[ "$graphics" = x11 ] && start_shooter
 
 step "A fresh installation, as a user would do it"
-drive "$DEMO/fresh.result" install "$(winpath "$INSTALLER")"
+if ! drive "$DEMO/fresh.result" install "$(winpath "$INSTALLER")"; then
+  [ "$graphics" = x11 ] || exit 1
+  echo "   The installer did not come through under Wine's X11 driver; once more without it."
+  cleanup
+  xvfb_pid= shooter_pid=
+  unset DISPLAY TVEX_SHOTS
+  set_graphics null
+  fresh_machine
+  drive "$DEMO/fresh.result" install "$(winpath "$INSTALLER")"
+fi
 
 CMPDB=$HOST/cmpdb
 [ -x "$CMPDB" ] || CMPDB=$HOST/tools/cmpdb/cmpdb
@@ -178,7 +201,7 @@ echo "   installer:        $INSTALLER, $(stat -c %s "$INSTALLER") bytes"
 echo "   installed:        ${files:-?} files, ${bytes:-?} bytes (payload, uninstall.info, launch.log)"
 echo "   installation:     $(field "$DEMO/fresh.result" seconds) s fresh, $(field "$DEMO/update.result" seconds) s update (Install Now to the success message)"
 echo "   Wine prefix:      $WINEPREFIX"
-echo "   C:\\ is           $WINEPREFIX/drive_c"
+echo "   C:\\ is            $WINEPREFIX/drive_c"
 echo "   installed into:   $HOSTDIR"
 echo "   shortcuts:        $WINEPREFIX/drive_c/users/$(id -un)/Desktop and .../AppData/Roaming/Microsoft/Windows/Start Menu"
 echo "   registry (HKLM):  $WINEPREFIX/system.reg (the uninstall entry); HKCU: $WINEPREFIX/user.reg"
