@@ -7,6 +7,9 @@
 #include "payload/install_state.h"
 #include "payload/paths.h"
 #include "payload_test_support.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
@@ -22,10 +25,10 @@ const std::size_t g_payloadTableSize = 2;
 
 namespace {
 
-using payload_test::BoxCapture;
-using payload_test::FreshWorkDir;
-using payload_test::Slurp;
-using payload_test::Spit;
+using tvex_test::BoxCapture;
+using tvex_test::ReadAll;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   const DatabaseMergeTable table = RealDatabaseMergeTable();
@@ -53,11 +56,12 @@ TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
 class Worker : public ::testing::Test {
  protected:
   void SetUp() override {
-    install_ = FreshWorkDir() + "\\inst";
+    install_ = work_.path() + "\\inst";
     g_szInstallDir = install_;
     g_bUpdateMode = 0;
     g_bInstallDone = 0;
   }
+  WorkDir work_;
   std::string install_;
   BoxCapture boxes_;
 };
@@ -65,8 +69,8 @@ class Worker : public ::testing::Test {
 TEST_F(Worker, InstallsTheBuiltInTable) {
   ExtractionWorker();
   EXPECT_EQ(g_bInstallDone.load(), 1);
-  EXPECT_EQ(Slurp(JoinPath(install_.c_str(), ".\\License.txt")), "licence");
-  EXPECT_EQ(Slurp(JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap")), "shipped!!");
+  EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\License.txt")), "licence");
+  EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap")), "shipped!!");
   EXPECT_TRUE(boxes_.Texts().empty());
 }
 
@@ -74,14 +78,14 @@ TEST_F(Worker, AnUnreadableDatabaseIsBackedUpThenOverwritten) {
   const std::string database = JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap");
   int counter = 0;
   CreateDirectoryTree(ParentDirectory(database.c_str()).c_str(), counter);
-  Spit(database, "no archive at all");
+  WriteAll(database, "no archive at all");
   g_bUpdateMode = 1;
   ExtractionWorker();
   // The archive reader may have its own say first; the engine's text comes last.
   ASSERT_FALSE(boxes_.Texts().empty());
   EXPECT_EQ(boxes_.Texts().back(), "Trouble merging capacitor databases.\n    ...overwriting");
-  EXPECT_EQ(Slurp(database), "shipped!!");
-  EXPECT_EQ(Slurp(database + ".bak"), "no archive at all");
+  EXPECT_EQ(ReadAll(database), "shipped!!");
+  EXPECT_EQ(ReadAll(database + ".bak"), "no archive at all");
   EXPECT_EQ(g_bInstallDone.load(), 1);
 }
 

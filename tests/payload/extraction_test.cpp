@@ -5,20 +5,24 @@
 #include "payload/install_state.h"
 #include "payload/paths.h"
 #include "payload_test_support.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using payload_test::BoxCapture;
-using payload_test::BoxPattern;
-using payload_test::FreshWorkDir;
 using payload_test::Gzip;
-using payload_test::IsReadOnly;
 using payload_test::NoiseBytes;
-using payload_test::ScriptedFileSystem;
-using payload_test::Slurp;
-using payload_test::Spit;
 using payload_test::TestPayload;
 using payload_test::TextBytes;
+using tvex_test::BoxCapture;
+using tvex_test::BoxPattern;
+using tvex_test::IsReadOnly;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Permission problem?";
 constexpr char kCap[] = ".\\lib\\cmp\\standard.cap";
@@ -32,7 +36,7 @@ std::vector<MergeCall> g_mergeCalls;
 int g_mergeResult = 1;
 
 int RecordingMerge(const char* output, const char* shipped, const char* existing) {
-  g_mergeCalls.push_back({output, shipped, existing, Slurp(shipped)});
+  g_mergeCalls.push_back({output, shipped, existing, ReadAll(shipped)});
   return g_mergeResult;
 }
 
@@ -46,7 +50,7 @@ const DatabaseMergeTable kTestMerges{kTestRows, std::size(kTestRows)};
 class Extraction : public ::testing::Test {
  protected:
   void SetUp() override {
-    install_ = FreshWorkDir() + "\\Tvex III";
+    install_ = work_.path() + "\\Tvex III";
     g_szInstallDir = install_;
     g_bUpdateMode = 0;
     g_bInstallDone = 0;
@@ -63,6 +67,7 @@ class Extraction : public ::testing::Test {
     RunExtraction(payload.Table(), kTestMerges);
   }
 
+  WorkDir work_;
   std::string install_;
   ScriptedFileSystem fs_;
   BoxCapture boxes_;
@@ -83,12 +88,12 @@ TEST_F(Extraction, InstallsEveryEntryByteForByte) {
   EXPECT_EQ(g_bInstallDone.load(), 1);
   EXPECT_EQ(g_szStatus.Get(), "Extracting: .\\tvex3.exe.gz\n");
   EXPECT_TRUE(boxes_.Texts().empty());
-  EXPECT_TRUE(Slurp(At(".\\Changelog.txt")) == large);
+  EXPECT_TRUE(ReadAll(At(".\\Changelog.txt")) == large);
   EXPECT_TRUE(FileExists(At(".\\empty.txt").c_str()));
-  EXPECT_EQ(Slurp(At(".\\empty.txt")), "");
-  EXPECT_TRUE(Slurp(At(".\\examples\\jigs\\deep\\er\\still\\1563.asc")) == at1024);
-  EXPECT_TRUE(Slurp(At(".\\examples\\jigs\\deep\\er\\still\\160.asc")) == at1025);
-  EXPECT_TRUE(Slurp(At(".\\tvex3.exe")) == NoiseBytes(70000, 8));
+  EXPECT_EQ(ReadAll(At(".\\empty.txt")), "");
+  EXPECT_TRUE(ReadAll(At(".\\examples\\jigs\\deep\\er\\still\\1563.asc")) == at1024);
+  EXPECT_TRUE(ReadAll(At(".\\examples\\jigs\\deep\\er\\still\\160.asc")) == at1025);
+  EXPECT_TRUE(ReadAll(At(".\\tvex3.exe")) == NoiseBytes(70000, 8));
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\cap.asy")));
   EXPECT_FALSE(IsReadOnly(At(".\\tvex3.exe")));
   EXPECT_TRUE(fs_.LeftoverTemps().empty());
@@ -98,7 +103,7 @@ TEST_F(Extraction, OverwritesAReadOnlySymbolAndMakesItReadOnlyAgain) {
   int counter = 0;
   CreateDirectoryTree(At(".\\lib\\sym").c_str(), counter);
   const std::string symbol = At(".\\lib\\sym\\zener.asy");
-  Spit(symbol, "an older and longer symbol from the previous installation");
+  WriteAll(symbol, "an older and longer symbol from the previous installation");
   ASSERT_EQ(platform::Fs().SetReadOnly(symbol, true), 0);
 
   TestPayload payload;
@@ -106,13 +111,13 @@ TEST_F(Extraction, OverwritesAReadOnlySymbolAndMakesItReadOnlyAgain) {
   payload.Add(".\\lib\\sym\\big.asy", TextBytes(3000), true);
   Run(payload);
   EXPECT_TRUE(boxes_.Texts().empty());
-  EXPECT_EQ(Slurp(symbol), "new");
+  EXPECT_EQ(ReadAll(symbol), "new");
   EXPECT_TRUE(IsReadOnly(symbol));
 
   // And once more over both read-only files, the packed one included.
   Run(payload);
   EXPECT_TRUE(boxes_.Texts().empty());
-  EXPECT_TRUE(Slurp(At(".\\lib\\sym\\big.asy")) == TextBytes(3000));
+  EXPECT_TRUE(ReadAll(At(".\\lib\\sym\\big.asy")) == TextBytes(3000));
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\big.asy")));
 }
 
@@ -121,14 +126,14 @@ using ExtractionDeathTest = Extraction;
 TEST_F(ExtractionDeathTest, AFileBlockingADirectoryEndsTheInstallation) {
   int counter = 0;
   CreateDirectoryTree(install_.c_str(), counter);
-  Spit(At(".\\examples"), "a file where a directory belongs");
+  WriteAll(At(".\\examples"), "a file where a directory belongs");
   TestPayload payload;
   payload.Add(".\\Changelog.txt", "first");
   payload.Add(".\\examples\\jigs\\1.asc", "jig");
   payload.Add(".\\zz.txt", "never");
   EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
-  EXPECT_EQ(Slurp(At(".\\Changelog.txt")), "first");
-  EXPECT_EQ(Slurp(At(".\\examples")), "a file where a directory belongs");
+  EXPECT_EQ(ReadAll(At(".\\Changelog.txt")), "first");
+  EXPECT_EQ(ReadAll(At(".\\examples")), "a file where a directory belongs");
   EXPECT_FALSE(FileExists(At(".\\zz.txt").c_str()));
   EXPECT_EQ(g_bInstallDone.load(), 0);
 }
@@ -158,7 +163,7 @@ TEST_F(ExtractionDeathTest, DiskFullOnTheNthWrite) {
   payload.Add(".\\3.txt", "three");
   fs_.failWrite = 2;
   EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
-  EXPECT_EQ(Slurp(At(".\\1.txt")), "one");
+  EXPECT_EQ(ReadAll(At(".\\1.txt")), "one");
   EXPECT_FALSE(FileExists(At(".\\3.txt").c_str()));
 }
 
@@ -186,7 +191,7 @@ class UpdateMode : public Extraction {
     database_ = At(kCap);
     int counter = 0;
     CreateDirectoryTree(ParentDirectory(database_.c_str()).c_str(), counter);
-    Spit(database_, "the user's own parts");
+    WriteAll(database_, "the user's own parts");
     shipped_ = TextBytes(85996);
     payload_.Add(".\\Changelog.txt", "log");
     payload_.Add(kCap, shipped_);
@@ -202,7 +207,7 @@ TEST_F(UpdateMode, AMergedDatabaseIsNotExtracted) {
   EXPECT_EQ(g_mergeCalls[0].existing, database_);
   EXPECT_NE(g_mergeCalls[0].shipped, database_);
   EXPECT_TRUE(g_mergeCalls[0].shippedContent == shipped_) << "the merge gets the expanded copy";
-  EXPECT_EQ(Slurp(database_), "the user's own parts");
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
   EXPECT_EQ(g_szStatus.Get(), "Merging: .\\lib\\cmp\\standard.cap.gz\n");
   EXPECT_TRUE(boxes_.Texts().empty());
   EXPECT_EQ(g_bInstallDone.load(), 1);
@@ -216,7 +221,7 @@ TEST_F(UpdateMode, AFailedMergeOverwritesWithTheShippedCopy) {
   Run(payload_);
   ASSERT_EQ(g_mergeCalls.size(), 1u);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kCapFailure});
-  EXPECT_TRUE(Slurp(database_) == shipped_);
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
   EXPECT_EQ(g_szStatus.Get(), "Extracting: .\\lib\\cmp\\standard.cap.gz\n");
   EXPECT_TRUE(fs_.LeftoverTemps().empty());
 }
@@ -225,7 +230,7 @@ TEST_F(UpdateMode, AStoredDatabaseIsMergedAsItIs) {
   TestPayload payload;
   payload.Add(".\\lib\\cmp\\Standard.BJT", ".model Q1 NPN");
   payload.Add(kCap, "small");
-  Spit(At(".\\lib\\cmp\\Standard.BJT"), "user");
+  WriteAll(At(".\\lib\\cmp\\Standard.BJT"), "user");
   Run(payload);
   ASSERT_EQ(g_mergeCalls.size(), 2u) << "names compare without case";
   EXPECT_EQ(g_mergeCalls[0].shippedContent, ".model Q1 NPN");
@@ -238,23 +243,23 @@ TEST_F(UpdateMode, WithoutAnExistingCopyTheDatabaseIsExtracted) {
   ASSERT_EQ(platform::Fs().Remove(database_), 0);
   Run(payload_);
   EXPECT_TRUE(g_mergeCalls.empty());
-  EXPECT_TRUE(Slurp(database_) == shipped_);
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
 }
 
 TEST_F(UpdateMode, OverwriteModeNeverMerges) {
   g_bUpdateMode = 0;
   Run(payload_);
   EXPECT_TRUE(g_mergeCalls.empty());
-  EXPECT_TRUE(Slurp(database_) == shipped_);
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
 }
 
 TEST_F(UpdateMode, ADatabaseWithoutARowIsExtracted) {
   TestPayload payload;
   payload.Add(".\\lib\\cmp\\standard.res", "resistors");
-  Spit(At(".\\lib\\cmp\\standard.res"), "user");
+  WriteAll(At(".\\lib\\cmp\\standard.res"), "user");
   Run(payload);
   EXPECT_TRUE(g_mergeCalls.empty());
-  EXPECT_EQ(Slurp(At(".\\lib\\cmp\\standard.res")), "resistors");
+  EXPECT_EQ(ReadAll(At(".\\lib\\cmp\\standard.res")), "resistors");
 }
 
 using UpdateModeDeathTest = UpdateMode;
@@ -264,7 +269,7 @@ TEST_F(UpdateModeDeathTest, NoTemporaryFile) {
   EXPECT_EXIT(Run(payload_), ::testing::ExitedWithCode(0),
               BoxPattern("Trouble creating temporary file.\nOut of disk space?  Permission "
                          "problem?"));
-  EXPECT_EQ(Slurp(database_), "the user's own parts");
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
 }
 
 TEST_F(UpdateModeDeathTest, TemporaryFileCannotBeWritten) {
@@ -279,7 +284,7 @@ TEST_F(UpdateModeDeathTest, ACorruptShippedDatabase) {
   payload.AddRaw(kCap, stream, 85996, static_cast<std::uint32_t>(stream.size()));
   EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0),
               BoxPattern("Trouble un-gziping tmpfile: ", ": incorrect length check"));
-  EXPECT_EQ(Slurp(database_), "the user's own parts");
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
 }
 
 }  // namespace

@@ -3,31 +3,36 @@
 #include <gtest/gtest.h>
 
 #include "payload_test_support.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using payload_test::FreshWorkDir;
 using payload_test::Gzip;
 using payload_test::NoiseBytes;
-using payload_test::ScriptedFileSystem;
-using payload_test::Slurp;
-using payload_test::Spit;
 using payload_test::TextBytes;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 class Gunzip : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = FreshWorkDir();
+    dir_ = work_.path();
     path_ = dir_ + "\\packed.asc";
   }
 
   // Expands stream in place under the scripted file system; the message, if any.
   Failure Expand(const std::string& stream) {
-    Spit(path_, stream);
+    WriteAll(path_, stream);
     platform::ScopedFileSystem scoped(fs_);
     return GunzipInPlace(path_.c_str());
   }
 
+  WorkDir work_;
   std::string dir_;
   std::string path_;
   ScriptedFileSystem fs_;
@@ -46,7 +51,7 @@ TEST_F(Gunzip, ExpandsInPlaceByteForByte) {
   for (const std::string& content : contents) {
     const Failure failure = Expand(Gzip(content));
     ASSERT_FALSE(failure) << *failure;
-    EXPECT_TRUE(Slurp(path_) == content) << "size " << content.size();
+    EXPECT_TRUE(ReadAll(path_) == content) << "size " << content.size();
   }
   EXPECT_EQ(fs_.temps.size(), std::size(contents));
   EXPECT_TRUE(fs_.LeftoverTemps().empty());
@@ -78,7 +83,7 @@ TEST_F(Gunzip, CorruptStreamsGiveZlibsText) {
     const Failure failure = Expand(stream);
     ASSERT_TRUE(failure) << text;
     EXPECT_EQ(*failure, path_ + ": " + text);
-    EXPECT_TRUE(Slurp(path_) == stream) << "the packed file is left as it was: " << text;
+    EXPECT_TRUE(ReadAll(path_) == stream) << "the packed file is left as it was: " << text;
   }
   EXPECT_TRUE(fs_.LeftoverTemps().empty());
 }
@@ -86,14 +91,14 @@ TEST_F(Gunzip, CorruptStreamsGiveZlibsText) {
 TEST_F(Gunzip, BytesAfterTheStreamAreIgnored) {
   const Failure failure = Expand(Gzip("abc") + "trailing");
   ASSERT_FALSE(failure) << *failure;
-  EXPECT_EQ(Slurp(path_), "abc");
+  EXPECT_EQ(ReadAll(path_), "abc");
 }
 
 TEST_F(Gunzip, OpenFailuresNameTheFile) {
   const std::string missing = dir_ + "\\missing.gz";
   EXPECT_EQ(GunzipToFile(missing.c_str(), (dir_ + "\\out").c_str()),
             "Could not open uncompression input file: \"" + missing + "\"");
-  Spit(path_, Gzip("abc"));
+  WriteAll(path_, Gzip("abc"));
   const std::string nowhere = dir_ + "\\no\\such\\dir\\out";
   EXPECT_EQ(GunzipToFile(path_.c_str(), nowhere.c_str()),
             "Could not open uncompression output file: \"" + nowhere + "\"");
@@ -116,7 +121,7 @@ TEST_F(Gunzip, FailedCopyBackNamesThePath) {
   const std::string stream = Gzip(TextBytes(4000));
   EXPECT_EQ(Expand(stream),
             "Trouble uncompressing file: \"" + path_ + "\"\n    Disk full?  Permission problem?");
-  EXPECT_TRUE(Slurp(path_) == stream);
+  EXPECT_TRUE(ReadAll(path_) == stream);
   EXPECT_TRUE(fs_.LeftoverTemps().empty());
 }
 
@@ -126,45 +131,46 @@ TEST_F(Gunzip, NoTemporaryFileNoExpansion) {
   const Failure failure = Expand(stream);
   ASSERT_TRUE(failure);
   EXPECT_NE(failure->find(path_), std::string::npos) << *failure;
-  EXPECT_TRUE(Slurp(path_) == stream);
+  EXPECT_TRUE(ReadAll(path_) == stream);
 }
 
 TEST_F(Gunzip, ATemporaryNameEqualToThePathStops) {
-  payload_test::BoxCapture boxes;
+  tvex_test::BoxCapture boxes;
   fs_.forcedTemp = path_;
   const std::string stream = Gzip("abc");
   EXPECT_EQ(Expand(stream), "Internal Error: duplicate tmp file names.");
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Internal Error: duplicate tmp file names."});
-  EXPECT_TRUE(Slurp(path_) == stream);
+  EXPECT_TRUE(ReadAll(path_) == stream);
 }
 
 class CopyBytes : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = FreshWorkDir();
+    dir_ = work_.path();
     source_ = dir_ + "\\source";
     target_ = dir_ + "\\target";
   }
+  WorkDir work_;
   std::string dir_, source_, target_;
 };
 
 TEST_F(CopyBytes, CopiesOverAReadOnlyTarget) {
   const std::string content = NoiseBytes(600 * 1024 + 5, 3);
-  Spit(source_, content);
-  Spit(target_, "an older and longer backup that must go entirely");
+  WriteAll(source_, content);
+  WriteAll(target_, "an older and longer backup that must go entirely");
   ASSERT_EQ(platform::Fs().SetReadOnly(target_, true), 0);
   EXPECT_TRUE(CopyFileBytes(source_.c_str(), target_.c_str()));
-  EXPECT_TRUE(Slurp(target_) == content);
+  EXPECT_TRUE(ReadAll(target_) == content);
 
-  Spit(source_, "");
+  WriteAll(source_, "");
   EXPECT_TRUE(CopyFileBytes(source_.c_str(), target_.c_str()));
-  EXPECT_EQ(Slurp(target_), "");
+  EXPECT_EQ(ReadAll(target_), "");
 }
 
 TEST_F(CopyBytes, ReportsEveryFailure) {
   EXPECT_FALSE(CopyFileBytes((dir_ + "\\missing").c_str(), target_.c_str()));
   EXPECT_FALSE(CopyFileBytes(nullptr, target_.c_str()));
-  Spit(source_, TextBytes(700 * 1024));
+  WriteAll(source_, TextBytes(700 * 1024));
   EXPECT_FALSE(CopyFileBytes(source_.c_str(), (dir_ + "\\no\\dir\\target").c_str()));
   EXPECT_FALSE(CopyFileBytes(source_.c_str(), dir_.c_str())) << "a directory is no target";
 
@@ -185,7 +191,7 @@ TEST(MakeTempName, CreatesDistinctEmptyFiles) {
   ASSERT_FALSE(a.empty());
   ASSERT_FALSE(b.empty());
   EXPECT_NE(a, b);
-  EXPECT_EQ(Slurp(a), "");
+  EXPECT_EQ(ReadAll(a), "");
   EXPECT_NE(a.find("tmp"), std::string::npos);
   EXPECT_EQ(platform::Fs().Remove(a), 0);
   EXPECT_EQ(platform::Fs().Remove(b), 0);

@@ -6,13 +6,16 @@
 
 #include "payload/database_merge.h"
 #include "payload_test_support.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using payload_test::FreshWorkDir;
-using payload_test::ScriptedFileSystem;
-using payload_test::Slurp;
-using payload_test::Spit;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 TEST(JoinPath, JoinsDirectoryNameAndSuffix) {
   EXPECT_EQ(JoinPath("C:\\Inst", ".\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\cap.asy");
@@ -66,13 +69,14 @@ TEST(IsDatabaseEntry, MatchesTheEightNamesWithoutCase) {
 
 class PathsOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = FreshWorkDir(); }
+  void SetUp() override { dir_ = work_.path(); }
+  WorkDir work_;
   std::string dir_;
 };
 
 TEST_F(PathsOnDisk, FileAndDirectoryTests) {
   const std::string file = dir_ + "\\f.txt";
-  Spit(file, "x");
+  WriteAll(file, "x");
   EXPECT_TRUE(FileExists(file.c_str()));
   EXPECT_FALSE(DirectoryExists(file.c_str()));
   EXPECT_TRUE(DirectoryExists(dir_.c_str()));
@@ -113,12 +117,12 @@ TEST_F(PathsOnDisk, DirectoryWalkEndsWhenNothingCanBeMade) {
 
 TEST_F(PathsOnDisk, AFileBlocksTheDirectoryOfItsName) {
   const std::string blocker = dir_ + "\\examples";
-  Spit(blocker, "not a directory");
+  WriteAll(blocker, "not a directory");
   int counter = 0;
   CreateDirectoryTree((blocker + "\\jigs").c_str(), counter);
   EXPECT_TRUE(FileExists(blocker.c_str()));
   EXPECT_EQ(OpenForWrite((blocker + "\\jigs\\a.asc").c_str()), nullptr);
-  EXPECT_EQ(Slurp(blocker), "not a directory");
+  EXPECT_EQ(ReadAll(blocker), "not a directory");
 }
 
 TEST_F(PathsOnDisk, OpenForWriteCreatesParentsAndRefusesDirectories) {
@@ -133,12 +137,12 @@ TEST_F(PathsOnDisk, OpenForWriteCreatesParentsAndRefusesDirectories) {
 
 TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFile) {
   const std::string path = dir_ + "\\cap.asy";
-  Spit(path, "old");
+  WriteAll(path, "old");
   ASSERT_EQ(platform::Fs().SetReadOnly(path, true), 0);
   std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path.c_str()));
   ASSERT_TRUE(f);
   f.reset();
-  EXPECT_EQ(Slurp(path), "");
+  EXPECT_EQ(ReadAll(path), "");
 }
 
 TEST_F(PathsOnDisk, APathThePlatformRefusesFailsCleanly) {

@@ -1,0 +1,90 @@
+#include "tests/support/scripted_file_system.h"
+
+#include <cerrno>
+#include <string_view>
+
+namespace tvex_test {
+namespace {
+
+bool OpensForWriting(std::string_view mode) {
+  return mode.find_first_of("wa+") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
+  const bool writing = OpensForWriting(mode);
+  if (writing) {
+    if (!refuseWritePath.empty() && path == refuseWritePath) return nullptr;
+    if (readOnly.count(path)) return nullptr;
+  } else if (!refuseReadPath.empty() && path == refuseReadPath && refusedReads > 0) {
+    --refusedReads;
+    return nullptr;
+  }
+  std::FILE* f = RealFileSystem::Open(path, mode);
+  if (f && writing && path == shortWritePath) m_shortFiles.insert(f);
+  return f;
+}
+
+std::size_t ScriptedFileSystem::Write(const void* data, std::size_t size, std::size_t count,
+                                      std::FILE* f) {
+  if (++writes == failWrite) return 0;
+  if (m_shortFiles.count(f)) return 0;
+  const std::size_t want = size * count;
+  if (want > bytesLeft) {
+    RealFileSystem::Write(data, 1, bytesLeft, f);
+    bytesLeft = 0;
+    errno = ENOSPC;
+    return 0;
+  }
+  if (bytesLeft != SIZE_MAX) bytesLeft -= want;
+  return RealFileSystem::Write(data, size, count, f);
+}
+
+int ScriptedFileSystem::Close(std::FILE* f) {
+  m_shortFiles.erase(f);
+  const int result = RealFileSystem::Close(f);
+  return ++closes == failClose ? EOF : result;
+}
+
+int ScriptedFileSystem::MakeDirectory(const std::string& path) {
+  ++makeDirectories;
+  return refuseDirectories ? ENOENT : RealFileSystem::MakeDirectory(path);
+}
+
+int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) {
+  if (!makeReadOnly) ++readOnlyClears;
+  if (!simulateReadOnly) return RealFileSystem::SetReadOnly(path, makeReadOnly);
+  if (makeReadOnly)
+    readOnly.insert(path);
+  else
+    readOnly.erase(path);
+  return 0;
+}
+
+int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) {
+  if (failReplace) {
+    errno = EACCES;
+    return -1;
+  }
+  return RealFileSystem::Replace(from, to);
+}
+
+std::string ScriptedFileSystem::CreateTempFile(const char* prefix) {
+  if (refuseTemp) return {};
+  if (!forcedTemp.empty()) return forcedTemp;
+  std::string temp = RealFileSystem::CreateTempFile(prefix);
+  if (!temp.empty()) temps.push_back(temp);
+  return temp;
+}
+
+void ScriptedFileSystem::Sleep(unsigned milliseconds) { sleeps.push_back(milliseconds); }
+
+std::vector<std::string> ScriptedFileSystem::LeftoverTemps() {
+  std::vector<std::string> left;
+  for (const std::string& temp : temps)
+    if (Find(temp) != platform::EntryKind::kNone) left.push_back(temp);
+  return left;
+}
+
+}  // namespace tvex_test

@@ -1,0 +1,73 @@
+// The real file system with failures on cue, for the failure paths of the portable code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tvex_test {
+
+// The platform's own calls, except where a test scripts a failure. Every knob is off by
+// default; several may be combined. Sleeps are only recorded, never slept. Install it with
+// platform::ScopedFileSystem.
+class ScriptedFileSystem : public platform::RealFileSystem {
+ public:
+  // Opening exactly this path for writing ("wb", "ab", "r+b", ...) fails.
+  std::string refuseWritePath;
+  // Opening this path for reading fails while refusedReads > 0 (each failure counts down).
+  std::string refuseReadPath;
+  int refusedReads = 0;
+
+  // Write number n (counted from 1 over all files) writes nothing and returns 0; 0 never.
+  int failWrite = 0;
+  // Writes to a file opened for writing at this path store nothing and return 0.
+  std::string shortWritePath;
+  // Bytes that still fit on the disk: the write that does not fit stores what fits, sets
+  // errno to ENOSPC and returns 0.
+  std::size_t bytesLeft = SIZE_MAX;
+  // Close number n (counted from 1) closes the file but reports failure; 0 never.
+  int failClose = 0;
+  // Every Replace fails with EACCES.
+  bool failReplace = false;
+  // Every MakeDirectory fails with ENOENT, as on a path the platform refuses.
+  bool refuseDirectories = false;
+  // No temporary file can be made.
+  bool refuseTemp = false;
+  // Given as the temporary file's name instead of a new one.
+  std::string forcedTemp;
+
+  // Windows' read-only rule kept here instead of on the disk, so it holds whoever runs the
+  // tests (root ignores file modes): SetReadOnly only updates readOnly, and a path in it
+  // cannot be opened for writing.
+  bool simulateReadOnly = false;
+  std::set<std::string> readOnly;
+
+  // What happened so far.
+  int writes = 0;
+  int closes = 0;
+  int makeDirectories = 0;
+  int readOnlyClears = 0;  // SetReadOnly(path, false) calls
+  std::vector<unsigned> sleeps;
+  std::vector<std::string> temps;  // temporary files made
+
+  std::FILE* Open(const std::string& path, const char* mode) override;
+  std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
+  int Close(std::FILE* f) override;
+  int MakeDirectory(const std::string& path) override;
+  int SetReadOnly(const std::string& path, bool makeReadOnly) override;
+  int Replace(const std::string& from, const std::string& to) override;
+  std::string CreateTempFile(const char* prefix) override;
+  void Sleep(unsigned milliseconds) override;
+
+  // The temporary files made that still exist.
+  std::vector<std::string> LeftoverTemps();
+
+ private:
+  std::set<std::FILE*> m_shortFiles;
+};
+
+}  // namespace tvex_test
