@@ -6,17 +6,21 @@
 #include <new>
 #include <string>
 
-#include "model_test_support.h"
 #include "platform/message_box.h"
+#include "platform/file_system.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using model_test::BoxCapture;
-using model_test::BoxPattern;
-using model_test::CueFileSystem;
-using model_test::Slurp;
-using model_test::Spit;
-using model_test::WorkDir;
+using tvex_test::BoxCapture;
+using tvex_test::BoxPattern;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -102,14 +106,15 @@ TEST(MessageBoxF, FormatsTextsOfAnyLength) {
 TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
   WorkDir dir;
   const std::string db = dir.Path("standard.bjt");
-  Spit(db, "user models\r\n");
-  Spit(db + ".bak", "an older backup that is longer than the database\r\n");
-  CueFileSystem fs;
+  WriteAll(db, "user models\r\n");
+  WriteAll(db + ".bak", "an older backup that is longer than the database\r\n");
+  ScriptedFileSystem fs;
+  fs.simulateReadOnly = true;
   platform::ScopedFileSystem scoped(fs);
   fs.SetReadOnly(db + ".bak", true);
   BoxCapture boxes;
   BackupDatabase(db.c_str());
-  EXPECT_EQ(Slurp(db + ".bak"), "user models\r\n");
+  EXPECT_EQ(ReadAll(db + ".bak"), "user models\r\n");
   EXPECT_TRUE(boxes.Texts().empty());
   EXPECT_TRUE(fs.sleeps.empty());
 }
@@ -127,14 +132,14 @@ TEST(BackupDatabase, NothingToBackUp) {
 TEST(BackupDatabase, RetriesOnceAfterFiveSeconds) {
   WorkDir dir;
   const std::string db = dir.Path("standard.mos");
-  Spit(db, "m");
-  CueFileSystem fs;
+  WriteAll(db, "m");
+  ScriptedFileSystem fs;
   fs.refuseReadPath = db;
   fs.refusedReads = 1;
   platform::ScopedFileSystem scoped(fs);
   BoxCapture boxes;
   BackupDatabase(db.c_str());
-  EXPECT_EQ(Slurp(db + ".bak"), "m");
+  EXPECT_EQ(ReadAll(db + ".bak"), "m");
   EXPECT_EQ(fs.sleeps, std::vector<unsigned>{5000});
   EXPECT_TRUE(boxes.Texts().empty());
 }
@@ -142,10 +147,10 @@ TEST(BackupDatabase, RetriesOnceAfterFiveSeconds) {
 TEST(BackupDatabaseDeathTest, TwoFailuresEndTheInstallerWithCodeZero) {
   WorkDir dir;
   const std::string db = dir.Path("standard.dio");
-  Spit(db, "locked");
+  WriteAll(db, "locked");
   EXPECT_EXIT(
       {
-        CueFileSystem fs;
+        ScriptedFileSystem fs;
         fs.refuseReadPath = db;
         fs.refusedReads = 2;
         platform::ScopedFileSystem scoped(fs);
@@ -160,7 +165,7 @@ TEST(BackupDatabaseDeathTest, TwoFailuresEndTheInstallerWithCodeZero) {
       testing::ExitedWithCode(0),
       "sleeps:1:5000;" +
           BoxPattern("Trouble backing up " + db + "\nas " + db + ".bak\n\nRelease sync aborted."));
-  EXPECT_EQ(Slurp(db), "locked");
+  EXPECT_EQ(ReadAll(db), "locked");
   EXPECT_EQ(platform::Fs().Find(db + ".bak"), platform::EntryKind::kNone);
 }
 

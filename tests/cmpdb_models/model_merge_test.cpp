@@ -7,16 +7,20 @@
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/model_database.h"
 #include "cmpdb/record_list.h"
-#include "model_test_support.h"
+#include "platform/file_system.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 #include "tools/sampletree/sample_databases.h"
 
 namespace {
 
-using model_test::BoxCapture;
-using model_test::CueFileSystem;
-using model_test::Slurp;
-using model_test::Spit;
-using model_test::WorkDir;
+using tvex_test::BoxCapture;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 // The file a merge writes for these statements.
 std::string Written(const std::vector<std::string>& statements) {
@@ -30,8 +34,8 @@ class ModelMerge : public testing::Test {
   // Merges shipped into the existing database in place, as an update installation does.
   int Merge(const std::string& existing, const std::string& shipped,
             ModelKind kind = ModelKind::kBjt) {
-    Spit(db_, existing);
-    Spit(shipped_, shipped);
+    WriteAll(db_, existing);
+    WriteAll(shipped_, shipped);
     return MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), kind);
   }
 
@@ -59,12 +63,12 @@ TEST_F(ModelMerge, UserModelsStayShippedOnesReplaceByNameAndNewOnesFollow) {
       ".model QNEW2 NPN(Bf=2)\r\n";
   ASSERT_NE(Merge(existing, shipped), 0);
   EXPECT_EQ(
-      Slurp(db_),
+      ReadAll(db_),
       Written({".model MyNPN NPN(Bf=50 Vceo=20)",
                ".model 2N2222 NPN(Is=14.34f Xti=3 Eg=1.11 Vaf=74.03 Bf=255.9 Ne=1.307 "
                "Ise=14.34f Ikf=.2847 Xtb=1.5 Rb=10 Vceo=40 Icrating=800m mfg=Big_Parts)",
                ".model MyPNP PNP(Bf=60)", ".model QNEW1 PNP(Bf=1)", ".model QNEW2 NPN(Bf=2)"}));
-  EXPECT_EQ(Slurp(db_ + ".bak"), existing) << "the backup keeps everything the merge drops";
+  EXPECT_EQ(ReadAll(db_ + ".bak"), existing) << "the backup keeps everything the merge drops";
   EXPECT_TRUE(boxes_.Texts().empty());
 }
 
@@ -73,12 +77,12 @@ TEST_F(ModelMerge, WhatCountsAsAModel) {
                   ".MODEL Q1 NPN(Bf=1)\r\n*.model Q2 NPN\r\n.models Q3 NPN\r\n"
                   " .model Q4 NPN\r\n.mode Q5 NPN\r\n"),
             0);
-  EXPECT_EQ(Slurp(db_), Written({".MODEL Q1 NPN(Bf=1)", ".models Q3 NPN", ".model Q4 NPN"}));
+  EXPECT_EQ(ReadAll(db_), Written({".MODEL Q1 NPN(Bf=1)", ".models Q3 NPN", ".model Q4 NPN"}));
 }
 
 TEST_F(ModelMerge, ModelsAfterACtrlZSurvive) {
   ASSERT_NE(Merge(".model A X\r\n\x1a\r\n.model B Y\x1a\r\n", ".model C Z\r\n"), 0);
-  EXPECT_EQ(Slurp(db_), Written({".model A X", ".model B Y\x1a", ".model C Z"}));
+  EXPECT_EQ(ReadAll(db_), Written({".model A X", ".model B Y\x1a", ".model C Z"}));
 }
 
 TEST_F(ModelMerge, DuplicateNames) {
@@ -87,59 +91,61 @@ TEST_F(ModelMerge, DuplicateNames) {
   ASSERT_NE(Merge(".model A X(1)\r\n.model a X(2)\r\n.model B X(3)\r\n",
                   ".model A X(new1)\r\n.model C X(c1)\r\n.model c X(c2)\r\n"),
             0);
-  EXPECT_EQ(Slurp(db_),
+  EXPECT_EQ(ReadAll(db_),
             Written({".model A X(new1)", ".model a X(2)", ".model B X(3)", ".model c X(c2)"}));
 }
 
 TEST_F(ModelMerge, NamelessModelsAreNeverMatched) {
   // A trailing blank survives as one space.
   ASSERT_NE(Merge(".model\r\n", ".model\r\n.model  \r\n"), 0);
-  EXPECT_EQ(Slurp(db_), Written({".model", ".model", ".model "}));
+  EXPECT_EQ(ReadAll(db_), Written({".model", ".model", ".model "}));
 }
 
 TEST_F(ModelMerge, EmptyDatabasesGetTheHeader) {
   ASSERT_NE(Merge("no models here\r\n", ""), 0);
-  EXPECT_EQ(Slurp(db_), std::string(kModelDatabaseHeader));
+  EXPECT_EQ(ReadAll(db_), std::string(kModelDatabaseHeader));
   const std::string header(kModelDatabaseHeader);
   EXPECT_EQ(header.rfind("* ", 0), 0u);
   EXPECT_EQ(header.substr(header.find("\r\n")), "\r\n*\r\n\r\n") << "notice, \"*\", empty line";
 }
 
 TEST_F(ModelMerge, MissingOrEmptyPathsFailBeforeTheBackup) {
-  Spit(shipped_, ".model A X\r\n");
+  WriteAll(shipped_, ".model A X\r\n");
   EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
-  Spit(db_, ".model B X\r\n");
+  WriteAll(db_, ".model B X\r\n");
   EXPECT_EQ(MergeModelDatabase("", shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
   EXPECT_EQ(MergeModelDatabase(db_.c_str(), nullptr, db_.c_str(), ModelKind::kBjt), 0);
   EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), "", ModelKind::kBjt), 0);
   EXPECT_EQ(platform::Fs().Find(db_ + ".bak"), platform::EntryKind::kNone);
-  EXPECT_EQ(Slurp(db_), ".model B X\r\n");
+  EXPECT_EQ(ReadAll(db_), ".model B X\r\n");
 }
 
 TEST_F(ModelMerge, UnreadableShippedCopyFailsAfterTheBackup) {
-  Spit(db_, ".model B X\r\n");
+  WriteAll(db_, ".model B X\r\n");
   const std::string missing = dir_.Path("gone.tmp");
   EXPECT_EQ(MergeModelDatabase(db_.c_str(), missing.c_str(), db_.c_str(), ModelKind::kJfet), 0);
-  EXPECT_EQ(Slurp(db_ + ".bak"), ".model B X\r\n");
-  EXPECT_EQ(Slurp(db_), ".model B X\r\n");
+  EXPECT_EQ(ReadAll(db_ + ".bak"), ".model B X\r\n");
+  EXPECT_EQ(ReadAll(db_), ".model B X\r\n");
 }
 
 TEST_F(ModelMerge, ReadOnlyOutputIsMadeWritable) {
-  CueFileSystem fs;
+  ScriptedFileSystem fs;
+  fs.simulateReadOnly = true;
   platform::ScopedFileSystem scoped(fs);
   fs.SetReadOnly(db_, true);
   fs.readOnlyClears = 0;
   ASSERT_NE(Merge(".model A X\r\n", ".model B Y\r\n", ModelKind::kDiode), 0);
-  EXPECT_EQ(Slurp(db_), Written({".model A X", ".model B Y"}));
+  EXPECT_EQ(ReadAll(db_), Written({".model A X", ".model B Y"}));
   EXPECT_EQ(fs.readOnlyClears, 1);
 }
 
 TEST_F(ModelMerge, OutputThatCannotBeWrittenFails) {
-  CueFileSystem fs;
+  ScriptedFileSystem fs;
+  fs.simulateReadOnly = true;
   platform::ScopedFileSystem scoped(fs);
   fs.refuseWritePath = dir_.Path("out");
-  Spit(db_, ".model A X\r\n");
-  Spit(shipped_, ".model B Y\r\n");
+  WriteAll(db_, ".model A X\r\n");
+  WriteAll(shipped_, ".model B Y\r\n");
   EXPECT_EQ(MergeModelDatabase(fs.refuseWritePath.c_str(), shipped_.c_str(), db_.c_str(),
                                ModelKind::kMosfet),
             0);
@@ -211,25 +217,25 @@ TEST(SampleModelDatabases, ShippedIntoItselfKeepsEveryModel) {
                             Database{"standard.jft", ModelKind::kJfet, 17},
                             Database{"standard.dio", ModelKind::kDiode, 58}}) {
     const std::string path = dir.Path(d.name);
-    const std::string original = Slurp(path);
+    const std::string original = ReadAll(path);
     EXPECT_EQ(original.rfind("* ", 0), 0u) << d.name << " begins with its own comment header";
     CRecordList list;
     ASSERT_TRUE(LoadModelDatabase(path.c_str(), d.kind, list));
     EXPECT_EQ(list.Count(), d.models) << d.name;
 
     const std::string copy = dir.Path(std::string(d.name) + ".shipped");
-    Spit(copy, original);
+    WriteAll(copy, original);
     ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
-    const std::string merged = Slurp(path);
+    const std::string merged = ReadAll(path);
     std::vector<std::string> statements;
     for (int i = 0; i < list.Count(); ++i) statements.push_back(list.At(i)->m_strStatement);
     EXPECT_EQ(merged, Written(statements)) << d.name;
-    EXPECT_EQ(Slurp(path + ".bak"), original);
+    EXPECT_EQ(ReadAll(path + ".bak"), original);
 
     // A merged database merged into itself again comes out the same.
-    Spit(copy, merged);
+    WriteAll(copy, merged);
     ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
-    EXPECT_EQ(Slurp(path), merged) << d.name;
+    EXPECT_EQ(ReadAll(path), merged) << d.name;
   }
 
   CRecordList bjt, mos;

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "cmpdb/statement_reader.h"
-#include "model_test_support.h"
+#include "platform/file_system.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using model_test::Spit;
-using model_test::WorkDir;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 // Spaces next to an equals sign deleted one at a time, in place; the character before an
 // equals sign is looked at only while it lies after the previous one.
@@ -157,7 +159,7 @@ TEST(StatementLiteral, StatementsMatchTheByteByByteReader) {
     // Every tenth file is longer than one read block of the reader.
     const std::size_t length = round % 10 == 9 ? 40000 + random.Below(20000) : random.Below(400);
     const std::string text = RandomText(random, length);
-    Spit(path, text);
+    WriteAll(path, text);
     std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "rb"));
     ASSERT_TRUE(file);
     const std::vector<std::string> got = ReadAll(reader, file.get());

@@ -6,18 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "model_test_support.h"
+#include "platform/file_system.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
-using model_test::Spit;
-using model_test::WorkDir;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 // Every statement of the text, read as a loader reads a file.
 std::vector<std::string> Statements(const std::string& text) {
   WorkDir dir;
   const std::string path = dir.Path("db.txt");
-  Spit(path, text);
+  WriteAll(path, text);
   std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "rb"));
   EXPECT_TRUE(file);
   CStatementReader reader;
@@ -91,8 +93,8 @@ TEST(StatementReader, LinesOfAnyLength) {
 
 TEST(StatementReader, ResetForgetsTheLookAhead) {
   WorkDir dir;
-  Spit(dir.Path("one"), "A\nB\n");
-  Spit(dir.Path("two"), "C\n");
+  WriteAll(dir.Path("one"), "A\nB\n");
+  WriteAll(dir.Path("two"), "C\n");
   CStatementReader reader;
   std::unique_ptr<std::FILE, platform::FileCloser> one(platform::Fs().Open(dir.Path("one"), "rb"));
   ASSERT_STREQ(reader.ReadStatement(one.get()), "A");  // B is now the look-ahead
@@ -105,7 +107,7 @@ TEST(StatementReader, ResetForgetsTheLookAhead) {
 
 TEST(StatementReader, PhysicalAndRawLines) {
   WorkDir dir;
-  Spit(dir.Path("f"), "a\tb = c\r\n\nlast");
+  WriteAll(dir.Path("f"), "a\tb = c\r\n\nlast");
   std::unique_ptr<std::FILE, platform::FileCloser> f(platform::Fs().Open(dir.Path("f"), "rb"));
   CStatementReader reader;
   EXPECT_STREQ(reader.ReadRawLine(f.get()), "a\tb = c\r\n");
