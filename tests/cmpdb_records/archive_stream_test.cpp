@@ -8,9 +8,19 @@
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
 #include "platform/file_system.h"
-#include "tests/cmpdb_records/test_support.h"
+#include "tests/cmpdb_records/document_bytes.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
+#include "tests/support/work_dir.h"
 
 namespace {
+
+using tvex_test::BoxCapture;
+using tvex_test::ReadAll;
+using tvex_test::ScriptedFileSystem;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string s;
@@ -272,8 +282,8 @@ TEST(ArchiveStream, EveryTruncationFails) {
 }
 
 TEST(RecordDocument, OpenReportsFormatAndFileErrors) {
-  ScratchDir dir;
-  MessageLog log;
+  WorkDir dir;
+  BoxCapture log;
   CCapacitorDoc doc;
   WriteAll(dir.Path("cut.cap"), CapacitorStream(3).substr(0, 50));
   EXPECT_FALSE(doc.Open(dir.Path("cut.cap")));
@@ -282,45 +292,19 @@ TEST(RecordDocument, OpenReportsFormatAndFileErrors) {
   doc.m_records.push_back(Capacitor("M", "P", 1));
   EXPECT_FALSE(doc.Open(missing));
   EXPECT_TRUE(doc.m_records.empty()) << "a file that cannot be opened leaves no records either";
-  ASSERT_EQ(log.texts().size(), 2u);
-  EXPECT_EQ(log.texts()[0], "Unexpected file format.");
-  EXPECT_EQ(log.texts()[1], missing + " was not found.");
+  ASSERT_EQ(log.Texts().size(), 2u);
+  EXPECT_EQ(log.Texts()[0], "Unexpected file format.");
+  EXPECT_EQ(log.Texts()[1], missing + " was not found.");
 
   WriteAll(dir.Path("empty.cap"), "");
   EXPECT_TRUE(doc.Open(dir.Path("empty.cap")));
   EXPECT_TRUE(doc.m_records.empty());
-  EXPECT_EQ(log.texts().size(), 2u);
+  EXPECT_EQ(log.Texts().size(), 2u);
 }
 
-// Fails writes after a number of bytes, like a disk that fills up, or fails the final move.
-class FailingFileSystem : public platform::RealFileSystem {
- public:
-  std::size_t bytesLeft = SIZE_MAX;
-  bool failReplace = false;
-
-  std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override {
-    std::size_t want = size * count;
-    if (want > bytesLeft) {
-      RealFileSystem::Write(data, 1, bytesLeft, f);
-      bytesLeft = 0;
-      errno = ENOSPC;
-      return 0;
-    }
-    bytesLeft -= want;
-    return RealFileSystem::Write(data, size, count, f);
-  }
-  int Replace(const std::string& from, const std::string& to) override {
-    if (failReplace) {
-      errno = EACCES;
-      return -1;
-    }
-    return RealFileSystem::Replace(from, to);
-  }
-};
-
 TEST(RecordDocument, SaveReplacesTheOldFileOnlyWhenComplete) {
-  ScratchDir dir;
-  MessageLog log;
+  WorkDir dir;
+  BoxCapture log;
   std::string path = dir.Path("standard.cap");
   std::string old = CapacitorStream(2);
   WriteAll(path, old);
@@ -329,52 +313,52 @@ TEST(RecordDocument, SaveReplacesTheOldFileOnlyWhenComplete) {
   for (int i = 0; i < 3000; ++i) doc.m_records.push_back(Capacitor("M", "P", float(i)));
   std::string full = StoreToBytes(doc);
   {
-    FailingFileSystem fs;
+    ScriptedFileSystem fs;
     fs.bytesLeft = 1000;  // the stream is larger than one buffer; the first write fails
     platform::ScopedFileSystem scope(fs);
     EXPECT_FALSE(doc.Save(path));
   }
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
-  ASSERT_EQ(log.texts().size(), 1u);
-  EXPECT_EQ(log.texts()[0], "Disk full while accessing " + path + ".");
+  ASSERT_EQ(log.Texts().size(), 1u);
+  EXPECT_EQ(log.Texts()[0], "Disk full while accessing " + path + ".");
 
   {
-    FailingFileSystem fs;
+    ScriptedFileSystem fs;
     fs.failReplace = true;
     platform::ScopedFileSystem scope(fs);
     EXPECT_FALSE(doc.Save(path));
   }
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
-  EXPECT_EQ(log.texts().back(), "Access to " + path + " was denied.");
+  EXPECT_EQ(log.Texts().back(), "Access to " + path + " was denied.");
 
   EXPECT_TRUE(doc.Save(path));
   EXPECT_EQ(ReadAll(path), full);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
-  EXPECT_EQ(log.texts().size(), 2u);
+  EXPECT_EQ(log.Texts().size(), 2u);
 }
 
 TEST(RecordDocument, FailedSaveOfANewFileLeavesNoPartialFile) {
-  ScratchDir dir;
-  MessageLog log;
+  WorkDir dir;
+  BoxCapture log;
   std::string path = dir.Path("new.cap");
   CCapacitorDoc doc;
   for (int i = 0; i < 5000; ++i) doc.m_records.push_back(Capacitor("M", "P", float(i)));
-  FailingFileSystem fs;
+  ScriptedFileSystem fs;
   fs.bytesLeft = 70000;
   platform::ScopedFileSystem scope(fs);
   EXPECT_FALSE(doc.Save(path));
   EXPECT_TRUE(dir.Files().empty());
-  EXPECT_EQ(log.texts(), std::vector<std::string>{"Disk full while accessing " + path + "."});
+  EXPECT_EQ(log.Texts(), std::vector<std::string>{"Disk full while accessing " + path + "."});
 }
 
 // A file that cannot be created because a folder on its path is missing, or because a file
 // stands where a folder should, has an invalid path; a folder standing at the path itself
 // denies access.
 TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
-  ScratchDir dir;
-  MessageLog log;
+  WorkDir dir;
+  BoxCapture log;
   CCapacitorDoc doc;
   doc.m_records.push_back(Capacitor("M", "P", 1));
   ASSERT_TRUE(doc.Save(dir.Path("plain.cap")));
@@ -384,7 +368,7 @@ TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
   EXPECT_FALSE(doc.Save(underFile));
   ASSERT_EQ(platform::Fs().MakeDirectory(dir.Path("folder.cap")), 0);
   EXPECT_FALSE(doc.Save(dir.Path("folder.cap")));
-  EXPECT_EQ(log.texts(), (std::vector<std::string>{
+  EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                              missing + " contains an invalid path.",
                              underFile + " contains an invalid path.",
                              "Access to " + dir.Path("folder.cap") + " was denied.",
@@ -393,7 +377,7 @@ TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
   // The merge reports the same and fails after its backup.
   const std::string user = dir.Path("plain.cap");
   EXPECT_EQ(MergeCapacitorDatabase(missing.c_str(), user.c_str(), user.c_str()), 0);
-  EXPECT_EQ(log.texts().back(), missing + " contains an invalid path.");
+  EXPECT_EQ(log.Texts().back(), missing + " contains an invalid path.");
   EXPECT_EQ(ReadAll(user + ".bak"), ReadAll(user));
 }
 

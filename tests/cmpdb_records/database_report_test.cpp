@@ -5,10 +5,18 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tests/cmpdb_records/test_support.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 #include "tools/sampletree/sample_databases.h"
 
 namespace {
+
+using tvex_test::BoxCapture;
+using tvex_test::NativePath;
+using tvex_test::ReadAll;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 class DatabaseReport : public ::testing::Test {
  protected:
@@ -18,14 +26,14 @@ class DatabaseReport : public ::testing::Test {
   std::string Report(bool (*report)(DatabaseKind, const std::string&, std::FILE*),
                      DatabaseKind kind, const std::string& name, bool* ok = nullptr) {
     std::string out = dir_.Path("report.txt");
-    std::FILE* f = std::fopen(out.c_str(), "wb");
+    std::FILE* f = std::fopen(NativePath(out).c_str(), "wb");
     bool result = report(kind, dir_.Path(name), f);
     std::fclose(f);
     if (ok) *ok = result;
     return ReadAll(out);
   }
 
-  ScratchDir dir_;
+  WorkDir dir_;
 };
 
 TEST_F(DatabaseReport, KindsByNameAndExtension) {
@@ -44,11 +52,11 @@ TEST_F(DatabaseReport, CheckCountsOrderAndSharedKeys) {
   EXPECT_EQ(beads.find("records: 116\nout of order: 0\n"), std::string::npos)
       << "stored by part number, not in the inductor order";
   EXPECT_NE(beads.find("sharing a key: 0\n"), std::string::npos);
-  MessageLog log;
+  BoxCapture log;
   bool ok = true;
   Report(CheckDatabase, DatabaseKind::kCap, "missing.cap", &ok);
   EXPECT_FALSE(ok);
-  EXPECT_EQ(log.texts(), std::vector<std::string>{dir_.Path("missing.cap") + " was not found."});
+  EXPECT_EQ(log.Texts(), std::vector<std::string>{dir_.Path("missing.cap") + " was not found."});
 }
 
 TEST_F(DatabaseReport, DumpWritesOneLinePerRecord) {

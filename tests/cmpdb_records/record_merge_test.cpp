@@ -9,10 +9,18 @@
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_order.h"
 #include "platform/file_system.h"
-#include "tests/cmpdb_records/test_support.h"
+#include "tests/cmpdb_records/document_bytes.h"
 #include "tests/cmpdb_records/walking_merge.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
+
+using tvex_test::BoxCapture;
+using tvex_test::ReadAll;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 // Random records drawn from small pools, so that keys, equal records, empty names, letter-case
 // variants, -0 and NaN all occur often.
@@ -178,7 +186,7 @@ TEST(ResistorMerge, UnnamedRecordsMatchByValue) {
 }
 
 TEST(InductorMerge, NormalisedMakerSharesTheKey) {
-  ScratchDir dir;
+  WorkDir dir;
   CInductorDoc mine, theirs;
   auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
     doc.m_records.push_back(std::make_unique<CInductorRec>());
@@ -206,8 +214,8 @@ TEST(InductorMerge, NormalisedMakerSharesTheKey) {
 }
 
 TEST(RecordDatabaseMerge, RefusesWithoutTouchingTheUsersFile) {
-  ScratchDir dir;
-  MessageLog log;
+  WorkDir dir;
+  BoxCapture log;
   CCapacitorDoc doc;
   doc.m_records.push_back(Cap("A", "B", 1));
   ASSERT_TRUE(doc.Save(dir.Path("user.cap")));
@@ -225,18 +233,18 @@ TEST(RecordDatabaseMerge, RefusesWithoutTouchingTheUsersFile) {
   EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("bad.cap").c_str(), u.c_str()), 0);
   EXPECT_EQ(ReadAll(u), user);
   EXPECT_EQ(ReadAll(u + ".bak"), user);
-  EXPECT_EQ(log.texts(), std::vector<std::string>{"Unexpected file format."});
+  EXPECT_EQ(log.Texts(), std::vector<std::string>{"Unexpected file format."});
 
   // An existing database without records is refused too, silently.
   WriteAll(dir.Path("zero.cap"), std::string("\0\0", 2));
   std::string z = dir.Path("zero.cap");
   EXPECT_EQ(MergeCapacitorDatabase(z.c_str(), u.c_str(), z.c_str()), 0);
   EXPECT_EQ(ReadAll(z), std::string("\0\0", 2));
-  EXPECT_EQ(log.texts().size(), 1u);
+  EXPECT_EQ(log.Texts().size(), 1u);
 }
 
 TEST(RecordDatabaseMerge, ReadOnlyOutputIsReplaced) {
-  ScratchDir dir;
+  WorkDir dir;
   CResistorDoc mine, theirs;
   mine.m_records.push_back(Res("", "", 5));
   theirs.m_records.push_back(Res("", "", 7));

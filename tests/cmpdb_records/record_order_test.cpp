@@ -8,7 +8,7 @@
 #include <random>
 
 #include "cmpdb/record_document.h"
-#include "tests/cmpdb_records/test_support.h"
+#include "tests/cmpdb_records/document_bytes.h"
 
 namespace {
 

@@ -6,9 +6,16 @@
 
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
-#include "tests/cmpdb_records/test_support.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
+
+using tvex_test::BoxCapture;
+using tvex_test::ReadAll;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 class SampleDatabases : public ::testing::Test {
  protected:
@@ -39,7 +46,7 @@ class SampleDatabases : public ::testing::Test {
     }
   }
 
-  ScratchDir dir_;
+  WorkDir dir_;
 };
 
 TEST_F(SampleDatabases, ShapeOfEachFile) {
@@ -141,7 +148,7 @@ TEST_F(SampleDatabases, UserRecordsSurviveAnUpdate) {
 
 TEST_F(SampleDatabases, DamagedCopiesAreRefused) {
   std::string original = ReadAll(dir_.Path("standard.ind"));
-  MessageLog log;
+  BoxCapture log;
   // Cut at many places, and with single bytes of the stream's structure changed.
   for (std::size_t cut = 1; cut < original.size(); cut += 97) {
     WriteAll(dir_.Path("cut.ind"), original.substr(0, cut));
@@ -156,7 +163,7 @@ TEST_F(SampleDatabases, DamagedCopiesAreRefused) {
     CInductorDoc doc;
     EXPECT_FALSE(doc.Open(dir_.Path("damaged.ind"))) << at;
   }
-  for (const std::string& text : log.texts()) EXPECT_EQ(text, "Unexpected file format.");
+  for (const std::string& text : log.Texts()) EXPECT_EQ(text, "Unexpected file format.");
 }
 
 }  // namespace
