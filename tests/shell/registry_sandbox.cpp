@@ -4,12 +4,6 @@
 #include <shlobj.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <sstream>
-
-#include "platform/message_box.h"
 
 namespace shelltest {
 
@@ -110,41 +104,6 @@ int SubKeyCount(HKEY root, const std::string& path) {
   return result == ERROR_SUCCESS ? static_cast<int>(count) : -1;
 }
 
-ScratchDir::ScratchDir() {
-  char temp[MAX_PATH + 1] = {};
-  ::GetTempPathA(sizeof temp, temp);
-  path_ = std::string(temp) + "tvexshell-" + UniqueSuffix();
-  ::CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-ScratchDir::~ScratchDir() {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  for (const auto& entry : fs::recursive_directory_iterator(path_, error))
-    ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-  fs::remove_all(path_, error);
-}
-
-bool MakeDir(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  return static_cast<bool>(out);
-}
-
-std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::optional<LinkInfo> ReadLink(const std::string& linkPath) {
   std::optional<LinkInfo> info;
   const HRESULT init = ::CoInitialize(nullptr);
@@ -169,16 +128,5 @@ std::optional<LinkInfo> ReadLink(const std::string& linkPath) {
   if (SUCCEEDED(init)) ::CoUninitialize();
   return info;
 }
-
-MessageCapture::MessageCapture() : boxes_(std::make_shared<Boxes>()) {
-  platform::SetMessageBoxHook(
-      [boxes = boxes_](const std::string& text, const std::string& caption, unsigned flags) {
-        boxes->texts.push_back(text);
-        boxes->styles.emplace_back(caption, flags);
-        return platform::kIdOk;
-      });
-}
-
-MessageCapture::~MessageCapture() { platform::SetMessageBoxHook({}); }
 
 }  // namespace shelltest

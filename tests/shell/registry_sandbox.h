@@ -1,11 +1,10 @@
-// Test scaffolding for the shell code: predefined registry keys redirected to scratch keys,
-// scratch folders, captured message boxes and shortcut read-back.
+// Test scaffolding of the shell code's own: predefined registry keys redirected to scratch keys,
+// and shortcut read-back. Work directories, files and message boxes come from tests/support.
 #pragma once
 
 #include <windows.h>
 
 #include <initializer_list>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,29 +43,6 @@ std::optional<std::string> ReadText(HKEY root, const std::string& path, const ch
 // The number of direct subkeys, or -1 when the key is missing.
 int SubKeyCount(HKEY root, const std::string& path);
 
-// A fresh folder below the temporary directory, deleted with all its content (read-only
-// entries included) at the end of its scope.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  // path() + "\" + name.
-  std::string Sub(const std::string& name) const { return path_ + "\\" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-bool MakeDir(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& bytes);
-// The whole file as bytes, or nothing when it cannot be read.
-std::optional<std::string> ReadFile(const std::string& path);
-bool Exists(const std::string& path);
-
 // What a saved shortcut holds, read back through the shell-link object.
 struct LinkInfo {
   std::string target;
@@ -74,25 +50,5 @@ struct LinkInfo {
   std::string description;
 };
 std::optional<LinkInfo> ReadLink(const std::string& linkPath);
-
-// Collects the texts of every message box while it lives, answering each with OK.
-class MessageCapture {
- public:
-  MessageCapture();
-  ~MessageCapture();
-  MessageCapture(const MessageCapture&) = delete;
-  MessageCapture& operator=(const MessageCapture&) = delete;
-
-  const std::vector<std::string>& texts() const { return boxes_->texts; }
-  // Caption and MessageBoxA flags of each box, in the order shown.
-  const std::vector<std::pair<std::string, unsigned>>& styles() const { return boxes_->styles; }
-
- private:
-  struct Boxes {
-    std::vector<std::string> texts;
-    std::vector<std::pair<std::string, unsigned>> styles;
-  };
-  std::shared_ptr<Boxes> boxes_;
-};
 
 }  // namespace shelltest

@@ -4,10 +4,18 @@
 #include <objbase.h>
 
 #include "registry_sandbox.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
 using namespace shelltest;
+using tvex_test::BoxCapture;
+using tvex_test::Exists;
+using tvex_test::MakeDir;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 constexpr char kUserFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -24,7 +32,7 @@ class ShortcutsTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registry_.ok());
     ASSERT_TRUE(MakeDir(install_));
-    ASSERT_TRUE(WriteFile(install_ + "\\tvex3.exe", "MZ"));
+    ASSERT_TRUE(WriteAll(install_ + "\\tvex3.exe", "MZ"));
     ASSERT_TRUE(MakeDir(desktop_));
     ASSERT_TRUE(MakeDir(startMenu_));
   }
@@ -46,10 +54,10 @@ class ShortcutsTest : public ::testing::Test {
   }
 
   RegistrySandbox registry_{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
-  ScratchDir scratch_;
-  std::string install_ = scratch_.Sub("QMK Tvex");
-  std::string desktop_ = scratch_.Sub("Desktop");
-  std::string startMenu_ = scratch_.Sub("Start Menu");
+  WorkDir scratch_;
+  std::string install_ = scratch_.Path("QMK Tvex");
+  std::string desktop_ = scratch_.Path("Desktop");
+  std::string startMenu_ = scratch_.Path("Start Menu");
 };
 
 TEST_F(ShortcutsTest, DesktopLinkPointsAtInstalledProgram) {
@@ -100,7 +108,7 @@ TEST_F(ShortcutsTest, MissingFolderValuesGiveTheirMessagesAndNoPath) {
 
 TEST_F(ShortcutsTest, ExistingShortcutIsReplaced) {
   ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", desktop_));
-  ASSERT_TRUE(WriteFile(desktop_ + "\\Tvex III.lnk", "not a shortcut"));
+  ASSERT_TRUE(WriteAll(desktop_ + "\\Tvex III.lnk", "not a shortcut"));
   std::string path;
   EXPECT_EQ(MakeDesktopLink(path), std::nullopt);
   ExpectLinkToProgram(path);
@@ -118,7 +126,7 @@ TEST_F(ShortcutsTest, NoDescriptionIsSetWhenNoneIsGiven) {
 }
 
 TEST_F(ShortcutsTest, UnsavableShortcutReportsSaveFailureButKeepsItsPath) {
-  const std::string missing = scratch_.Sub("no such folder");
+  const std::string missing = scratch_.Path("no such folder");
   ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Desktop", missing));
   ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kUserFolders, "Start Menu", missing));
   std::string desktopPath, startPath;
@@ -198,13 +206,13 @@ class OldLinksTest : public ShortcutsTest {
   std::string MakeOldLink(const std::string& programs) {
     const std::string folder = programs + "\\Toll Vex III";
     EXPECT_TRUE(MakeDir(folder));
-    EXPECT_TRUE(WriteFile(folder + "\\Tvex III.lnk", "old link"));
+    EXPECT_TRUE(WriteAll(folder + "\\Tvex III.lnk", "old link"));
     return folder;
   }
 
-  MessageCapture messages_;
-  std::string commonPrograms_ = scratch_.Sub("Common Programs");
-  std::string userPrograms_ = scratch_.Sub("User Programs");
+  BoxCapture messages_;
+  std::string commonPrograms_ = scratch_.Path("Common Programs");
+  std::string userPrograms_ = scratch_.Path("User Programs");
 };
 
 TEST_F(OldLinksTest, BothProgramsFoldersAreCleared) {
@@ -214,7 +222,7 @@ TEST_F(OldLinksTest, BothProgramsFoldersAreCleared) {
   EXPECT_FALSE(Exists(common));
   EXPECT_FALSE(Exists(user));
   EXPECT_TRUE(Exists(commonPrograms_));
-  EXPECT_TRUE(messages_.texts().empty());
+  EXPECT_TRUE(messages_.Texts().empty());
 }
 
 TEST_F(OldLinksTest, ReadOnlyShortcutIsRemovedWithoutMessage) {
@@ -224,23 +232,23 @@ TEST_F(OldLinksTest, ReadOnlyShortcutIsRemovedWithoutMessage) {
   RemoveOldStartMenuLinks();
   EXPECT_FALSE(Exists(folder + "\\Tvex III.lnk"));
   EXPECT_FALSE(Exists(folder));
-  EXPECT_TRUE(messages_.texts().empty());
+  EXPECT_TRUE(messages_.Texts().empty());
 }
 
 TEST_F(OldLinksTest, FolderWithOtherEntriesStaysAndIsReported) {
   const std::string folder = MakeOldLink(commonPrograms_);
-  ASSERT_TRUE(WriteFile(folder + "\\Readme.lnk", "another link"));
+  ASSERT_TRUE(WriteAll(folder + "\\Readme.lnk", "another link"));
   RemoveOldStartMenuLinks();
   EXPECT_FALSE(Exists(folder + "\\Tvex III.lnk"));
   EXPECT_TRUE(Exists(folder + "\\Readme.lnk"));
-  ASSERT_EQ(messages_.texts().size(), 1u);
-  EXPECT_EQ(messages_.texts()[0],
+  ASSERT_EQ(messages_.Texts().size(), 1u);
+  EXPECT_EQ(messages_.Texts()[0],
             "Trouble removing link:\n\n" + folder +
                 "\n\nYou will have to delete this by hand with the correct permisssions");
   // An application message box: the program's title, OK only, the exclamation icon.
-  ASSERT_EQ(messages_.styles().size(), 1u);
-  EXPECT_EQ(messages_.styles()[0].first, "tvexsetup");
-  EXPECT_EQ(messages_.styles()[0].second, unsigned{MB_OK | MB_ICONEXCLAMATION});
+  ASSERT_EQ(messages_.Styles().size(), 1u);
+  EXPECT_EQ(messages_.Styles()[0].first, "tvexsetup");
+  EXPECT_EQ(messages_.Styles()[0].second, unsigned{MB_OK | MB_ICONEXCLAMATION});
 }
 
 TEST_F(OldLinksTest, NothingToRemoveShowsNothing) {
@@ -248,11 +256,11 @@ TEST_F(OldLinksTest, NothingToRemoveShowsNothing) {
   // A folder of that name without the shortcut is still removed when empty; a file named
   // like the folder is not a folder and stays.
   ASSERT_TRUE(MakeDir(userPrograms_ + "\\Toll Vex III"));
-  ASSERT_TRUE(WriteFile(commonPrograms_ + "\\Toll Vex III", "a file"));
+  ASSERT_TRUE(WriteAll(commonPrograms_ + "\\Toll Vex III", "a file"));
   RemoveOldStartMenuLinks();
   EXPECT_FALSE(Exists(userPrograms_ + "\\Toll Vex III"));
   EXPECT_TRUE(Exists(commonPrograms_ + "\\Toll Vex III"));
-  EXPECT_TRUE(messages_.texts().empty());
+  EXPECT_TRUE(messages_.Texts().empty());
 }
 
 TEST_F(OldLinksTest, MissingOrEmptyValuesSkipTheirPass) {
@@ -263,7 +271,7 @@ TEST_F(OldLinksTest, MissingOrEmptyValuesSkipTheirPass) {
   RemoveOldStartMenuLinks();
   EXPECT_TRUE(Exists(common + "\\Tvex III.lnk"));
   EXPECT_TRUE(Exists(user + "\\Tvex III.lnk"));
-  EXPECT_TRUE(messages_.texts().empty());
+  EXPECT_TRUE(messages_.Texts().empty());
 }
 
 }  // namespace

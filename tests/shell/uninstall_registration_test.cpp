@@ -7,39 +7,45 @@
 
 #include "payload/install_state.h"
 #include "registry_sandbox.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
 using namespace shelltest;
+using tvex_test::Exists;
+using tvex_test::ReadAll;
+using tvex_test::WorkDir;
+using tvex_test::WriteAll;
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kEntry = std::string(kUninstall) + "\\Tollvex III";
 const std::string kOldEntry = std::string(kUninstall) + "\\Toll Vex III";
 
 TEST(UninstallManifest, TwoTextLinesStartMenuFirstReplacingEarlierContent) {
-  ScratchDir scratch;
+  WorkDir scratch;
   const std::string saved = g_szInstallDir;
   g_szInstallDir = scratch.path();
-  const std::string manifest = scratch.Sub("uninstall.info");
-  ASSERT_TRUE(WriteFile(manifest, std::string(300, '#')));
+  const std::string manifest = scratch.Path("uninstall.info");
+  ASSERT_TRUE(WriteAll(manifest, std::string(300, '#')));
 
   WriteUninstallManifest("C:\\Menu\\Tvex III.lnk", "C:\\Users\\x\\Desktop\\Tvex III.lnk");
-  EXPECT_EQ(ReadFile(manifest),
+  EXPECT_EQ(ReadAll(manifest),
             "Link:C:\\Menu\\Tvex III.lnk\r\nLink:C:\\Users\\x\\Desktop\\Tvex III.lnk\r\n");
 
   // A trailing backslash in the install directory gives the same file.
   g_szInstallDir = scratch.path() + "\\";
   WriteUninstallManifest("S", "D");
-  EXPECT_EQ(ReadFile(manifest), "Link:S\r\nLink:D\r\n");
+  EXPECT_EQ(ReadAll(manifest), "Link:S\r\nLink:D\r\n");
   g_szInstallDir = saved;
 }
 
 TEST(UninstallManifest, UnwritableLocationIsPassedOver) {
-  ScratchDir scratch;
+  WorkDir scratch;
   const std::string saved = g_szInstallDir;
-  g_szInstallDir = scratch.Sub("missing");
+  g_szInstallDir = scratch.Path("missing");
   WriteUninstallManifest("S", "D");
-  EXPECT_FALSE(Exists(scratch.Sub("missing")));
+  EXPECT_FALSE(Exists(scratch.Path("missing")));
   g_szInstallDir = saved;
 }
 
