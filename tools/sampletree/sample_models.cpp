@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "tools/sampletree/sample_databases.h"
+#include "tools/sampletree/sample_sequence.h"
 
 namespace {
 
@@ -21,19 +22,11 @@ constexpr int kDiodeModels = 58;
 const char* const kMakers[] = {"Big_Parts",       "Northfield_Semi", "Aldenmoor",
                                "Kestrel_Devices", "Lumeno",          "Harwick_Power"};
 
-// A fixed pseudo-random sequence, so that every run writes the same bytes.
-class Sequence {
+// The sample sequence that also picks makers.
+class Sequence : public sampletree::SampleSequence {
  public:
-  explicit Sequence(std::uint32_t seed) : m_nState(seed) {}
-  std::uint32_t Next() {
-    m_nState = m_nState * 1664525u + 1013904223u;
-    return m_nState >> 8;
-  }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
+  using SampleSequence::SampleSequence;
   const char* Maker() { return kMakers[Below(6)]; }
-
- private:
-  std::uint32_t m_nState;
 };
 
 std::string Format(const char* format, ...)

@@ -14,6 +14,7 @@
 #include "cmpdb/record_document.h"
 #include "payload/paths.h"
 #include "tools/sampletree/sample_databases.h"
+#include "tools/sampletree/sample_sequence.h"
 
 namespace {
 
@@ -21,15 +22,10 @@ constexpr int kCapacitors = 1296;
 constexpr int kInductors = 1022;
 constexpr int kBeads = 116;
 
-// A fixed pseudo-random sequence, so that every run writes the same bytes.
-class Sequence {
+// The sample sequence that also draws component values.
+class Sequence : public sampletree::SampleSequence {
  public:
-  explicit Sequence(std::uint32_t seed) : m_nState(seed) {}
-  std::uint32_t Next() {
-    m_nState = m_nState * 1664525u + 1013904223u;
-    return m_nState >> 8;
-  }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
+  using SampleSequence::SampleSequence;
   // A value between low and high on a logarithmic scale, rounded to four digits.
   float LogBetween(double low, double high) {
     double x = std::exp(std::log(low) + (std::log(high) - std::log(low)) * Unit());
@@ -44,7 +40,6 @@ class Sequence {
     double scale = std::pow(10.0, 3 - std::floor(std::log10(x)));
     return static_cast<float>(std::round(x * scale) / scale);
   }
-  std::uint32_t m_nState;
 };
 
 // The format takes exactly three integer (or character) conversions.
