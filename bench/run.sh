@@ -94,8 +94,8 @@ fi
 # (d) Side by side under Wine, in a prefix of the bench's own: our installer taken through
 # Install Now by tvex-demo.exe (from the click to the success message), against an NSIS
 # installer of the same tree (zlib) run silently, alternating ours, NSIS, ours, NSIS, each
-# into an empty directory; then the extraction engine alone (tvex-extract.exe, no dialog) to
-# tell the engine's share from the dialog's.
+# into an empty directory. Third in each round, the extraction engine alone (tvex-extract.exe,
+# no dialog), to tell the engine's share from the dialog's.
 echo
 echo "== Side by side under Wine: our installer against NSIS, $ROUNDS rounds"
 if ! command -v makensis >/dev/null || [ ! -f "$WIN/tvexsetup.exe" ]; then
@@ -115,18 +115,14 @@ makensis -V1 "$nsi" >"$work/nsis.log" 2>&1 || { cat "$work/nsis.log"; exit 1; }
 nsis_build=$(( $(now) - t0 ))
 rm -rf "$WINEPREFIX/drive_c/bench"
 "$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" bench "$(winpath "$WIN/tvexsetup.exe")" \
-  "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench' "$ROUNDS" | tee "$work/side.txt" | sed 's/^/  /'
-engine=()
-for ((i = 0; i < ROUNDS; i++)); do
-  rm -rf "$WINEPREFIX/drive_c/engine"
-  line=$("$ROOT/scripts/wine-run" "$WIN/tvex-extract.exe" 'C:\engine')
-  engine+=("$(awk '{ printf "%.0f", $(NF - 1) * 1000 }' <<<"$line")")
-done
-rm -rf "$WINEPREFIX/drive_c/engine" "$WINEPREFIX/drive_c/bench"
+  "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench' "$ROUNDS" "$(winpath "$WIN/tvex-extract.exe")" |
+  tee "$work/side.txt" | grep -v '^tvex-extract: ' | sed 's/^/  /'
+rm -rf "$WINEPREFIX/drive_c/bench"
 col() { awk -v k="$1" '$1 == "round" { for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$work/side.txt"; }
 mapfile -t ours_ms < <(col ours_ms)
 mapfile -t nsis_ms < <(col nsis_section_ms)
 mapfile -t nsis_run < <(col nsis_run_ms)
+mapfile -t engine < <(col engine_ms)
 [ ${#ours_ms[@]} -eq "$ROUNDS" ] || { echo "bench: the side-by-side run failed"; exit 1; }
 m_o=$(med "${ours_ms[@]}"); m_n=$(med "${nsis_ms[@]}"); m_r=$(med "${nsis_run[@]}"); m_e=$(med "${engine[@]}")
 ms() { awk -v n="$1" 'BEGIN { printf "%.2f", n / 1000 }'; }
@@ -140,7 +136,7 @@ printf '%-52s %9ss  %s\n' "NSIS: install section (GetTickCount), median" "$(ms "
 printf '%-52s %9ss  %s\n' "NSIS: whole silent run, process start to end, median" "$(ms "$m_r")" ""
 printf '%-52s %10s  %s\n' "ratio ours / NSIS section" "$(div "$m_o" "$m_n")" "<= 1.0"
 printf '%-52s %10s  %s\n' "ratio ours / NSIS whole run" "$(div "$m_o" "$m_r")" ""
-printf '%-52s %9ss  %s\n' "ours: extraction engine alone (tvex-extract.exe)" "$(ms "$m_e")" ""
+printf '%-52s %9ss  %s\n' "ours: engine alone (tvex-extract.exe run), median" "$(ms "$m_e")" ""
 printf '%-52s %10s  %s\n' "installer size, ours (bytes)" "$ours_size" ""
 printf '%-52s %10s  %s\n' "installer size, NSIS zlib (bytes)" "$nsis_size" ""
 printf '%-52s %10s  %s\n' "ratio of sizes ours / NSIS" "$(div "$ours_size" "$nsis_size")" ""

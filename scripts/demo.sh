@@ -54,7 +54,7 @@ INSTALLER=$WIN/tvexsetup.exe
 [ -f "$INSTALLER" ] || { echo "demo: no $INSTALLER"; exit 1; }
 payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$WIN/CMakeCache.txt")
 echo "   installer: $INSTALLER ($(stat -c %s "$INSTALLER") bytes)"
-echo "   carrying:  $payload ($(find "$payload" -type f | wc -l) files, $(du -sb "$payload" | cut -f1) bytes)"
+echo "   carrying:  $payload ($(find "$payload" -type f | wc -l) files, $(find "$payload" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }') bytes)"
 
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX=$DEMO/wine-desktop
@@ -165,27 +165,38 @@ fi
 
 CMPDB=$HOST/cmpdb
 [ -x "$CMPDB" ] || CMPDB=$HOST/tools/cmpdb/cmpdb
+# Prints the user's record and model; false when either is missing.
 show_user_data() {
-  echo "   $1"
+  local ok=0
   echo "     standard.cap (cmpdb dump, the user's record):"
-  "$CMPDB" dump "$HOSTDIR/lib/cmp/standard.cap" | grep -i 'My Lab' | sed 's/^/       /' || echo "       (missing)"
+  "$CMPDB" dump "$HOSTDIR/lib/cmp/standard.cap" | grep -i 'My Lab' | sed 's/^/       /' || { echo "       (missing)"; ok=1; }
   echo "     standard.bjt (the user's model):"
-  grep -a 'MyNPN' "$HOSTDIR/lib/cmp/standard.bjt" | tr -d '\r' | sed 's/^/       /' || echo "       (missing)"
+  grep -a 'MyNPN' "$HOSTDIR/lib/cmp/standard.bjt" | tr -d '\r' | sed 's/^/       /' || { echo "       (missing)"; ok=1; }
+  return $ok
 }
 
-step "The user adds a capacitor and a model to the installed databases"
-drive /dev/null add-user-data "$DIR"
-show_user_data "What the databases hold now:"
+databases=no
+[ -f "$HOSTDIR/lib/cmp/standard.cap" ] && [ -f "$HOSTDIR/lib/cmp/standard.bjt" ] && databases=yes
+if [ $databases = yes ]; then
+  step "The user adds a capacitor and a model to the installed databases"
+  drive /dev/null add-user-data "$DIR"
+  echo "   What the databases hold now:"
+  show_user_data
+fi
 
 step "An update installation over it (the installer asks; the user chooses Update)"
 drive "$DEMO/update.result" install "$(winpath "$INSTALLER")" --update
-show_user_data "After the update the user's additions are still there:"
-keys() { "$CMPDB" dump "$1" | cut -f1,2 | sort -u; }
-shipped=$(keys "$payload/lib/cmp/standard.cap" | wc -l)
-missing=$(comm -23 <(keys "$payload/lib/cmp/standard.cap") <(keys "$HOSTDIR/lib/cmp/standard.cap") | wc -l)
-echo "   The shipped capacitors are merged in: $((shipped - missing)) of the $shipped maker/part numbers shipped are in standard.cap"
-echo "   Backups of the user's databases as they were before the merge:"
-(cd "$HOSTDIR/lib/cmp" && ls -l --time-style=+ -- *.bak | awk '{ printf "     %-16s %8d bytes\n", $NF, $5 }')
+merge_ok=yes
+if [ $databases = yes ]; then
+  echo "   After the update, the user's additions:"
+  show_user_data || merge_ok=no
+  keys() { "$CMPDB" dump "$1" | cut -f1,2 | sort -u; }
+  shipped=$(keys "$payload/lib/cmp/standard.cap" | wc -l)
+  missing=$(comm -23 <(keys "$payload/lib/cmp/standard.cap") <(keys "$HOSTDIR/lib/cmp/standard.cap") | wc -l)
+  echo "   The shipped capacitors are merged in: $((shipped - missing)) of the $shipped maker/part numbers shipped are in standard.cap"
+  echo "   Backups of the user's databases as they were before the merge:"
+  (cd "$HOSTDIR/lib/cmp" && ls -l --time-style=+ -- *.bak | awk '{ printf "     %-16s %8d bytes\n", $NF, $5 }') || merge_ok=no
+fi
 
 step "The registered uninstall command"
 drive /dev/null uninstall || true
@@ -209,3 +220,7 @@ if [ ${#shots[@]} -gt 0 ]; then
   echo "   screenshots:      $SHOTS: ${shots[*]}"
 fi
 echo "   the demo took:    $(( $(date +%s) - started )) s"
+if [ $merge_ok = no ]; then
+  echo "demo: the update lost the user's additions or made no backups"
+  exit 1
+fi

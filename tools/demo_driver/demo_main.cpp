@@ -2,7 +2,7 @@
 //   tvex-demo install INSTALLER [DIR] [--update]
 //   tvex-demo add-user-data DIR
 //   tvex-demo uninstall
-//   tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS
+//   tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS [ENGINE]
 // Paths are Windows paths. Screenshots are asked for when TVEX_SHOTS names a folder.
 #include <fcntl.h>
 #include <io.h>
@@ -26,7 +26,7 @@ int Usage() {
       "usage: tvex-demo install INSTALLER [DIR] [--update]\n"
       "       tvex-demo add-user-data DIR\n"
       "       tvex-demo uninstall\n"
-      "       tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS\n",
+      "       tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS [ENGINE]\n",
       stderr);
   return 2;
 }
@@ -58,13 +58,14 @@ int main(int argc, char** argv) {
   }
   if (command == "add-user-data" && argc == 3) return demo::AddUserData(argv[2]);
   if (command == "uninstall" && argc == 2) return demo::WalkUninstall();
-  if (command == "bench" && argc == 7) {
+  if (command == "bench" && (argc == 7 || argc == 8)) {
     demo::SideBySide bench;
     bench.ours = argv[2];
     bench.nsis = argv[3];
     bench.timeFile = argv[4];
     bench.workDir = argv[5];
     bench.rounds = std::atoi(argv[6]);
+    if (argc == 8) bench.engine = argv[7];
     if (bench.rounds < 1) return Usage();
     return demo::RunSideBySide(bench);
   }

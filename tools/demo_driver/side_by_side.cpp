@@ -83,10 +83,24 @@ int RunSideBySide(const SideBySide& bench) {
       Say("nsis: no installation in %s", nsis.c_str());
       return 1;
     }
-    Say("round %d ours_ms %lld nsis_section_ms %s nsis_run_ms %lld", i, oursMs, section.c_str(),
-        runMs);
+    std::string engineText;
+    const std::string engine = bench.workDir + "\\engine" + std::to_string(i);
+    if (!bench.engine.empty()) {
+      gui::RemoveTree(engine);
+      const Clock::time_point engineStarted = Clock::now();
+      gui::Installer extract(bench.engine, "\"" + engine + "\"");
+      if (!extract.WaitForExit(std::chrono::minutes(10)) ||
+          !gui::FileExists(engine + "\\tvex3.exe")) {
+        Say("engine: no extraction in %s", engine.c_str());
+        return 1;
+      }
+      engineText = " engine_ms " + std::to_string(MillisecondsSince(engineStarted));
+    }
+    Say("round %d ours_ms %lld nsis_section_ms %s nsis_run_ms %lld%s", i, oursMs, section.c_str(),
+        runMs, engineText.c_str());
     gui::RemoveTree(ours);
     gui::RemoveTree(nsis);
+    gui::RemoveTree(engine);
   }
   return 0;
 }
