@@ -6,8 +6,8 @@
 #include <new>
 #include <string>
 
-#include "platform/message_box.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
@@ -15,12 +15,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::BoxPattern;
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;

@@ -16,11 +16,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 // The file a merge writes for these statements.
 std::string Written(const std::vector<std::string>& statements) {

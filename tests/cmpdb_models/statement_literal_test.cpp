@@ -17,8 +17,7 @@
 
 namespace {
 
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 // Spaces next to an equals sign deleted one at a time, in place; the character before an
 // equals sign is looked at only while it lies after the previous one.

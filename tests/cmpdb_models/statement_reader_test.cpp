@@ -12,8 +12,7 @@
 
 namespace {
 
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 // Every statement of the text, read as a loader reads a file.
 std::vector<std::string> Statements(const std::string& text) {

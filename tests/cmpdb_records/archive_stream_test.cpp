@@ -16,11 +16,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string s;

@@ -12,11 +12,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::NativePath;
-using tvex_test::ReadAll;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 class DatabaseReport : public ::testing::Test {
  protected:

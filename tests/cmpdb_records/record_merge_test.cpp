@@ -17,10 +17,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::ReadAll;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 // Random records drawn from small pools, so that keys, equal records, empty names, letter-case
 // variants, -0 and NaN all occur often.

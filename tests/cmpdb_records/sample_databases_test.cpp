@@ -12,10 +12,7 @@
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::ReadAll;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 class SampleDatabases : public ::testing::Test {
  protected:

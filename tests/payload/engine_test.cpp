@@ -25,10 +25,7 @@ const std::size_t g_payloadTableSize = 2;
 
 namespace {
 
-using tvex_test::BoxCapture;
-using tvex_test::ReadAll;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   const DatabaseMergeTable table = RealDatabaseMergeTable();
@@ -57,9 +54,7 @@ class Worker : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = work_.path() + "\\inst";
-    g_szInstallDir = install_;
-    g_bUpdateMode = 0;
-    g_bInstallDone = 0;
+    payload_test::StartFreshInstall(install_);
   }
   WorkDir work_;
   std::string install_;

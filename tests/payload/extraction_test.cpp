@@ -12,17 +12,8 @@
 
 namespace {
 
-using payload_test::Gzip;
-using payload_test::NoiseBytes;
-using payload_test::TestPayload;
-using payload_test::TextBytes;
-using tvex_test::BoxCapture;
-using tvex_test::BoxPattern;
-using tvex_test::IsReadOnly;
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace payload_test;
+using namespace tvex_test;
 
 constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Permission problem?";
 constexpr char kCap[] = ".\\lib\\cmp\\standard.cap";
@@ -51,9 +42,7 @@ class Extraction : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = work_.path() + "\\Tvex III";
-    g_szInstallDir = install_;
-    g_bUpdateMode = 0;
-    g_bInstallDone = 0;
+    StartFreshInstall(install_);
     g_szStatus.Set("stale");
     g_mergeCalls.clear();
     g_mergeResult = 1;

@@ -10,13 +10,8 @@
 
 namespace {
 
-using payload_test::Gzip;
-using payload_test::NoiseBytes;
-using payload_test::TextBytes;
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace payload_test;
+using namespace tvex_test;
 
 class Gunzip : public ::testing::Test {
  protected:

@@ -12,10 +12,7 @@
 
 namespace {
 
-using tvex_test::ReadAll;
-using tvex_test::ScriptedFileSystem;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 TEST(JoinPath, JoinsDirectoryNameAndSuffix) {
   EXPECT_EQ(JoinPath("C:\\Inst", ".\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\cap.asy");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "payload/install_state.h"
+
 namespace payload_test {
 namespace {
 
@@ -68,6 +70,12 @@ void TestPayload::AddRaw(const std::string& name, const std::string& stored, std
   entries_.push_back(PayloadEntry{storedName.c_str(), readOnly ? 1u : 0u, size, packedSize, 0,
                                   reinterpret_cast<const unsigned char*>(storedData.data())});
   pointers_.push_back(&entries_.back());
+}
+
+void StartFreshInstall(const std::string& installDir) {
+  g_szInstallDir = installDir;
+  g_bUpdateMode = 0;
+  g_bInstallDone = 0;
 }
 
 }  // namespace payload_test

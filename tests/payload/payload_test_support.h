@@ -36,4 +36,8 @@ class TestPayload {
   std::vector<const PayloadEntry*> pointers_;
 };
 
+// Points the engine's shared state at installDir for a fresh install (no update) that has not
+// finished yet.
+void StartFreshInstall(const std::string& installDir);
+
 }  // namespace payload_test

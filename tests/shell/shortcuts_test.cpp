@@ -11,11 +11,7 @@
 namespace {
 
 using namespace shelltest;
-using tvex_test::BoxCapture;
-using tvex_test::Exists;
-using tvex_test::MakeDir;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 constexpr char kUserFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -13,10 +13,7 @@
 namespace {
 
 using namespace shelltest;
-using tvex_test::Exists;
-using tvex_test::ReadAll;
-using tvex_test::WorkDir;
-using tvex_test::WriteAll;
+using namespace tvex_test;
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kEntry = std::string(kUninstall) + "\\Tollvex III";
