@@ -95,7 +95,8 @@ fi
 # Install Now by tvex-demo.exe (from the click to the success message), against an NSIS
 # installer of the same tree (zlib) run silently, alternating ours, NSIS, ours, NSIS, each
 # into an empty directory. Third in each round, the extraction engine alone (tvex-extract.exe,
-# no dialog), to tell the engine's share from the dialog's.
+# no dialog), to tell the engine's share from the dialog's. The trees are removed and the disk
+# synced before every run, so that no run pays for the write-back of the one before.
 echo
 echo "== Side by side under Wine: our installer against NSIS, $ROUNDS rounds"
 if ! command -v makensis >/dev/null || [ ! -f "$WIN/tvexsetup.exe" ]; then
@@ -113,11 +114,20 @@ nsis_exe=$BENCH/tvexsetup-nsis.exe
 t0=$(now)
 makensis -V1 "$nsi" >"$work/nsis.log" 2>&1 || { cat "$work/nsis.log"; exit 1; }
 nsis_build=$(( $(now) - t0 ))
-rm -rf "$WINEPREFIX/drive_c/bench"
-"$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" bench "$(winpath "$WIN/tvexsetup.exe")" \
-  "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench' "$ROUNDS" "$(winpath "$WIN/tvex-extract.exe")" |
-  tee "$work/side.txt" | grep -v '^tvex-extract: ' | sed 's/^/  /'
-rm -rf "$WINEPREFIX/drive_c/bench"
+drive() { "$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" "$@" | grep -v '^tvex-extract: '; }
+settle() { rm -rf "$WINEPREFIX/drive_c/bench"; sync; }
+settle
+for ((i = 1; i <= ROUNDS; i++)); do
+  line="round $i"
+  line+=" $(drive time-ours "$(winpath "$WIN/tvexsetup.exe")" "C:\\bench\\ours")" || exit 1
+  settle
+  line+=" $(drive time-nsis "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench\nsis')" || exit 1
+  settle
+  line+=" $(drive time-engine "$(winpath "$WIN/tvex-extract.exe")" 'C:\bench\engine')" || exit 1
+  settle
+  echo "  $line"
+  echo "$line" >>"$work/side.txt"
+done
 col() { awk -v k="$1" '$1 == "round" { for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$work/side.txt"; }
 mapfile -t ours_ms < <(col ours_ms)
 mapfile -t nsis_ms < <(col nsis_section_ms)

@@ -2,13 +2,12 @@
 //   tvex-demo install INSTALLER [DIR] [--update]
 //   tvex-demo add-user-data DIR
 //   tvex-demo uninstall
-//   tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS [ENGINE]
+//   tvex-demo time-ours INSTALLER DIR | time-nsis INSTALLER TIME_FILE DIR | time-engine EXE DIR
 // Paths are Windows paths. Screenshots are asked for when TVEX_SHOTS names a folder.
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -26,7 +25,9 @@ int Usage() {
       "usage: tvex-demo install INSTALLER [DIR] [--update]\n"
       "       tvex-demo add-user-data DIR\n"
       "       tvex-demo uninstall\n"
-      "       tvex-demo bench OURS NSIS NSIS_TIME_FILE WORK_DIR ROUNDS [ENGINE]\n",
+      "       tvex-demo time-ours INSTALLER DIR\n"
+      "       tvex-demo time-nsis INSTALLER TIME_FILE DIR\n"
+      "       tvex-demo time-engine TVEX_EXTRACT DIR\n",
       stderr);
   return 2;
 }
@@ -58,16 +59,8 @@ int main(int argc, char** argv) {
   }
   if (command == "add-user-data" && argc == 3) return demo::AddUserData(argv[2]);
   if (command == "uninstall" && argc == 2) return demo::WalkUninstall();
-  if (command == "bench" && (argc == 7 || argc == 8)) {
-    demo::SideBySide bench;
-    bench.ours = argv[2];
-    bench.nsis = argv[3];
-    bench.timeFile = argv[4];
-    bench.workDir = argv[5];
-    bench.rounds = std::atoi(argv[6]);
-    if (argc == 8) bench.engine = argv[7];
-    if (bench.rounds < 1) return Usage();
-    return demo::RunSideBySide(bench);
-  }
+  if (command == "time-ours" && argc == 4) return demo::TimeOurs(argv[2], argv[3]);
+  if (command == "time-nsis" && argc == 5) return demo::TimeNsis(argv[2], argv[3], argv[4]);
+  if (command == "time-engine" && argc == 4) return demo::TimeEngine(argv[2], argv[3]);
   return Usage();
 }

@@ -1,25 +1,24 @@
-// The side-by-side benchmark: our installer taken through Install Now, and an NSIS installer
-// of the same tree run silently, alternately, each into a fresh directory.
+// The side-by-side benchmark's timed runs, one per call, so that the caller can let the disk
+// settle (sync) between them: our installer taken through Install Now, an NSIS installer of
+// the same tree run silently, and the extraction engine alone.
 #pragma once
 
 #include <string>
 
 namespace demo {
 
-struct SideBySide {
-  std::string ours;      // our installer
-  std::string nsis;      // the NSIS installer (records its section time in timeFile)
-  std::string timeFile;  // where the NSIS installer writes its extraction time in ms
-  std::string workDir;   // rounds install below it; emptied between rounds
-  int rounds = 5;
-  std::string engine;  // when set, tvex-extract.exe of the same tree, run third in each round
-};
+// Our installer into dir (which should not exist yet): Accept, the directory, Install Now,
+// and OK on the success message. Prints "ours_ms <N>", the time from the Install Now click to
+// the success message showing. Returns 0, or 1 when the installation did not succeed.
+int TimeOurs(const std::string& installer, const std::string& dir);
 
-// Runs the rounds, ours first in each, and prints one line per round:
-//   round <i> ours_ms <click to success message> nsis_section_ms <section's own count>
-//   nsis_run_ms <process start to end> [engine_ms <process start to end>]
-// Our time runs from the Install Now click to the success message showing; the trees are
-// removed after each round, outside the timing. Returns 0, or 1 when a run failed.
-int RunSideBySide(const SideBySide& bench);
+// The NSIS installer run silently into dir; it writes its install section's own time in ms
+// to timeFile. Prints "nsis_section_ms <that> nsis_run_ms <process start to end>". Returns 0,
+// or 1 when nothing was installed.
+int TimeNsis(const std::string& installer, const std::string& timeFile, const std::string& dir);
+
+// tvex-extract.exe into dir. Prints "engine_ms <process start to end>". Returns 0, or 1 when
+// nothing was extracted.
+int TimeEngine(const std::string& extractor, const std::string& dir);
 
 }  // namespace demo
