@@ -3,34 +3,21 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "payload/install_state.h"
 #include "shell/uninstall_registration.h"
+#include "tests/support/disk_files.h"
 
 namespace {
+
+using tvex_test::Exists;
+using tvex_test::ReadAll;
+using tvex_test::WriteAll;
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kEntry = std::string(kUninstall) + "\\Tollvex III";
 const std::string kOldEntry = std::string(kUninstall) + "\\Toll Vex III";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool KeyExists(const std::string& path) {
   HKEY key = nullptr;
@@ -67,10 +54,10 @@ class StubTest : public ::testing::Test {
     ASSERT_TRUE(::CopyFileA(TVEX3_STUB, program_.c_str(), FALSE)) << TVEX3_STUB;
     desktopLink_ = root_ + "\\Desktop\\Tvex III.lnk";
     startLink_ = root_ + "\\Start Menu\\Tvex III.lnk";
-    WriteFile(desktopLink_, "link");
-    WriteFile(startLink_, "link");
-    WriteFile(dir_ + "\\lib\\standard.cap", "records");
-    WriteFile(dir_ + "\\my circuit.asc", "the user's own file");
+    WriteAll(desktopLink_, "link");
+    WriteAll(startLink_, "link");
+    WriteAll(dir_ + "\\lib\\standard.cap", "records");
+    WriteAll(dir_ + "\\my circuit.asc", "the user's own file");
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry.c_str());
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kOldEntry.c_str());
   }
@@ -109,7 +96,7 @@ class StubTest : public ::testing::Test {
   }
 
   std::string UninstallCommand() const { return "\"" + program_ + "\" -uninstall"; }
-  std::string Log() const { return ReadFile(dir_ + "\\launch.log"); }
+  std::string Log() const { return ReadAll(dir_ + "\\launch.log"); }
 
   static void Remove(const std::string& path) {
     WIN32_FIND_DATAA entry;
@@ -150,7 +137,7 @@ TEST_F(StubTest, APlainStartLogsItsCommandLineAndDirectoryAndRemovesNothing) {
 TEST_F(StubTest, UninstallRemovesTheShortcutsTheEntryAndTheManifestAndNothingElse) {
   Register();
   SetText(kOldEntry, "UninstallString", "an older product's own");
-  WriteFile(dir_ + "\\launch.log", "earlier start\r\n");
+  WriteAll(dir_ + "\\launch.log", "earlier start\r\n");
 
   EXPECT_EQ(Run(UninstallCommand()), 0);
 
@@ -161,8 +148,8 @@ TEST_F(StubTest, UninstallRemovesTheShortcutsTheEntryAndTheManifestAndNothingEls
   EXPECT_TRUE(KeyExists(kOldEntry)) << "only the entry this installer registers goes";
   EXPECT_TRUE(KeyExists(kUninstall));
   EXPECT_TRUE(Exists(program_));
-  EXPECT_EQ(ReadFile(dir_ + "\\lib\\standard.cap"), "records");
-  EXPECT_EQ(ReadFile(dir_ + "\\my circuit.asc"), "the user's own file");
+  EXPECT_EQ(ReadAll(dir_ + "\\lib\\standard.cap"), "records");
+  EXPECT_EQ(ReadAll(dir_ + "\\my circuit.asc"), "the user's own file");
   EXPECT_TRUE(Exists(root_ + "\\Desktop"));
 
   EXPECT_EQ(Log(), "earlier start\r\n" + UninstallCommand() + "\tC:\\\r\n" +
@@ -229,14 +216,14 @@ TEST_F(StubTest, OnlyShortcutsListedInTheManifestAreRemoved) {
   // A manifest that names more than shortcuts: other lines and files stay, a shortcut already
   // gone is noted, and LF-only line ends read the same.
   const std::string document = root_ + "\\Desktop\\report.txt";
-  WriteFile(document, "keep me");
+  WriteAll(document, "keep me");
   ASSERT_TRUE(::DeleteFileA(startLink_.c_str()));
-  WriteFile(dir_ + "\\uninstall.info", "Link:" + startLink_ + "\nLink:" + document + "\nFile:" +
-                                           desktopLink_ + "\nLink:\n\nLink:" + desktopLink_);
+  WriteAll(dir_ + "\\uninstall.info", "Link:" + startLink_ + "\nLink:" + document + "\nFile:" +
+                                          desktopLink_ + "\nLink:\n\nLink:" + desktopLink_);
 
   EXPECT_EQ(Run(UninstallCommand()), 0);
   EXPECT_FALSE(Exists(desktopLink_));
-  EXPECT_EQ(ReadFile(document), "keep me");
+  EXPECT_EQ(ReadAll(document), "keep me");
   EXPECT_FALSE(Exists(dir_ + "\\uninstall.info"));
   const std::string log = Log();
   EXPECT_NE(log.find("uninstall: shortcut " + startLink_ + " was already gone\r\n"),
