@@ -45,7 +45,7 @@ installer: win $(if $(PAYLOAD),,sample)
 	@cmake -S . -B build/host -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
 	@cmake --build build/host -j $(JOBS) --target tvex-extract
 	@cmake -S . -B build/win -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
-	@cmake --build build/win -j $(JOBS) $(if $(wildcard app/CMakeLists.txt),--target tvexsetup,)
+	@cmake --build build/win -j $(JOBS) --target tvexsetup
 	@echo "payload: $(PAYLOAD_DIR)"
 	@ls -l build/host/tvex-extract $$(ls build/win/tvexsetup.exe 2>/dev/null)
 
@@ -57,8 +57,8 @@ bench: installer
 demo:
 	@scripts/demo.sh
 
-fuzz:
-	@if [ -x scripts/fuzz.sh ]; then scripts/fuzz.sh; else echo "make fuzz: not yet"; fi
+fuzz: deps
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf build
