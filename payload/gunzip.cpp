@@ -71,12 +71,10 @@ std::string StreamError(const char* inputName, const z_stream& stream, int code)
 
 std::string MakeTempName(const char* prefix) { return platform::Fs().CreateTempFile(prefix); }
 
-namespace {
-
-// Writes the expanded bytes of in to out, which stays open, with GunzipStream's texts. The
-// caller ends inflater after closing out, so that a failed close is reported first.
-Failure Inflate(GzipInflater& inflater, std::FILE* in, const char* inputName, std::FILE* out) {
+Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out) {
+  UniqueFile output(out);
   platform::FileSystem& fs = platform::Fs();
+  GzipInflater inflater;
   if (!inflater.ok()) return StreamError(inputName, inflater.stream(), Z_MEM_ERROR);
   z_stream& stream = inflater.stream();
 
@@ -106,23 +104,9 @@ Failure Inflate(GzipInflater& inflater, std::FILE* in, const char* inputName, st
     } while (stream.avail_out == 0 && result != Z_STREAM_END);
   }
   // Bytes after the single gzip member are not part of the file.
-  return std::nullopt;
-}
-
-Failure EndInflater(GzipInflater& inflater) {
+  if (fs.Close(output.release()) != 0) return std::string("gz_uncompress(): failed fwrite");
   if (!inflater.End()) return std::string("gz_uncompress(): failed gzclose()");
   return std::nullopt;
-}
-
-}  // namespace
-
-Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out) {
-  UniqueFile output(out);
-  GzipInflater inflater;
-  if (Failure failure = Inflate(inflater, in, inputName, out)) return failure;
-  if (platform::Fs().Close(output.release()) != 0)
-    return std::string("gz_uncompress(): failed fwrite");
-  return EndInflater(inflater);
 }
 
 namespace {
@@ -184,44 +168,6 @@ Failure GunzipToFile(const char* input, const char* output) {
   return ExpandInto(input, output, "wb");
 }
 
-namespace {
-
-// GunzipInPlace with path open "r+b" as packed: one stream both reads the gzip bytes and
-// receives the copy-back, and the temporary file is written and read back through one
-// stream, which saves three opens per file. Closes both streams.
-Failure ExpandThroughOpen(UniqueFile packed, const std::string& temp, const char* path) {
-  platform::FileSystem& fs = platform::Fs();
-  UniqueFile out(Unbuffered(fs.Open(temp, "r+b")));
-  if (!out) return Quoted("Could not open uncompression output file: \"%s\"", temp.c_str());
-  GzipInflater inflater;
-  if (Failure failure = Inflate(inflater, packed.get(), path, out.get())) return failure;
-  // The whole expansion must have left the stream before the packed bytes are overwritten.
-  if (std::fflush(out.get()) != 0 || std::ferror(out.get()))
-    return std::string("gz_uncompress(): failed fwrite");
-  if (Failure failure = EndInflater(inflater)) return failure;
-
-  const Failure copyBackFailed =
-      Quoted("Trouble uncompressing file: \"%s\"\n    Disk full?  Permission problem?", path);
-  const long want = std::ftell(out.get());
-  const long have = StreamLength(packed.get());
-  if (want < 0 || have < 0 || have > want) {
-    // Only a truncating copy drops the packed bytes beyond the expansion. The expansion is
-    // closed first, so a failed close still leaves path with its gzip bytes.
-    packed.reset();
-    if (fs.Close(out.release()) != 0) return std::string("gz_uncompress(): failed fwrite");
-    if (!CopyFileBytes(temp.c_str(), path)) return copyBackFailed;
-    return std::nullopt;
-  }
-  // StreamLength rewound packed; seeking is also what C requires between reading a stream
-  // and writing it.
-  std::rewind(out.get());
-  if (!CopyStream(out.get(), std::move(packed))) return copyBackFailed;
-  if (fs.Close(out.release()) != 0) return copyBackFailed;
-  return std::nullopt;
-}
-
-}  // namespace
-
 Failure GunzipInPlace(const char* path) {
   const std::string temp = MakeTempName("tmp");
   if (temp.empty()) return Quoted("Could not create a temporary file to uncompress \"%s\"", path);
@@ -231,20 +177,12 @@ Failure GunzipInPlace(const char* path) {
     platform::AppMessageBox("Internal Error: duplicate tmp file names.");
     return std::string("Internal Error: duplicate tmp file names.");
   }
-  Failure failure;
-  // Each open is a round trip to the file server under some Windows layers, so the packed
-  // file is opened once for both reading and the copy-back where it can be. A read-only or
-  // otherwise unwritable one goes the long way, which makes it writable for the copy-back.
-  if (UniqueFile packed{path && *path ? Unbuffered(fs.Open(path, "r+b")) : nullptr}) {
-    failure = ExpandThroughOpen(std::move(packed), temp, path);
-  } else {
-    // The temporary file is new and empty, so it is opened without truncating, for the same
-    // reason as in CopyBack: deleting a file that is being written out waits for the write.
-    failure = ExpandInto(path, temp.c_str(), "r+b");
-    if (!failure && !CopyBack(temp, path))
-      failure =
-          Quoted("Trouble uncompressing file: \"%s\"\n    Disk full?  Permission problem?", path);
-  }
+  // The temporary file is new and empty, so it is opened without truncating, for the same
+  // reason as in CopyBack: deleting a file that is being written out waits for the write.
+  Failure failure = ExpandInto(path, temp.c_str(), "r+b");
+  if (!failure && !CopyBack(temp, path))
+    failure =
+        Quoted("Trouble uncompressing file: \"%s\"\n    Disk full?  Permission problem?", path);
   fs.Remove(temp);
   return failure;
 }
