@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "payload/paths.h"
+#include "platform/file_ops.h"
 
 namespace {
 

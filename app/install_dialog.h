@@ -8,6 +8,7 @@
 #include <string>
 #include <type_traits>
 
+#include "app/install_progress.h"
 #include "platform/dialog.h"
 
 // Deletes a GDI object when it goes out of scope.
@@ -63,6 +64,10 @@ class CInstallDlg : public platform::Dialog {
 
   bool m_bAskingQuit = false;  // the quit question is open: completion waits for its answer
   bool m_bFinishing = false;   // the finishing steps run
+  // The installation under way, as the worker was given it.
+  std::string m_strTargetDir;
+  bool m_bUpdateMode = false;
+  std::shared_ptr<InstallProgress> m_progress;  // shared with the worker
 };
 
 // Sets the dialog's directory below the machine's Program Files folder when the registry

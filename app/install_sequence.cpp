@@ -3,15 +3,17 @@
 #include <process.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "app/confirm_dialogs.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
+#include "app/install_job.h"
 #include "app/install_path_limit.h"
+#include "app/installer_app.h"
 #include "app/resource.h"
-#include "payload/extraction.h"
-#include "payload/install_state.h"
 #include "payload/paths.h"
+#include "platform/file_ops.h"
 #include "platform/message_box.h"
 #include "shell/registry_cleanup.h"
 #include "shell/shortcuts.h"
@@ -31,8 +33,6 @@ constexpr char kLinkDescription[] = "Quenmark Corporation's Zephrin/Tollvex III"
 constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE,
                                      IDC_ACCEPT,    IDC_DECLINE,     IDCANCEL};
 
-PayloadTable BuiltInPayload() { return PayloadTable{g_payloadTable, g_payloadTableSize}; }
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The application message box as the installation shows it: owned by the dialog, so the
@@ -42,14 +42,25 @@ void ShowAppMessage(HWND dialog, const std::string& text) {
                             platform::kMbOk | platform::kMbIconExclamation);
 }
 
-void __cdecl RunExtractionWorker(void*) {
+// What the worker thread is started with; it owns it.
+struct WorkerStart {
+  ExtractionJob job;
+  std::shared_ptr<InstallProgress> progress;
+};
+
+// The extraction worker: installs the job and marks the end. A failure that stops the
+// installation has been shown by then, and ends the process; the files written so far stay.
+void __cdecl ExtractionWorker(void* argument) {
+  const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
+  bool installed = false;
   try {
-    ExtractionWorker();
+    installed = RunExtraction(start->job, *start->progress);
   } catch (...) {
-    // The worker reports its own failures and ends the process; anything that still escapes
-    // must not end up in the runtime's thread start.
-    platform::EndProcess(-1);
+    // Nothing may escape into the runtime's thread start.
+    EndInstaller(-1);
   }
+  if (!installed) EndInstaller(0);
+  start->progress->MarkDone();
 }
 
 // Starts the installed program with commandLine, working in directory; the outcome is not
@@ -106,7 +117,7 @@ void CInstallDlg::OnInstallNow() {
     return;
   }
 
-  g_bUpdateMode = 0;
+  bool update = false;
   if (FileExists(JoinPath(dir.c_str(), kProgramName).c_str())) {
     SetControlsEnabled(false);
     COverwriteUpdateDlg question;
@@ -114,15 +125,19 @@ void CInstallDlg::OnInstallNow() {
     SetControlsEnabled(true);
     // A question that could not be shown counts as cancelled.
     if (answer != IDOK) return;
-    g_bUpdateMode = question.m_bUpdate;
+    update = question.m_bUpdate != 0;
   }
 
-  g_szInstallDir = dir;
-  g_bInstallDone = 0;
+  m_strTargetDir = dir;
+  m_bUpdateMode = update;
+  m_progress = std::make_shared<InstallProgress>(Handle());
   m_bInstalling = 1;
   UpdateData(true);
   m_nTimerId = StartProgressTimer(*this, kProgressPeriodMs);
-  if (_beginthread(&RunExtractionWorker, 0, nullptr) == static_cast<uintptr_t>(-1)) {
+  auto start = std::make_unique<WorkerStart>(WorkerStart{InstallJob(dir, update), m_progress});
+  if (_beginthread(&ExtractionWorker, 0, start.get()) != static_cast<uintptr_t>(-1)) {
+    start.release();  // the worker owns it now
+  } else {
     // Without a worker nothing would ever end the installation: back to Ready.
     if (m_nTimerId) ::KillTimer(Handle(), m_nTimerId);
     m_nTimerId = 0;
@@ -135,8 +150,8 @@ void CInstallDlg::OnInstallNow() {
 void CInstallDlg::OnTimer(UINT_PTR timerId) {
   if (timerId != m_nTimerId) return;
   // While the quit question is open the answer decides: completion waits for the next tick.
-  if (g_bInstallDone == 0 || m_bAskingQuit) {
-    m_strStatus = g_szStatus.Get();
+  if (!m_progress || !m_progress->Done() || m_bAskingQuit) {
+    m_strStatus = m_progress ? m_progress->Status() : std::string();
     UpdateData(false);
     ::UpdateWindow(Handle());
     return;
@@ -153,30 +168,31 @@ void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
   ::KillTimer(Handle(), timerId);
   m_nTimerId = 0;
 
-  const std::string program = JoinPath(g_szInstallDir.c_str(), kProgramName);
+  const std::string& dir = m_strTargetDir;
+  const std::string program = JoinPath(dir.c_str(), kProgramName);
   if (FileExists(program.c_str())) {
     RemoveOldStartMenuLinks();
     std::string desktopLink;
     std::string startMenuLink;
-    if (auto message = CreateDesktopLink(desktopLink, g_szInstallDir.c_str(), kProgramBaseName,
-                                         kLinkName, kLinkDescription)) {
+    if (auto message = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
+                                         kLinkDescription)) {
       ShowAppMessage(Handle(), *message);
-    } else if (auto message = CreateStartMenuLink(startMenuLink, g_szInstallDir.c_str(),
-                                                  kProgramBaseName, kLinkName, kLinkDescription)) {
+    } else if (auto message = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
+                                                  kLinkName, kLinkDescription)) {
       ShowAppMessage(Handle(), *message);
     } else {
       const std::string commandLine = Quoted(program);
-      WriteUninstallManifest(startMenuLink.c_str(), desktopLink.c_str());
+      WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str());
       ShowAppMessage(Handle(), "Zephrin/TvexIII has been successfully installed");
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();
       RegisterUninstallEntry(program.c_str());
-      if (g_bUpdateMode == 0) {
+      if (!m_bUpdateMode) {
         const std::string settings = FindSettingsFile();
         if (!settings.empty()) std::remove(settings.c_str());
       }
-      StartInstalledProgram(commandLine, g_szInstallDir);
+      StartInstalledProgram(commandLine, dir);
     }
   }
   m_bFinishing = false;

@@ -1,11 +1,23 @@
 #include "app/installer_app.h"
 
+#include <atomic>
+#include <new>
+
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
-#include "cmpdb/merge_conventions.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
 
 namespace {
+
+// Allocation failures anywhere end the installer with "Out of Memory!" and exit code -1.
+void OutOfMemory() {
+  // The box may itself need memory; a second exhaustion on the way ends at once.
+  static std::atomic<bool> reporting{false};
+  if (!reporting.exchange(true)) platform::AppMessageBox("Out of Memory!");
+  EndInstaller(-1);
+}
 
 // An installer that asks for administrator rights is often started from a downloads folder:
 // nothing it loads later may be searched for beside it. The call is looked up because older
@@ -23,7 +35,7 @@ void RestrictDllSearchToSystem() {
 
 int CInstallerApp::Run() {
   RestrictDllSearchToSystem();
-  InstallOutOfMemoryHandler();
+  std::set_new_handler(&OutOfMemory);
   InitInstance();
   return 0;
 }
@@ -34,10 +46,9 @@ BOOL CInstallerApp::InitInstance() {
   dialog.m_strAgreement = NarrowToAnsi(WidenLatin1(kAgreementText));
   dialog.DoModal();
   platform::Dialog::SetMainDialog(nullptr);
-  if (dialog.m_bInstalling != 0) {
-    // Quit during an installation: the worker may be halfway through a file and still uses
-    // the shared state, so the process ends without running any static destructor.
-    ::TerminateProcess(::GetCurrentProcess(), 0);
-  }
+  // Quit during an installation: the worker may be halfway through a file.
+  if (dialog.m_bInstalling != 0) EndInstaller(0);
   return FALSE;
 }
+
+void EndInstaller(int exitCode) { platform::EndProcess(exitCode); }

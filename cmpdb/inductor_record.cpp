@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "cmpdb/find_no_case.h"
 #include "cmpdb/record_order.h"
+#include "platform/ascii.h"
 
 const CRuntimeClass CInductorRec::classCInductorRec = {"CInductorRec", 0,
                                                        &CInductorRec::CreateObject};
@@ -29,7 +29,8 @@ bool IsWurthName(const std::string& text) {
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = std::min(text.find('\0', at), text.size());
     const std::string piece = text.substr(at, end - at);
-    if (FindNoCase(piece.c_str(), "Wurth Elektronik") || FindNoCase(piece.c_str(), "WE eiSos")) {
+    if (platform::FindNoCase(piece.c_str(), "Wurth Elektronik") ||
+        platform::FindNoCase(piece.c_str(), "WE eiSos")) {
       return true;
     }
     at = end + 1;

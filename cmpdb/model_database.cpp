@@ -6,7 +6,8 @@
 
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/statement_reader.h"
-#include "payload/paths.h"
+#include "platform/ascii.h"
+#include "platform/file_ops.h"
 #include "platform/file_system.h"
 
 const std::string_view kModelDatabaseHeader =
@@ -18,20 +19,8 @@ namespace {
 
 constexpr std::size_t kWriteBlock = 16 * 1024;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-std::string LowerName(const std::string& name) {
-  std::string key(name);
-  for (char& c : key) c = Lower(c);
-  return key;
-}
-
 bool IsModelStatement(const char* statement) {
-  static constexpr char kKeyword[] = ".model";
-  for (std::size_t i = 0; i < sizeof kKeyword - 1; ++i) {
-    if (Lower(statement[i]) != kKeyword[i]) return false;
-  }
-  return true;
+  return platform::StartsWithNoCase(statement, ".model");
 }
 
 bool Flush(std::string& pending, std::FILE* f) {
@@ -65,14 +54,15 @@ void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
   std::unordered_map<std::string, int> firstIndex;
   for (int i = 0; i < existing.Count(); ++i) {
     const std::string& name = existing.At(i)->m_strName;
-    if (!name.empty()) firstIndex.emplace(LowerName(name), i);
+    if (!name.empty()) firstIndex.emplace(platform::AsciiLowered(name), i);
   }
   for (std::unique_ptr<CModelRec>& record : shipped.Release()) {
     if (record->m_strName.empty()) {
       existing.Append(std::move(record));
       continue;
     }
-    const auto [slot, added] = firstIndex.emplace(LowerName(record->m_strName), existing.Count());
+    const auto [slot, added] =
+        firstIndex.emplace(platform::AsciiLowered(record->m_strName), existing.Count());
     if (added) {
       existing.Append(std::move(record));
     } else {
@@ -103,17 +93,17 @@ bool WriteModelDatabase(const char* path, const CRecordList& list) {
   return platform::Fs().Close(file.release()) == 0 && written;
 }
 
-int MergeModelDatabase(const char* output, const char* shipped, const char* existing,
-                       ModelKind kind) {
+MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
+                               ModelKind kind, platform::Reporter& report) {
   if (!output || !*output || !shipped || !*shipped || !existing || !*existing ||
       !FileExists(existing)) {
-    return 0;
+    return MergeResult::kFailed;
   }
-  BackupDatabase(existing);
+  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   CRecordList combined;
-  if (!LoadModelDatabase(existing, kind, combined)) return 0;
+  if (!LoadModelDatabase(existing, kind, combined)) return MergeResult::kFailed;
   CRecordList fresh;
-  if (!LoadModelDatabase(shipped, kind, fresh)) return 0;
+  if (!LoadModelDatabase(shipped, kind, fresh)) return MergeResult::kFailed;
   CombineModelRecords(combined, fresh);
-  return WriteModelDatabase(output, combined) ? 1 : 0;
+  return WriteModelDatabase(output, combined) ? MergeResult::kMerged : MergeResult::kFailed;
 }

@@ -3,23 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cmpdb/find_no_case.h"
 #include "cmpdb/statement_reader.h"
+#include "platform/ascii.h"
 
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  for (; *prefix; ++text, ++prefix) {
-    if (Upper(*text) != Upper(*prefix)) return false;
-  }
-  return true;
-}
 
 // The end of the leading decimal number of text (blanks, sign, digits with at most one point,
 // an exponent), or text itself when there is none. Only the plain decimal form counts: no
@@ -64,11 +55,11 @@ double Scale(const char*& e) {
       return 0.01;
     case 'M':
     case 'm':
-      if (StartsWithNoCase(e, "mil")) {
+      if (platform::StartsWithNoCase(e, "mil")) {
         e += 2;
         return 2.54e-5;
       }
-      if (StartsWithNoCase(e, "meg")) {
+      if (platform::StartsWithNoCase(e, "meg")) {
         e += 2;
         return 1e6;
       }
@@ -98,7 +89,7 @@ const char* FindParam(const char* text, const char* name) {
   const std::size_t length = std::strlen(name);
   const char* searched = text;
   for (;;) {
-    const char* p = FindNoCase(searched, name);
+    const char* p = platform::FindNoCase(searched, name);
     if (!p) return nullptr;
     if (p != searched && !IsBlank(p[-1])) {
       searched = p + 1;

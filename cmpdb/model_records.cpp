@@ -1,12 +1,10 @@
 #include "cmpdb/model_records.h"
 
-#include "cmpdb/find_no_case.h"
 #include "cmpdb/model_params.h"
 #include "cmpdb/statement_reader.h"
+#include "platform/ascii.h"
 
 namespace {
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 std::string TextParam(const char* text, const char* name) {
   return ParamValue(text, name).value_or(std::string());
@@ -32,7 +30,7 @@ CBjtRec::CBjtRec(const char* statement) : CModelRec(statement) {
   const char* parameters = Parameters();
   m_fVceo = NumberParam(parameters, "Vceo");
   m_fIcRating = NumberParam(parameters, "IcRating");
-  m_strPolarity = FindNoCase(m_strStatement.c_str(), "pnp") ? "pnp" : "npn";
+  m_strPolarity = platform::FindNoCase(m_strStatement.c_str(), "pnp") ? "pnp" : "npn";
   m_strMfg = TextParam(parameters, "mfg");
 }
 
@@ -47,7 +45,7 @@ CMosfetRec::CMosfetRec(const char* statement) : CModelRec(statement) {
 
 CJfetRec::CJfetRec(const char* statement) : CModelRec(statement) {
   const char* parameters = Parameters();
-  m_strPolarity = FindNoCase(m_strStatement.c_str(), "pjf") ? "pjf" : "njf";
+  m_strPolarity = platform::FindNoCase(m_strStatement.c_str(), "pjf") ? "pjf" : "njf";
   m_strMfg = TextParam(parameters, "mfg");
 }
 
@@ -66,12 +64,12 @@ std::string ChannelOf(const char* statement) {
   while (*cursor && IsBlank(*cursor)) ++cursor;
   const char* typeStart = cursor;
   const std::string type = NextToken(cursor);
-  const char first = Upper(type.empty() ? '\0' : type[0]);
+  const char first = platform::AsciiUpper(type.empty() ? '\0' : type[0]);
   if (first == 'P') return "P-chan";
   if (first == 'N') return "N-chan";
-  if (FindNoCase(type.c_str(), "vdmos") == type.c_str()) {
+  if (platform::FindNoCase(type.c_str(), "vdmos") == type.c_str()) {
     // "pchan" holds no blank, so one search from the type on covers the type and what follows.
-    return FindNoCase(typeStart, "pchan") ? "P-chan" : "N-chan";
+    return platform::FindNoCase(typeStart, "pchan") ? "P-chan" : "N-chan";
   }
   return {};
 }

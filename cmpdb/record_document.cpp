@@ -6,9 +6,8 @@
 
 #include "cmpdb/file_error.h"
 #include "cmpdb/record_order.h"
-#include "payload/paths.h"
+#include "platform/file_ops.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -16,31 +15,32 @@ namespace {
 // list grows as records are read.
 constexpr std::size_t kMaxReserve = 4096;
 
-void ReportFileError(int error, const std::string& path) {
-  platform::AppMessageBox(FileErrorText(FileErrorCauseFromErrno(error), path));
+void ReportFileError(int error, const std::string& path, platform::Reporter& report) {
+  report.Message(FileErrorText(FileErrorCauseFromErrno(error), path));
 }
 
 // Creating a file fails with ENOENT only when a folder on its path is missing, which the texts
 // call an invalid path, as the system's own error for it does.
-void ReportCreateError(int error, const std::string& path) {
+void ReportCreateError(int error, const std::string& path, platform::Reporter& report) {
   FileErrorCause cause =
       error == ENOENT ? FileErrorCause::kBadPath : FileErrorCauseFromErrno(error);
-  platform::AppMessageBox(FileErrorText(cause, path));
+  report.Message(FileErrorText(cause, path));
 }
 
-void ReportArchiveError(const CArchive& ar, const std::string& path, const char* otherText) {
+void ReportArchiveError(const CArchive& ar, const std::string& path, const char* otherText,
+                        platform::Reporter& report) {
   switch (ar.error()) {
     case ArchiveError::kFileError:
-      ReportFileError(ar.file_errno(), path);
+      ReportFileError(ar.file_errno(), path, report);
       break;
     case ArchiveError::kEndOfFile:
     case ArchiveError::kBadClass:
     case ArchiveError::kBadSchema:
     case ArchiveError::kBadIndex:
-      platform::AppMessageBox("Unexpected file format.");
+      report.Message("Unexpected file format.");
       break;
     case ArchiveError::kNone:
-      platform::AppMessageBox(otherText);
+      report.Message(otherText);
       break;
   }
 }
@@ -122,13 +122,13 @@ void CRecordDoc<Rec>::Serialize(CArchive& ar) {
 }
 
 template <class Rec>
-bool CRecordDoc<Rec>::Open(const std::string& path) {
+bool CRecordDoc<Rec>::Open(const std::string& path, platform::Reporter& report) {
   errno = 0;
   std::unique_ptr<std::FILE, platform::FileCloser> f(platform::Fs().Open(path, "rb"));
   if (!f) {
     const int error = errno;
     DeleteContents();
-    ReportFileError(error, path);
+    ReportFileError(error, path, report);
     return false;
   }
   DeleteContents();
@@ -138,14 +138,14 @@ bool CRecordDoc<Rec>::Open(const std::string& path) {
   if (ar.error() != ArchiveError::kNone) {
     f.reset();
     DeleteContents();
-    ReportArchiveError(ar, path, "Failed to open document.");
+    ReportArchiveError(ar, path, "Failed to open document.", report);
     return false;
   }
   return true;
 }
 
 template <class Rec>
-bool CRecordDoc<Rec>::Save(const std::string& path) {
+bool CRecordDoc<Rec>::Save(const std::string& path, platform::Reporter& report) {
   std::FILE* f = nullptr;
   std::string target = path;
   if (platform::Fs().Find(path) == platform::EntryKind::kFile) {
@@ -157,7 +157,7 @@ bool CRecordDoc<Rec>::Save(const std::string& path) {
     errno = 0;
     f = platform::Fs().Open(path, "wb");
     if (!f) {
-      ReportCreateError(errno, path);
+      ReportCreateError(errno, path, report);
       return false;
     }
   }
@@ -172,9 +172,9 @@ bool CRecordDoc<Rec>::Save(const std::string& path) {
   if (!written || !closed) {
     platform::Fs().Remove(target);
     if (!written) {
-      ReportArchiveError(ar, path, "Failed to save document.");
+      ReportArchiveError(ar, path, "Failed to save document.", report);
     } else {
-      ReportFileError(closeError, path);
+      ReportFileError(closeError, path, report);
     }
     return false;
   }
@@ -183,7 +183,7 @@ bool CRecordDoc<Rec>::Save(const std::string& path) {
     if (platform::Fs().Replace(target, path) != 0) {
       int error = errno ? errno : EACCES;
       platform::Fs().Remove(target);
-      ReportFileError(error, path);
+      ReportFileError(error, path, report);
       return false;
     }
   }
@@ -207,13 +207,16 @@ void CInductorDoc::MergeFrom(CInductorDoc& incoming) {
 }
 
 template <class Doc>
-std::unique_ptr<Doc> LoadRecordDatabase(const std::string& path) {
+std::unique_ptr<Doc> LoadRecordDatabase(const std::string& path, platform::Reporter& report) {
   auto doc = std::make_unique<Doc>();
   if (!FileExists(path.c_str())) return nullptr;
-  if (!doc->Open(path) || doc->m_records.empty()) return nullptr;
+  if (!doc->Open(path, report) || doc->m_records.empty()) return nullptr;
   return doc;
 }
 
-template std::unique_ptr<CCapacitorDoc> LoadRecordDatabase<CCapacitorDoc>(const std::string&);
-template std::unique_ptr<CResistorDoc> LoadRecordDatabase<CResistorDoc>(const std::string&);
-template std::unique_ptr<CInductorDoc> LoadRecordDatabase<CInductorDoc>(const std::string&);
+template std::unique_ptr<CCapacitorDoc> LoadRecordDatabase<CCapacitorDoc>(const std::string&,
+                                                                          platform::Reporter&);
+template std::unique_ptr<CResistorDoc> LoadRecordDatabase<CResistorDoc>(const std::string&,
+                                                                        platform::Reporter&);
+template std::unique_ptr<CInductorDoc> LoadRecordDatabase<CInductorDoc>(const std::string&,
+                                                                        platform::Reporter&);

@@ -10,6 +10,7 @@
 #include "cmpdb/capacitor_record.h"
 #include "cmpdb/inductor_record.h"
 #include "cmpdb/resistor_record.h"
+#include "platform/reporter.h"
 
 // A document of Rec records. The document owns its records; a record belongs to one document.
 template <class Rec>
@@ -23,14 +24,14 @@ class CRecordDoc {
   virtual ~CRecordDoc() = default;
 
   // Replaces the list with the records of the file. A 0-byte file gives an empty list. On
-  // failure shows the file-error text or "Unexpected file format." and leaves the list empty.
-  bool Open(const std::string& path);
+  // failure reports the file-error text or "Unexpected file format." and leaves the list empty.
+  bool Open(const std::string& path, platform::Reporter& report);
 
   // Writes the list to the file. When a file stands at the path the stream goes to a new file
   // beside it that replaces the old one only once it is complete, so a failed save leaves the
-  // old file as it was; a file created afresh is removed again on failure. Failures show their
-  // message and return false.
-  bool Save(const std::string& path);
+  // old file as it was; a file created afresh is removed again on failure. Failures report
+  // their message and return false.
+  bool Save(const std::string& path, platform::Reporter& report);
 
   // Destroys every record.
   void DeleteContents() { m_records.clear(); }
@@ -64,9 +65,9 @@ class CInductorDoc : public CRecordDoc<CInductorRec> {
 };
 
 // The document of the file when it exists, opens and holds at least one record; otherwise
-// null (an Open failure has shown its message; a missing or empty file shows none).
+// null (an Open failure has reported its message; a missing or empty file reports none).
 template <class Doc>
-std::unique_ptr<Doc> LoadRecordDatabase(const std::string& path);
+std::unique_ptr<Doc> LoadRecordDatabase(const std::string& path, platform::Reporter& report);
 
 // The order of each record class, for code that is generic over the three.
 inline int CompareRecs(const CCapacitorRec& a, const CCapacitorRec& b) {

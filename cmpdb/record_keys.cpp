@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/ascii.h"
+
 std::string NamedKey(const std::string& manufacturer, const std::string& partNumber) {
   if (manufacturer.empty() || partNumber.empty()) return {};
   // The manufacturer's length goes first so that no two name pairs share a key.
@@ -11,7 +13,7 @@ std::string NamedKey(const std::string& manufacturer, const std::string& partNum
   key += manufacturer;
   key += partNumber;
   for (std::size_t i = 1 + sizeof n; i < key.size(); ++i) {
-    if (key[i] >= 'A' && key[i] <= 'Z') key[i] = char(key[i] - 'A' + 'a');
+    key[i] = platform::AsciiLower(key[i]);
   }
   return key;
 }

@@ -2,11 +2,7 @@
 
 #include <utility>
 
-namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-}  // namespace
+#include "platform/ascii.h"
 
 void CRecordList::Append(std::unique_ptr<CModelRec> record) {
   if (Count() >= m_nCapacity - 1) m_nCapacity *= 2;
@@ -23,11 +19,7 @@ std::vector<std::unique_ptr<CModelRec>> CRecordList::Release() {
 }
 
 bool SameModelName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
+  return platform::EqualsNoCase(a, b);
 }
 
 int FindRecordByName(const char* name, const CRecordList& list) {

@@ -3,7 +3,7 @@
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
-#include "payload/paths.h"
+#include "platform/file_ops.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -13,19 +13,20 @@ bool IsEmptyPath(const char* path) { return !path || !*path; }
 // Backs up the existing database, loads it and the shipped one, moves the shipped records in,
 // and writes the result over the output; the save's success is the result.
 template <class Doc>
-int MergeRecordDatabase(const char* output, const char* shipped, const char* existing) {
+MergeResult MergeRecordDatabase(const char* output, const char* shipped, const char* existing,
+                                platform::Reporter& report) {
   if (IsEmptyPath(output) || IsEmptyPath(shipped) || IsEmptyPath(existing) ||
       !FileExists(existing)) {
-    return 0;
+    return MergeResult::kFailed;
   }
-  BackupDatabase(existing);
-  std::unique_ptr<Doc> mine = LoadRecordDatabase<Doc>(existing);
-  if (!mine) return 0;
-  std::unique_ptr<Doc> theirs = LoadRecordDatabase<Doc>(shipped);
-  if (!theirs) return 0;
+  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
+  std::unique_ptr<Doc> mine = LoadRecordDatabase<Doc>(existing, report);
+  if (!mine) return MergeResult::kFailed;
+  std::unique_ptr<Doc> theirs = LoadRecordDatabase<Doc>(shipped, report);
+  if (!theirs) return MergeResult::kFailed;
   mine->MergeFrom(*theirs);
   RemoveFileForced(output);
-  return mine->Save(output) ? 1 : 0;
+  return mine->Save(output, report) ? MergeResult::kMerged : MergeResult::kFailed;
 }
 
 }  // namespace
@@ -36,14 +37,17 @@ void RemoveFileForced(const char* path) {
   platform::Fs().Remove(path);
 }
 
-int MergeCapacitorDatabase(const char* output, const char* shipped, const char* existing) {
-  return MergeRecordDatabase<CCapacitorDoc>(output, shipped, existing);
+MergeResult MergeCapacitorDatabase(const char* output, const char* shipped, const char* existing,
+                                   platform::Reporter& report) {
+  return MergeRecordDatabase<CCapacitorDoc>(output, shipped, existing, report);
 }
 
-int MergeResistorDatabase(const char* output, const char* shipped, const char* existing) {
-  return MergeRecordDatabase<CResistorDoc>(output, shipped, existing);
+MergeResult MergeResistorDatabase(const char* output, const char* shipped, const char* existing,
+                                  platform::Reporter& report) {
+  return MergeRecordDatabase<CResistorDoc>(output, shipped, existing, report);
 }
 
-int MergeInductorDatabase(const char* output, const char* shipped, const char* existing) {
-  return MergeRecordDatabase<CInductorDoc>(output, shipped, existing);
+MergeResult MergeInductorDatabase(const char* output, const char* shipped, const char* existing,
+                                  platform::Reporter& report) {
+  return MergeRecordDatabase<CInductorDoc>(output, shipped, existing, report);
 }

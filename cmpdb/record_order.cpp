@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ascii.h"
+
 namespace {
 
-unsigned char FoldLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-
-template <class Fold>
-int CompareBytes(const std::string& a, const std::string& b, Fold fold) {
+int CompareBytes(const std::string& a, const std::string& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = fold(static_cast<unsigned char>(a[i]));
-    unsigned char y = fold(static_cast<unsigned char>(b[i]));
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -36,9 +35,7 @@ bool SameNonEmptyText(const std::string& a, const std::string& b) {
 bool IsEmptyText(const std::string& t) { return t.empty(); }
 
 int CompareTextNoCase(const std::string& a, const std::string& b) {
-  return CompareBytes(a, b, FoldLower);
+  return platform::CompareNoCase(a, b);
 }
 
-int CompareTextExact(const std::string& a, const std::string& b) {
-  return CompareBytes(a, b, [](unsigned char c) { return c; });
-}
+int CompareTextExact(const std::string& a, const std::string& b) { return CompareBytes(a, b); }

@@ -4,13 +4,23 @@
 
 #include <cstddef>
 
-// (output path, shipped path, existing path) → non-zero on success, 0 on failure.
-using MergeOperation = int (*)(const char* output, const char* shipped, const char* existing);
+#include "platform/reporter.h"
+
+// What a merge operation did.
+enum class MergeOutcome {
+  kMerged,   // the user's database now holds the shipped records too
+  kFailed,   // nothing merged: the shipped copy is written over the database
+  kStopped,  // a failure that was reported and ends the installation
+};
+
+// (output path, shipped path, existing path, where messages go) → what happened.
+using MergeOperation = MergeOutcome (*)(const char* output, const char* shipped,
+                                        const char* existing, platform::Reporter& report);
 
 struct DatabaseMergeRow {
   const char* pszName;  // payload name, compared case-insensitively
   MergeOperation merge;
-  const char* pszFailure;  // shown when merge returns 0, before the shipped copy is written
+  const char* pszFailure;  // reported when merge fails, before the shipped copy is written
 };
 
 struct DatabaseMergeTable {
@@ -18,16 +28,9 @@ struct DatabaseMergeTable {
   std::size_t count;
 };
 
-// The eight databases of lib\cmp with their merge operations. Defined in the tvex_engine
-// library, which links the merges themselves.
-DatabaseMergeTable RealDatabaseMergeTable();
-
-// True when name is one of the eight database names, compared case-insensitively.
+// True when name is one of the eight database names of lib\cmp, compared case-insensitively.
 bool IsDatabaseEntry(const char* name);
 
 // The first row of table whose name equals name (ASCII letters compared without case), or
 // null when none does.
 const DatabaseMergeRow* FindMergeRow(const DatabaseMergeTable& table, const char* name);
-
-// True when both texts are non-null and equal with ASCII letters compared without case.
-bool EqualsNoCase(const char* a, const char* b);

@@ -1,16 +1,33 @@
-// The extraction engine: writes every payload entry below g_szInstallDir.
+// The extraction engine: writes every payload entry below an install directory.
 #pragma once
+
+#include <string>
 
 #include "payload/database_merge.h"
 #include "payload/payload_entry.h"
+#include "platform/reporter.h"
 
-// Installs table below g_szInstallDir in table order, creating directories as needed. In
-// update mode an entry that is a database with a row in merges and an existing copy is merged
-// into that copy instead; a failed merge shows the row's text and the shipped copy is written.
-// Reports progress in g_szStatus and sets g_bInstallDone at the end. Any write failure shows
-// its message and ends the process with exit code 0.
-void RunExtraction(const PayloadTable& table, const DatabaseMergeTable& merges);
+// What one installation works on.
+struct ExtractionJob {
+  std::string installDir;  // where the tree goes; a full path with backslashes
+  bool update = false;     // merge the user's existing component databases
+  PayloadTable payload;
+  DatabaseMergeTable merges;  // consulted in update mode only
+};
 
-// The worker thread's routine: RunExtraction on the built-in table and the real merge table.
-// Defined in the tvex_engine library, with the real merge table.
-void ExtractionWorker();
+// Where the engine reports. Every call comes from the thread that runs the engine.
+class ExtractionReport : public platform::Reporter {
+ public:
+  // The line of the entry being processed: "Extracting: <name>.gz\n" or "Merging: <name>.gz\n".
+  virtual void Progress(const std::string& line) = 0;
+  // Message (from Reporter): a text the user must read; returns once it has been read.
+};
+
+// Installs job.payload below job.installDir in table order, making directories as needed; each
+// file is opened once and written in full. In update mode an entry that is a database with a
+// row in job.merges and an existing copy is merged into that copy instead; a failed merge
+// reports the row's text and the shipped copy is written. Returns true when every entry is in
+// place. On a failure that stops the installation (a file that cannot be written, a corrupt
+// entry, a database that cannot be backed up) its text has been reported, the entries before
+// it are complete, nothing after it was touched, and the result is false.
+bool RunExtraction(const ExtractionJob& job, ExtractionReport& report);

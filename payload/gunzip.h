@@ -1,33 +1,37 @@
-// Expansion of packed payload entries through a temporary file, and the byte copy that the
-// database backup shares. Failures come back as message texts for the caller to wrap.
+// Expansion of packed payload entries: a single-member gzip stream in memory (the payload in
+// the program's image) inflated straight into an open file, in large blocks.
 #pragma once
 
+#include <zlib.h>
+
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
 // A message, or nothing for success.
 using Failure = std::optional<std::string>;
 
-// Replaces the gzip file at path by its expanded content: expands it into a new temporary file,
-// copies that back over path and deletes it. The temporary file is deleted on failure too;
-// path keeps its gzip bytes unless the copy-back itself failed.
-Failure GunzipInPlace(const char* path);
+// One inflate state and one output block, reused for every entry of a run.
+class GzipExpander {
+ public:
+  GzipExpander();
+  ~GzipExpander();
+  GzipExpander(const GzipExpander&) = delete;
+  GzipExpander& operator=(const GzipExpander&) = delete;
 
-// Expands the gzip file at input into output (created or truncated). Only a single-member
-// gzip stream is accepted: plain data fails with "<input>: incorrect header check".
-Failure GunzipToFile(const char* input, const char* output);
+  // Writes the expansion of the gzip stream of size bytes at data to out, and closes out on
+  // every path. Only a gzip stream is accepted (no raw deflate, no plain data); bytes after its
+  // single member are ignored. A corrupt, truncated or non-gzip stream gives "<name>: <zlib's
+  // error text>" ("incorrect data check", "unexpected end of file", "incorrect header check",
+  // ...), as the gzip reader words it for a file of that name; a short write or a failed close
+  // gives "gz_uncompress(): failed fwrite". What was written before a failure stays in out.
+  Failure Expand(const unsigned char* data, std::size_t size, const std::string& name,
+                 std::FILE* out);
 
-// Writes the expanded bytes of the gzip stream in (opened from inputName) to out and closes
-// out on every path; in stays open. A corrupt or truncated stream gives "<inputName>: <zlib's
-// error text>" ("incorrect data check", "unexpected end of file", ...); a short write or a
-// failed close of out gives "gz_uncompress(): failed fwrite".
-Failure GunzipStream(std::FILE* in, const char* inputName, std::FILE* out);
-
-// A new, empty, exclusively created temporary file whose name starts with prefix; empty when
-// none can be made. The caller deletes it.
-std::string MakeTempName(const char* prefix);
-
-// Copies source onto target byte for byte (a read-only target is made writable first).
-// False when anything fails, a short write or a failed close included.
-bool CopyFileBytes(const char* source, const char* target);
+ private:
+  z_stream stream_{};
+  bool initialised_ = false;
+  std::unique_ptr<unsigned char[]> block_;
+};

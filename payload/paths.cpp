@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "platform/file_ops.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -29,18 +30,6 @@ std::string JoinPath(const char* dir, const char* name, const char* suffix) {
   }
   if (!IsEmpty(suffix)) joined += suffix;
   return joined;
-}
-
-bool FileExists(const char* path) {
-  if (IsEmpty(path)) return false;
-  return platform::Fs().Find(path) == platform::EntryKind::kFile;
-}
-
-bool DirectoryExists(const char* path) {
-  if (IsEmpty(path)) return false;
-  std::string dir = path;
-  if (dir.back() == '\\') dir.pop_back();
-  return platform::Fs().Find(dir) == platform::EntryKind::kDirectory;
 }
 
 std::string ParentDirectory(const char* path) {
@@ -71,14 +60,21 @@ void CreateDirectoryTree(const char* dir, int& counter) {
   CreateDirectoryTree(local.c_str(), counter);
 }
 
-std::FILE* OpenForWrite(const char* path) {
-  if (IsEmpty(path)) return nullptr;
+std::FILE* OpenForWrite(const std::string& path, KnownDirectories& known) {
+  if (path.empty()) return nullptr;
   platform::FileSystem& fs = platform::Fs();
-  if (std::FILE* f = fs.Open(path, "wb")) return f;
-  // A previous installation left the file read-only.
-  fs.SetReadOnly(path, false);
-  if (std::FILE* f = fs.Open(path, "wb")) return f;
-  int counter = 0;
-  CreateDirectoryTree(ParentDirectory(path).c_str(), counter);
-  return fs.Open(path, "wb");
+  std::string parent = ParentDirectory(path.c_str());
+  const bool knownParent = known.count(parent) != 0;
+  if (!knownParent) {
+    int counter = 0;
+    CreateDirectoryTree(parent.c_str(), counter);
+  }
+  std::FILE* f = fs.Open(path, "wb");
+  if (!f) {
+    // A previous installation left the file read-only.
+    fs.SetReadOnly(path, false);
+    f = fs.Open(path, "wb");
+  }
+  if (f && !knownParent) known.insert(std::move(parent));
+  return f;
 }

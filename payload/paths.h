@@ -1,19 +1,14 @@
-// Path and file operations shared by the extraction engine, the databases and the shell parts.
-// Paths are Windows-style texts; all file access goes through platform::Fs().
+// Path operations of the extraction engine. Paths are Windows-style texts; all file access
+// goes through platform::Fs().
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 
 // dir + "\" + name + suffix: one backslash between dir and name (none added when dir ends in
 // one), a leading "\" of name dropped, a leading ".\" of name dropped when dir is not empty.
 std::string JoinPath(const char* dir, const char* name, const char* suffix = nullptr);
-
-// True when the path names an existing entry that is not a directory.
-bool FileExists(const char* path);
-
-// True when the path (one trailing backslash ignored) names an existing directory.
-bool DirectoryExists(const char* path);
 
 // The path up to and including its last backslash that has something after it; "." when
 // there is none ("C:\Inst\lib\" gives "C:\Inst\", "C:\" and "cap.asy" give ".").
@@ -23,6 +18,12 @@ std::string ParentDirectory(const char* path);
 // all the recursive calls; more than 261 calls stop the walk. The caller tests the result.
 void CreateDirectoryTree(const char* dir, int& counter);
 
-// Opens path for writing ("wb"): as it is; else after clearing its read-only attribute; else
-// after creating its parent directories. Null when all three fail.
-std::FILE* OpenForWrite(const char* path);
+// The directories (as ParentDirectory gives them) that one run has found or made, so that
+// writing another file in one of them needs no directory test at all.
+using KnownDirectories = std::unordered_set<std::string>;
+
+// Opens path for writing ("wb"), creating its missing parent directories first unless its
+// directory is in known, and clearing a read-only attribute that a previous installation left
+// when the first open fails. Adds the directory to known once a file opened in it. Null when
+// the file cannot be opened (a file blocking a directory, a directory of that name, no room).
+std::FILE* OpenForWrite(const std::string& path, KnownDirectories& known);

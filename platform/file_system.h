@@ -39,9 +39,10 @@ class FileSystem {
   virtual int Remove(const std::string& path) = 0;
   // Moves from onto to, replacing an existing to; 0 on success.
   virtual int Replace(const std::string& from, const std::string& to) = 0;
-  // Creates a new empty file exclusively (never one that exists) in the user's temporary
-  // directory, named prefix + something unique, and returns its path; empty on failure.
-  virtual std::string CreateTempFile(const char* prefix) = 0;
+  // Creates the file and opens it for writing in binary mode, only when nothing of that name
+  // exists yet (never one that another process slipped in); null on failure, with errno EEXIST
+  // when the name is taken.
+  virtual std::FILE* CreateNew(const std::string& path) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
 };
 
@@ -57,7 +58,7 @@ class RealFileSystem : public FileSystem {
   int SetReadOnly(const std::string& path, bool readOnly) override;
   int Remove(const std::string& path) override;
   int Replace(const std::string& from, const std::string& to) override;
-  std::string CreateTempFile(const char* prefix) override;
+  std::FILE* CreateNew(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
 };
 

@@ -1,14 +1,12 @@
 // POSIX side of the file seam: Windows-style paths are mapped to slashes.
 #include <errno.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "platform/file_system.h"
 
@@ -64,16 +62,13 @@ int RealFileSystem::Replace(const std::string& from, const std::string& to) {
   return std::rename(Native(from).c_str(), Native(to).c_str());
 }
 
-std::string RealFileSystem::CreateTempFile(const char* prefix) {
-  const char* dir = ::getenv("TMPDIR");
-  std::string name =
-      std::string(dir && *dir ? dir : "/tmp") + "/" + (prefix ? prefix : "") + "XXXXXX";
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  int fd = ::mkstemp(buffer.data());
-  if (fd < 0) return {};
-  ::close(fd);
-  return std::string(buffer.data());
+std::FILE* RealFileSystem::CreateNew(const std::string& path) {
+  if (path.empty()) return nullptr;
+  const int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) ::close(fd);
+  return f;
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) {

@@ -1,11 +1,11 @@
 // Windows side of the file seam: the real C runtime and Win32 calls.
 #include <direct.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 
 #include "platform/file_system.h"
@@ -43,27 +43,14 @@ int RealFileSystem::Replace(const std::string& from, const std::string& to) {
              : -1;
 }
 
-std::string RealFileSystem::CreateTempFile(const char* prefix) {
-  char dir[MAX_PATH + 1];
-  DWORD n = ::GetTempPathA(sizeof dir, dir);
-  if (n == 0 || n > MAX_PATH) return {};
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%lx-%x.tmp", prefix ? prefix : "", ::GetCurrentProcessId(),
-                  static_cast<unsigned>(counter.fetch_add(1) + ::GetTickCount() * 7u));
-    std::string path = std::string(dir) + name;
-    if (path.size() >= MAX_PATH) return {};
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(h);
-      return path;
-    }
-    if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
-      return {};
-  }
-  return {};
+std::FILE* RealFileSystem::CreateNew(const std::string& path) {
+  if (path.empty()) return nullptr;
+  const int fd = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                         _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::_fdopen(fd, "wb");
+  if (!f) ::_close(fd);
+  return f;
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }

@@ -1,6 +1,5 @@
 #include "platform/message_box.h"
 
-#include <cstdlib>
 #include <mutex>
 
 namespace platform {
@@ -45,7 +44,5 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   std::lock_guard<std::mutex> guard(HookLock());
   Hook() = std::move(hook);
 }
-
-void EndProcess(int code) { std::exit(code); }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Message boxes and the fatal exit, the only way the installer reports anything.
+// Message boxes, the only way the installer reports anything to its user.
 #pragma once
 
 #include <functional>
@@ -32,8 +32,5 @@ int OwnedMessageBox(void* owner, const std::string& text, const std::string& cap
 using MessageBoxHook =
     std::function<int(const std::string& text, const std::string& caption, unsigned flags)>;
 void SetMessageBoxHook(MessageBoxHook hook);
-
-// Ends the process with the exit code at once (std::exit); never returns.
-[[noreturn]] void EndProcess(int code);
 
 }  // namespace platform

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "cmpdb/find_no_case.h"
+#include "platform/ascii.h"
 #include "shell/reg_key.h"
 
 namespace {
@@ -38,7 +38,8 @@ bool DefaultValueContains(const std::string& keyName, const char* marker) {
       return false;
     value = key.QueryText(nullptr);
   }
-  return value && value->type == REG_SZ && FindNoCase(value->text.c_str(), marker) != nullptr;
+  return value && value->type == REG_SZ &&
+         platform::FindNoCase(value->text.c_str(), marker) != nullptr;
 }
 
 }  // namespace

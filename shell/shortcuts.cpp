@@ -5,6 +5,7 @@
 
 #include "payload/paths.h"
 #include "platform/dialog.h"
+#include "platform/file_ops.h"
 #include "platform/message_box.h"
 #include "shell/com_ptr.h"
 #include "shell/reg_key.h"

@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "payload/install_state.h"
 #include "payload/paths.h"
 #include "platform/file_system.h"
 #include "shell/reg_key.h"
@@ -17,8 +16,9 @@ constexpr char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 
 }  // namespace
 
-void WriteUninstallManifest(const char* startMenuLink, const char* desktopLink) {
-  const std::string path = JoinPath(g_szInstallDir.c_str(), ".\\uninstall.info");
+void WriteUninstallManifest(const std::string& installDir, const char* startMenuLink,
+                            const char* desktopLink) {
+  const std::string path = JoinPath(installDir.c_str(), ".\\uninstall.info");
   // Text mode: the runtime writes every line feed as CR LF.
   std::unique_ptr<std::FILE, platform::FileCloser> file(platform::Fs().Open(path, "w"));
   if (!file) return;

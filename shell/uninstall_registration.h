@@ -3,9 +3,12 @@
 // reports a failure: a step that cannot be done is passed over.
 #pragma once
 
-// Writes "uninstall.info" in the current install directory (g_szInstallDir), replacing any
-// earlier one, as two text-mode lines: "Link:" + startMenuLink, then "Link:" + desktopLink.
-void WriteUninstallManifest(const char* startMenuLink, const char* desktopLink);
+#include <string>
+
+// Writes "uninstall.info" in installDir, replacing any earlier one, as two text-mode lines:
+// "Link:" + startMenuLink, then "Link:" + desktopLink.
+void WriteUninstallManifest(const std::string& installDir, const char* startMenuLink,
+                            const char* desktopLink);
 
 // Deletes the Uninstall subkey "Toll Vex III" that older versions registered, unless it has
 // subkeys of its own.

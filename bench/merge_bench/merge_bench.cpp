@@ -10,7 +10,7 @@
 
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
-#include "platform/file_system.h"
+#include "platform/reporter.h"
 
 namespace {
 
@@ -62,14 +62,15 @@ void Fill(CInductorDoc& doc, bool shipped, std::mt19937& random) {
 
 template <class Doc>
 void Bench(const char* kind, const std::filesystem::path& dir,
-           int (*merge)(const char*, const char*, const char*)) {
+           MergeResult (*merge)(const char*, const char*, const char*, platform::Reporter&)) {
+  platform::StderrReporter report("merge_bench");
   std::mt19937 random(12345);
   Doc user, shipped;
   Fill(user, false, random);
   Fill(shipped, true, random);
   std::string userPath = (dir / (std::string("user.") + kind)).string();
   std::string shippedPath = (dir / (std::string("shipped.") + kind)).string();
-  if (!user.Save(userPath) || !shipped.Save(shippedPath)) {
+  if (!user.Save(userPath, report) || !shipped.Save(shippedPath, report)) {
     std::fprintf(stderr, "merge_bench: cannot write %s\n", dir.string().c_str());
     std::exit(1);
   }
@@ -79,9 +80,9 @@ void Bench(const char* kind, const std::filesystem::path& dir,
   double mergeFrom = MillisecondsSince(start);
 
   start = Clock::now();
-  int ok = merge(userPath.c_str(), shippedPath.c_str(), userPath.c_str());
+  const MergeResult result = merge(userPath.c_str(), shippedPath.c_str(), userPath.c_str(), report);
   double whole = MillisecondsSince(start);
-  if (!ok) {
+  if (result != MergeResult::kMerged) {
     std::fprintf(stderr, "merge_bench: the %s merge failed\n", kind);
     std::exit(1);
   }
@@ -92,9 +93,10 @@ void Bench(const char* kind, const std::filesystem::path& dir,
 }  // namespace
 
 int main() {
-  std::string temp = platform::Fs().CreateTempFile("merge_bench");
-  platform::Fs().Remove(temp);
-  std::filesystem::path dir = temp + "d";
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("merge_bench." +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::filesystem::create_directories(dir);
   Bench<CCapacitorDoc>("cap", dir, MergeCapacitorDatabase);
   Bench<CInductorDoc>("ind", dir, MergeInductorDatabase);

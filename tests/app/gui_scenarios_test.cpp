@@ -191,7 +191,8 @@ TEST_F(Decline, AfterAcceptWithdrawsItAndKeepsTheDirectory) {
   ExpectStateAccepted(main);
 
   Click(main, kDecline);
-  ASSERT_TRUE(WaitFor([&] { return !ItemEnabled(main, kDir); }));
+  // The four are switched one after the other: wait for the last of them.
+  ASSERT_TRUE(WaitFor([&] { return !ItemEnabled(main, kBrowse); }));
   for (int id : {kDirLabel, kDir, kBrowse, kInstallNow})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
   EXPECT_TRUE(ItemEnabled(main, kAccept));

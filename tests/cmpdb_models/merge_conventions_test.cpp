@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <new>
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
@@ -16,87 +13,6 @@
 namespace {
 
 using namespace tvex_test;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
-// exit(-1) as the parent sees it: the whole value on Windows, its low byte (255) on POSIX.
-bool ExitedWithMinusOne(int status) {
-  return testing::ExitedWithCode(-1)(status) || testing::ExitedWithCode(255)(status);
-}
-
-bool AllZero(const void* block, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(block);
-  for (std::size_t i = 0; i < size; ++i) {
-    if (bytes[i]) return false;
-  }
-  return true;
-}
-
-TEST(Memory, BlocksStartZeroedAndGrowZeroed) {
-  EXPECT_EQ(XAlloc(0), nullptr);
-  auto* block = static_cast<char*>(XAlloc(100));
-  ASSERT_NE(block, nullptr);
-  EXPECT_TRUE(AllZero(block, 100));
-  std::memset(block, 'x', 100);
-  block = static_cast<char*>(XRealloc(block, 100000));
-  EXPECT_EQ(std::string(block, 100), std::string(100, 'x'));
-  EXPECT_TRUE(AllZero(block + 100, 100000 - 100));
-  block = static_cast<char*>(XRealloc(block, 10));
-  EXPECT_EQ(std::string(block, 10), std::string(10, 'x'));
-  std::memset(block, 'y', 10);
-  // Bytes dropped by a shrink come back as zeros when the block grows again.
-  block = static_cast<char*>(XRealloc(block, 50));
-  EXPECT_EQ(std::string(block, 10), std::string(10, 'y'));
-  EXPECT_TRUE(AllZero(block + 10, 40));
-  EXPECT_EQ(XRealloc(block, 0), nullptr);
-  auto* fresh = static_cast<char*>(XRealloc(nullptr, 64));
-  EXPECT_TRUE(AllZero(fresh, 64));
-  XFree(fresh);
-  XFree(nullptr);
-}
-
-TEST(MemoryDeathTest, ExhaustionSaysOutOfMemoryAndEndsWithMinusOne) {
-  EXPECT_EXIT(
-      {
-        BoxCapture boxes;
-        FatalOutOfMemory();
-      },
-      ExitedWithMinusOne, BoxPattern("Out of Memory!"));
-  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer reports impossible sizes itself";
-  EXPECT_EXIT(
-      {
-        BoxCapture boxes;
-        XAlloc(static_cast<std::size_t>(-1) / 4);
-      },
-      ExitedWithMinusOne, BoxPattern("Out of Memory!"));
-  EXPECT_EXIT(
-      {
-        BoxCapture boxes;
-        InstallOutOfMemoryHandler();
-        ::operator delete(::operator new(static_cast<std::size_t>(-1) / 4));
-      },
-      ExitedWithMinusOne, BoxPattern("Out of Memory!"));
-}
-
-TEST(MessageBoxF, FormatsTextsOfAnyLength) {
-  BoxCapture boxes;
-  const std::string longName(300, 'n');
-  EXPECT_EQ(MessageBoxF("%s|%d|%s", "a", 42, longName.c_str()), 1);
-  MessageBoxF("%s", "");
-  ASSERT_EQ(boxes.Texts().size(), 2u);
-  EXPECT_EQ(boxes.Texts()[0], "a|42|" + longName);
-  EXPECT_EQ(boxes.Texts()[1], "");
-}
 
 TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
   WorkDir dir;
@@ -108,7 +24,8 @@ TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
   platform::ScopedFileSystem scoped(fs);
   fs.SetReadOnly(db + ".bak", true);
   BoxCapture boxes;
-  BackupDatabase(db.c_str());
+  BoxReporter report;
+  EXPECT_TRUE(BackupDatabase(db.c_str(), report));
   EXPECT_EQ(ReadAll(db + ".bak"), "user models\r\n");
   EXPECT_TRUE(boxes.Texts().empty());
   EXPECT_TRUE(fs.sleeps.empty());
@@ -117,9 +34,10 @@ TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
 TEST(BackupDatabase, NothingToBackUp) {
   WorkDir dir;
   BoxCapture boxes;
-  BackupDatabase(nullptr);
-  BackupDatabase("");
-  BackupDatabase(dir.Path("missing").c_str());
+  BoxReporter report;
+  EXPECT_TRUE(BackupDatabase(nullptr, report));
+  EXPECT_TRUE(BackupDatabase("", report));
+  EXPECT_TRUE(BackupDatabase(dir.Path("missing").c_str(), report));
   EXPECT_EQ(platform::Fs().Find(dir.Path("missing.bak")), platform::EntryKind::kNone);
   EXPECT_TRUE(boxes.Texts().empty());
 }
@@ -133,33 +51,36 @@ TEST(BackupDatabase, RetriesOnceAfterFiveSeconds) {
   fs.refusedReads = 1;
   platform::ScopedFileSystem scoped(fs);
   BoxCapture boxes;
-  BackupDatabase(db.c_str());
+  BoxReporter report;
+  EXPECT_TRUE(BackupDatabase(db.c_str(), report));
   EXPECT_EQ(ReadAll(db + ".bak"), "m");
   EXPECT_EQ(fs.sleeps, std::vector<unsigned>{5000});
   EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST(BackupDatabaseDeathTest, TwoFailuresEndTheInstallerWithCodeZero) {
+TEST(BackupDatabase, TwoFailuresReportAndStopAfterOneWait) {
   WorkDir dir;
   const std::string db = dir.Path("standard.dio");
   WriteAll(db, "locked");
-  EXPECT_EXIT(
-      {
-        ScriptedFileSystem fs;
-        fs.refuseReadPath = db;
-        fs.refusedReads = 2;
-        platform::ScopedFileSystem scoped(fs);
-        // The box comes after the two attempts and the one wait between them.
-        platform::SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-          std::fprintf(stderr, "sleeps:%zu:%u;%s\n", fs.sleeps.size(),
-                       fs.sleeps.empty() ? 0 : fs.sleeps[0], BoxPattern(text).c_str());
-          return platform::kIdOk;
-        });
-        BackupDatabase(db.c_str());
-      },
-      testing::ExitedWithCode(0),
-      "sleeps:1:5000;" +
-          BoxPattern("Trouble backing up " + db + "\nas " + db + ".bak\n\nRelease sync aborted."));
+  ScriptedFileSystem fs;
+  fs.refuseReadPath = db;
+  fs.refusedReads = 2;
+  platform::ScopedFileSystem scoped(fs);
+  // The message comes after the two attempts and the one wait between them.
+  struct SleepsSeen : platform::Reporter {
+    explicit SleepsSeen(const ScriptedFileSystem& fs) : fs(fs) {}
+    void Message(const std::string& text) override {
+      texts.push_back(text);
+      sleepsBefore = fs.sleeps;
+    }
+    const ScriptedFileSystem& fs;
+    std::vector<std::string> texts;
+    std::vector<unsigned> sleepsBefore;
+  } report(fs);
+  EXPECT_FALSE(BackupDatabase(db.c_str(), report));
+  EXPECT_EQ(report.texts, std::vector<std::string>{"Trouble backing up " + db + "\nas " + db +
+                                                   ".bak\n\nRelease sync aborted."});
+  EXPECT_EQ(report.sleepsBefore, std::vector<unsigned>{5000});
   EXPECT_EQ(ReadAll(db), "locked");
   EXPECT_EQ(platform::Fs().Find(db + ".bak"), platform::EntryKind::kNone);
 }

@@ -28,11 +28,11 @@ std::string Written(const std::vector<std::string>& statements) {
 class ModelMerge : public testing::Test {
  protected:
   // Merges shipped into the existing database in place, as an update installation does.
-  int Merge(const std::string& existing, const std::string& shipped,
-            ModelKind kind = ModelKind::kBjt) {
+  MergeResult Merge(const std::string& existing, const std::string& shipped,
+                    ModelKind kind = ModelKind::kBjt) {
     WriteAll(db_, existing);
     WriteAll(shipped_, shipped);
-    return MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), kind);
+    return MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), kind, BoxReport());
   }
 
   WorkDir dir_;
@@ -57,7 +57,7 @@ TEST_F(ModelMerge, UserModelsStayShippedOnesReplaceByNameAndNewOnesFollow) {
       "+\tRb = 10 Vceo=40 Icrating=800m mfg=Big_Parts)\r\n"
       ".model QNEW1 PNP(Bf=1)\r\n"
       ".model QNEW2 NPN(Bf=2)\r\n";
-  ASSERT_NE(Merge(existing, shipped), 0);
+  ASSERT_EQ(Merge(existing, shipped), MergeResult::kMerged);
   EXPECT_EQ(
       ReadAll(db_),
       Written({".model MyNPN NPN(Bf=50 Vceo=20)",
@@ -69,36 +69,37 @@ TEST_F(ModelMerge, UserModelsStayShippedOnesReplaceByNameAndNewOnesFollow) {
 }
 
 TEST_F(ModelMerge, WhatCountsAsAModel) {
-  ASSERT_NE(Merge("",
+  ASSERT_EQ(Merge("",
                   ".MODEL Q1 NPN(Bf=1)\r\n*.model Q2 NPN\r\n.models Q3 NPN\r\n"
                   " .model Q4 NPN\r\n.mode Q5 NPN\r\n"),
-            0);
+            MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_), Written({".MODEL Q1 NPN(Bf=1)", ".models Q3 NPN", ".model Q4 NPN"}));
 }
 
 TEST_F(ModelMerge, ModelsAfterACtrlZSurvive) {
-  ASSERT_NE(Merge(".model A X\r\n\x1a\r\n.model B Y\x1a\r\n", ".model C Z\r\n"), 0);
+  ASSERT_EQ(Merge(".model A X\r\n\x1a\r\n.model B Y\x1a\r\n", ".model C Z\r\n"),
+            MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_), Written({".model A X", ".model B Y\x1a", ".model C Z"}));
 }
 
 TEST_F(ModelMerge, DuplicateNames) {
   // Only the first of two existing models of a name is replaced; of two shipped ones the
   // later wins.
-  ASSERT_NE(Merge(".model A X(1)\r\n.model a X(2)\r\n.model B X(3)\r\n",
+  ASSERT_EQ(Merge(".model A X(1)\r\n.model a X(2)\r\n.model B X(3)\r\n",
                   ".model A X(new1)\r\n.model C X(c1)\r\n.model c X(c2)\r\n"),
-            0);
+            MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_),
             Written({".model A X(new1)", ".model a X(2)", ".model B X(3)", ".model c X(c2)"}));
 }
 
 TEST_F(ModelMerge, NamelessModelsAreNeverMatched) {
   // A trailing blank survives as one space.
-  ASSERT_NE(Merge(".model\r\n", ".model\r\n.model  \r\n"), 0);
+  ASSERT_EQ(Merge(".model\r\n", ".model\r\n.model  \r\n"), MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_), Written({".model", ".model", ".model "}));
 }
 
 TEST_F(ModelMerge, EmptyDatabasesGetTheHeader) {
-  ASSERT_NE(Merge("no models here\r\n", ""), 0);
+  ASSERT_EQ(Merge("no models here\r\n", ""), MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_), std::string(kModelDatabaseHeader));
   const std::string header(kModelDatabaseHeader);
   EXPECT_EQ(header.rfind("* ", 0), 0u);
@@ -107,11 +108,16 @@ TEST_F(ModelMerge, EmptyDatabasesGetTheHeader) {
 
 TEST_F(ModelMerge, MissingOrEmptyPathsFailBeforeTheBackup) {
   WriteAll(shipped_, ".model A X\r\n");
-  EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
+  EXPECT_EQ(
+      MergeModelDatabase(db_.c_str(), shipped_.c_str(), db_.c_str(), ModelKind::kBjt, BoxReport()),
+      MergeResult::kFailed);
   WriteAll(db_, ".model B X\r\n");
-  EXPECT_EQ(MergeModelDatabase("", shipped_.c_str(), db_.c_str(), ModelKind::kBjt), 0);
-  EXPECT_EQ(MergeModelDatabase(db_.c_str(), nullptr, db_.c_str(), ModelKind::kBjt), 0);
-  EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), "", ModelKind::kBjt), 0);
+  EXPECT_EQ(MergeModelDatabase("", shipped_.c_str(), db_.c_str(), ModelKind::kBjt, BoxReport()),
+            MergeResult::kFailed);
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), nullptr, db_.c_str(), ModelKind::kBjt, BoxReport()),
+            MergeResult::kFailed);
+  EXPECT_EQ(MergeModelDatabase(db_.c_str(), shipped_.c_str(), "", ModelKind::kBjt, BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(platform::Fs().Find(db_ + ".bak"), platform::EntryKind::kNone);
   EXPECT_EQ(ReadAll(db_), ".model B X\r\n");
 }
@@ -119,7 +125,9 @@ TEST_F(ModelMerge, MissingOrEmptyPathsFailBeforeTheBackup) {
 TEST_F(ModelMerge, UnreadableShippedCopyFailsAfterTheBackup) {
   WriteAll(db_, ".model B X\r\n");
   const std::string missing = dir_.Path("gone.tmp");
-  EXPECT_EQ(MergeModelDatabase(db_.c_str(), missing.c_str(), db_.c_str(), ModelKind::kJfet), 0);
+  EXPECT_EQ(
+      MergeModelDatabase(db_.c_str(), missing.c_str(), db_.c_str(), ModelKind::kJfet, BoxReport()),
+      MergeResult::kFailed);
   EXPECT_EQ(ReadAll(db_ + ".bak"), ".model B X\r\n");
   EXPECT_EQ(ReadAll(db_), ".model B X\r\n");
 }
@@ -130,7 +138,7 @@ TEST_F(ModelMerge, ReadOnlyOutputIsMadeWritable) {
   platform::ScopedFileSystem scoped(fs);
   fs.SetReadOnly(db_, true);
   fs.readOnlyClears = 0;
-  ASSERT_NE(Merge(".model A X\r\n", ".model B Y\r\n", ModelKind::kDiode), 0);
+  ASSERT_EQ(Merge(".model A X\r\n", ".model B Y\r\n", ModelKind::kDiode), MergeResult::kMerged);
   EXPECT_EQ(ReadAll(db_), Written({".model A X", ".model B Y"}));
   EXPECT_EQ(fs.readOnlyClears, 1);
 }
@@ -143,16 +151,16 @@ TEST_F(ModelMerge, OutputThatCannotBeWrittenFails) {
   WriteAll(db_, ".model A X\r\n");
   WriteAll(shipped_, ".model B Y\r\n");
   EXPECT_EQ(MergeModelDatabase(fs.refuseWritePath.c_str(), shipped_.c_str(), db_.c_str(),
-                               ModelKind::kMosfet),
-            0);
+                               ModelKind::kMosfet, BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(fs.readOnlyClears, 1) << "one more try after clearing read-only";
 
   // A write that comes up short (a full disk) is a failure, not a success.
   fs.refuseWritePath.clear();
   fs.shortWritePath = dir_.Path("out");
   EXPECT_EQ(MergeModelDatabase(dir_.Path("out").c_str(), shipped_.c_str(), db_.c_str(),
-                               ModelKind::kMosfet),
-            0);
+                               ModelKind::kMosfet, BoxReport()),
+            MergeResult::kFailed);
 }
 
 // The straightforward walk: FindRecordByName for every shipped record.
@@ -221,7 +229,8 @@ TEST(SampleModelDatabases, ShippedIntoItselfKeepsEveryModel) {
 
     const std::string copy = dir.Path(std::string(d.name) + ".shipped");
     WriteAll(copy, original);
-    ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
+    ASSERT_EQ(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind, BoxReport()),
+              MergeResult::kMerged);
     const std::string merged = ReadAll(path);
     std::vector<std::string> statements;
     for (int i = 0; i < list.Count(); ++i) statements.push_back(list.At(i)->m_strStatement);
@@ -230,7 +239,8 @@ TEST(SampleModelDatabases, ShippedIntoItselfKeepsEveryModel) {
 
     // A merged database merged into itself again comes out the same.
     WriteAll(copy, merged);
-    ASSERT_NE(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind), 0);
+    ASSERT_EQ(MergeModelDatabase(path.c_str(), copy.c_str(), path.c_str(), d.kind, BoxReport()),
+              MergeResult::kMerged);
     EXPECT_EQ(ReadAll(path), merged) << d.name;
   }
 
@@ -265,7 +275,7 @@ TEST_F(ModelMerge, HostileInputLoadsWithoutACrash) {
   junk += std::string(1 << 20, '=') + "\n+" + std::string(1 << 20, ' ') + "\x1a;";
   for (ModelKind kind :
        {ModelKind::kBjt, ModelKind::kMosfet, ModelKind::kJfet, ModelKind::kDiode}) {
-    EXPECT_NE(Merge(junk, junk, kind), 0);
+    EXPECT_EQ(Merge(junk, junk, kind), MergeResult::kMerged);
     CRecordList list;
     ASSERT_TRUE(LoadModelDatabase(db_.c_str(), kind, list));
     for (int i = 0; i < list.Count(); ++i) {

@@ -282,18 +282,18 @@ TEST(RecordDocument, OpenReportsFormatAndFileErrors) {
   BoxCapture log;
   CCapacitorDoc doc;
   WriteAll(dir.Path("cut.cap"), CapacitorStream(3).substr(0, 50));
-  EXPECT_FALSE(doc.Open(dir.Path("cut.cap")));
+  EXPECT_FALSE(doc.Open(dir.Path("cut.cap"), BoxReport()));
   EXPECT_TRUE(doc.m_records.empty());
   std::string missing = dir.Path("missing.cap");
   doc.m_records.push_back(Capacitor("M", "P", 1));
-  EXPECT_FALSE(doc.Open(missing));
+  EXPECT_FALSE(doc.Open(missing, BoxReport()));
   EXPECT_TRUE(doc.m_records.empty()) << "a file that cannot be opened leaves no records either";
   ASSERT_EQ(log.Texts().size(), 2u);
   EXPECT_EQ(log.Texts()[0], "Unexpected file format.");
   EXPECT_EQ(log.Texts()[1], missing + " was not found.");
 
   WriteAll(dir.Path("empty.cap"), "");
-  EXPECT_TRUE(doc.Open(dir.Path("empty.cap")));
+  EXPECT_TRUE(doc.Open(dir.Path("empty.cap"), BoxReport()));
   EXPECT_TRUE(doc.m_records.empty());
   EXPECT_EQ(log.Texts().size(), 2u);
 }
@@ -312,7 +312,7 @@ TEST(RecordDocument, SaveReplacesTheOldFileOnlyWhenComplete) {
     ScriptedFileSystem fs;
     fs.bytesLeft = 1000;  // the stream is larger than one buffer; the first write fails
     platform::ScopedFileSystem scope(fs);
-    EXPECT_FALSE(doc.Save(path));
+    EXPECT_FALSE(doc.Save(path, BoxReport()));
   }
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
@@ -323,13 +323,13 @@ TEST(RecordDocument, SaveReplacesTheOldFileOnlyWhenComplete) {
     ScriptedFileSystem fs;
     fs.failReplace = true;
     platform::ScopedFileSystem scope(fs);
-    EXPECT_FALSE(doc.Save(path));
+    EXPECT_FALSE(doc.Save(path, BoxReport()));
   }
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
   EXPECT_EQ(log.Texts().back(), "Access to " + path + " was denied.");
 
-  EXPECT_TRUE(doc.Save(path));
+  EXPECT_TRUE(doc.Save(path, BoxReport()));
   EXPECT_EQ(ReadAll(path), full);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"standard.cap"});
   EXPECT_EQ(log.Texts().size(), 2u);
@@ -344,7 +344,7 @@ TEST(RecordDocument, FailedSaveOfANewFileLeavesNoPartialFile) {
   ScriptedFileSystem fs;
   fs.bytesLeft = 70000;
   platform::ScopedFileSystem scope(fs);
-  EXPECT_FALSE(doc.Save(path));
+  EXPECT_FALSE(doc.Save(path, BoxReport()));
   EXPECT_TRUE(dir.Files().empty());
   EXPECT_EQ(log.Texts(), std::vector<std::string>{"Disk full while accessing " + path + "."});
 }
@@ -357,13 +357,13 @@ TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
   BoxCapture log;
   CCapacitorDoc doc;
   doc.m_records.push_back(Capacitor("M", "P", 1));
-  ASSERT_TRUE(doc.Save(dir.Path("plain.cap")));
+  ASSERT_TRUE(doc.Save(dir.Path("plain.cap"), BoxReport()));
   const std::string missing = dir.Path("missing") + "/new.cap";
   const std::string underFile = dir.Path("plain.cap") + "/new.cap";
-  EXPECT_FALSE(doc.Save(missing));
-  EXPECT_FALSE(doc.Save(underFile));
+  EXPECT_FALSE(doc.Save(missing, BoxReport()));
+  EXPECT_FALSE(doc.Save(underFile, BoxReport()));
   ASSERT_EQ(platform::Fs().MakeDirectory(dir.Path("folder.cap")), 0);
-  EXPECT_FALSE(doc.Save(dir.Path("folder.cap")));
+  EXPECT_FALSE(doc.Save(dir.Path("folder.cap"), BoxReport()));
   EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                              missing + " contains an invalid path.",
                              underFile + " contains an invalid path.",
@@ -372,7 +372,8 @@ TEST(RecordDocument, SaveReportsWhyTheFileCannotBeCreated) {
 
   // The merge reports the same and fails after its backup.
   const std::string user = dir.Path("plain.cap");
-  EXPECT_EQ(MergeCapacitorDatabase(missing.c_str(), user.c_str(), user.c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(missing.c_str(), user.c_str(), user.c_str(), BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(log.Texts().back(), missing + " contains an invalid path.");
   EXPECT_EQ(ReadAll(user + ".bak"), ReadAll(user));
 }

@@ -19,11 +19,12 @@ class DatabaseReport : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(WriteSampleRecordDatabases(dir_.Path(""))); }
 
   // What the report writes for the file.
-  std::string Report(bool (*report)(DatabaseKind, const std::string&, std::FILE*),
+  std::string Report(bool (*report)(DatabaseKind, const std::string&, std::FILE*,
+                                    platform::Reporter&),
                      DatabaseKind kind, const std::string& name, bool* ok = nullptr) {
     std::string out = dir_.Path("report.txt");
     std::FILE* f = std::fopen(NativePath(out).c_str(), "wb");
-    bool result = report(kind, dir_.Path(name), f);
+    bool result = report(kind, dir_.Path(name), f, BoxReport());
     std::fclose(f);
     if (ok) *ok = result;
     return ReadAll(out);
@@ -64,9 +65,9 @@ TEST_F(DatabaseReport, DumpWritesOneLinePerRecord) {
 TEST_F(DatabaseReport, BeadsMergeThroughTheInductorMerge) {
   std::string user = dir_.Path("user.bead");
   WriteAll(user, ReadAll(dir_.Path("standard.bead")));
-  EXPECT_NE(MergeDatabase(DatabaseKind::kBead, user.c_str(), dir_.Path("standard.bead").c_str(),
-                          user.c_str()),
-            0);
+  EXPECT_EQ(MergeDatabase(DatabaseKind::kBead, user.c_str(), dir_.Path("standard.bead").c_str(),
+                          user.c_str(), BoxReport()),
+            MergeResult::kMerged);
   EXPECT_EQ(Report(CheckDatabase, DatabaseKind::kBead, "user.bead"),
             "records: 116\nout of order: 0\nequal to the next: 0\nsharing a key: 0\n");
 }

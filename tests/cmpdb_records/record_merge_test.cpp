@@ -197,13 +197,13 @@ TEST(InductorMerge, NormalisedMakerSharesTheKey) {
   add(theirs, "Wurth Elektronik eiSos", "744773", 4);
   add(theirs, "Coilcraft", "Do1608", 5);
   // Names are normalised when the files are read.
-  ASSERT_TRUE(mine.Save(dir.Path("mine.ind")));
-  ASSERT_TRUE(theirs.Save(dir.Path("theirs.ind")));
+  ASSERT_TRUE(mine.Save(dir.Path("mine.ind"), BoxReport()));
+  ASSERT_TRUE(theirs.Save(dir.Path("theirs.ind"), BoxReport()));
   ASSERT_EQ(MergeInductorDatabase(dir.Path("mine.ind").c_str(), dir.Path("theirs.ind").c_str(),
-                                  dir.Path("mine.ind").c_str()),
-            1);
+                                  dir.Path("mine.ind").c_str(), BoxReport()),
+            MergeResult::kMerged);
   CInductorDoc merged;
-  ASSERT_TRUE(merged.Open(dir.Path("mine.ind")));
+  ASSERT_TRUE(merged.Open(dir.Path("mine.ind"), BoxReport()));
   ASSERT_EQ(merged.m_records.size(), 2u);
   EXPECT_EQ(merged.m_records[0]->m_strManufacturer, "Wurth Elektronik");
   EXPECT_EQ(merged.m_records[0]->m_fInductance, 4);
@@ -215,19 +215,25 @@ TEST(RecordDatabaseMerge, RefusesWithoutTouchingTheUsersFile) {
   BoxCapture log;
   CCapacitorDoc doc;
   doc.m_records.push_back(Cap("A", "B", 1));
-  ASSERT_TRUE(doc.Save(dir.Path("user.cap")));
+  ASSERT_TRUE(doc.Save(dir.Path("user.cap"), BoxReport()));
   std::string user = ReadAll(dir.Path("user.cap"));
   std::string u = dir.Path("user.cap");
 
-  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), "", u.c_str()), 0);
-  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), u.c_str(), dir.Path("none.cap").c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), "", u.c_str(), BoxReport()), MergeResult::kFailed);
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), u.c_str(), dir.Path("none.cap").c_str(), BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"user.cap"}) << "no backup without a file";
 
   WriteAll(dir.Path("empty.cap"), "");
-  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("empty.cap").c_str(), u.c_str()), 0);
-  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("missing.cap").c_str(), u.c_str()), 0);
+  EXPECT_EQ(
+      MergeCapacitorDatabase(u.c_str(), dir.Path("empty.cap").c_str(), u.c_str(), BoxReport()),
+      MergeResult::kFailed);
+  EXPECT_EQ(
+      MergeCapacitorDatabase(u.c_str(), dir.Path("missing.cap").c_str(), u.c_str(), BoxReport()),
+      MergeResult::kFailed);
   WriteAll(dir.Path("bad.cap"), "\x01\x00\x00\x00");
-  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("bad.cap").c_str(), u.c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(u.c_str(), dir.Path("bad.cap").c_str(), u.c_str(), BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(ReadAll(u), user);
   EXPECT_EQ(ReadAll(u + ".bak"), user);
   EXPECT_EQ(log.Texts(), std::vector<std::string>{"Unexpected file format."});
@@ -235,7 +241,8 @@ TEST(RecordDatabaseMerge, RefusesWithoutTouchingTheUsersFile) {
   // An existing database without records is refused too, silently.
   WriteAll(dir.Path("zero.cap"), std::string("\0\0", 2));
   std::string z = dir.Path("zero.cap");
-  EXPECT_EQ(MergeCapacitorDatabase(z.c_str(), u.c_str(), z.c_str()), 0);
+  EXPECT_EQ(MergeCapacitorDatabase(z.c_str(), u.c_str(), z.c_str(), BoxReport()),
+            MergeResult::kFailed);
   EXPECT_EQ(ReadAll(z), std::string("\0\0", 2));
   EXPECT_EQ(log.Texts().size(), 1u);
 }
@@ -246,12 +253,13 @@ TEST(RecordDatabaseMerge, ReadOnlyOutputIsReplaced) {
   mine.m_records.push_back(Res("", "", 5));
   theirs.m_records.push_back(Res("", "", 7));
   std::string m = dir.Path("standard.res"), t = dir.Path("shipped.res");
-  ASSERT_TRUE(mine.Save(m));
-  ASSERT_TRUE(theirs.Save(t));
+  ASSERT_TRUE(mine.Save(m, BoxReport()));
+  ASSERT_TRUE(theirs.Save(t, BoxReport()));
   ASSERT_EQ(platform::Fs().SetReadOnly(m, true), 0);
-  EXPECT_EQ(MergeResistorDatabase(m.c_str(), t.c_str(), m.c_str()), 1);
+  EXPECT_EQ(MergeResistorDatabase(m.c_str(), t.c_str(), m.c_str(), BoxReport()),
+            MergeResult::kMerged);
   CResistorDoc merged;
-  ASSERT_TRUE(merged.Open(m));
+  ASSERT_TRUE(merged.Open(m, BoxReport()));
   EXPECT_EQ(merged.m_records.size(), 2u);
   EXPECT_EQ(dir.Files(),
             (std::vector<std::string>{"shipped.res", "standard.res", "standard.res.bak"}));

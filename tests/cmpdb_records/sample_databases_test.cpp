@@ -21,17 +21,19 @@ class SampleDatabases : public ::testing::Test {
   template <class Doc>
   std::unique_ptr<Doc> Open(const std::string& name) {
     auto doc = std::make_unique<Doc>();
-    EXPECT_TRUE(doc->Open(dir_.Path(name)));
+    EXPECT_TRUE(doc->Open(dir_.Path(name), BoxReport()));
     return doc;
   }
 
   // Merges the file into a copy of itself, as an update that finds the database unchanged.
   template <class Doc>
   std::unique_ptr<Doc> MergedIntoItself(const std::string& name,
-                                        int (*merge)(const char*, const char*, const char*)) {
+                                        MergeResult (*merge)(const char*, const char*, const char*,
+                                                             platform::Reporter&)) {
     std::string user = dir_.Path("user-" + name);
     WriteAll(user, ReadAll(dir_.Path(name)));
-    EXPECT_EQ(merge(user.c_str(), dir_.Path(name).c_str(), user.c_str()), 1);
+    EXPECT_EQ(merge(user.c_str(), dir_.Path(name).c_str(), user.c_str(), BoxReport()),
+              MergeResult::kMerged);
     EXPECT_EQ(ReadAll(user + ".bak"), ReadAll(dir_.Path(name)));
     return Open<Doc>("user-" + name);
   }
@@ -87,14 +89,14 @@ TEST_F(SampleDatabases, ReadingThenWritingReproducesTheFiles) {
   for (const char* name : {"standard.cap", "standard.res", "standard.ind"}) {
     std::string copy = dir_.Path(std::string("copy-") + name);
     std::string original = ReadAll(dir_.Path(name));
-    bool saved = name[9] == 'c'   ? Open<CCapacitorDoc>(name)->Save(copy)
-                 : name[9] == 'r' ? Open<CResistorDoc>(name)->Save(copy)
-                                  : Open<CInductorDoc>(name)->Save(copy);
+    bool saved = name[9] == 'c'   ? Open<CCapacitorDoc>(name)->Save(copy, BoxReport())
+                 : name[9] == 'r' ? Open<CResistorDoc>(name)->Save(copy, BoxReport())
+                                  : Open<CInductorDoc>(name)->Save(copy, BoxReport());
     ASSERT_TRUE(saved) << name;
     EXPECT_EQ(ReadAll(copy), original) << name;
   }
   std::string beadCopy = dir_.Path("copy.bead");
-  ASSERT_TRUE(Open<CInductorDoc>("standard.bead")->Save(beadCopy));
+  ASSERT_TRUE(Open<CInductorDoc>("standard.bead")->Save(beadCopy, BoxReport()));
   EXPECT_NE(ReadAll(beadCopy), ReadAll(dir_.Path("standard.bead")));
 }
 
@@ -135,9 +137,10 @@ TEST_F(SampleDatabases, UserRecordsSurviveAnUpdate) {
   mine->m_fCapacitance = 3.3e-5f;
   user->m_records.push_back(std::move(mine));
   std::string path = dir_.Path("user.cap");
-  ASSERT_TRUE(user->Save(path));
-  ASSERT_EQ(MergeCapacitorDatabase(path.c_str(), dir_.Path("standard.cap").c_str(), path.c_str()),
-            1);
+  ASSERT_TRUE(user->Save(path, BoxReport()));
+  ASSERT_EQ(MergeCapacitorDatabase(path.c_str(), dir_.Path("standard.cap").c_str(), path.c_str(),
+                                   BoxReport()),
+            MergeResult::kMerged);
   auto merged = Open<CCapacitorDoc>("user.cap");
   EXPECT_EQ(merged->m_records.size(), 1296u);
   ExpectStrictlyOrdered(*merged);
@@ -150,7 +153,7 @@ TEST_F(SampleDatabases, DamagedCopiesAreRefused) {
   for (std::size_t cut = 1; cut < original.size(); cut += 97) {
     WriteAll(dir_.Path("cut.ind"), original.substr(0, cut));
     CInductorDoc doc;
-    EXPECT_FALSE(doc.Open(dir_.Path("cut.ind"))) << cut;
+    EXPECT_FALSE(doc.Open(dir_.Path("cut.ind"), BoxReport())) << cut;
     EXPECT_TRUE(doc.m_records.empty());
   }
   for (std::size_t at : {std::size_t(2), std::size_t(4), std::size_t(6), std::size_t(8)}) {
@@ -158,7 +161,7 @@ TEST_F(SampleDatabases, DamagedCopiesAreRefused) {
     damaged[at] ^= 0x40;
     WriteAll(dir_.Path("damaged.ind"), damaged);
     CInductorDoc doc;
-    EXPECT_FALSE(doc.Open(dir_.Path("damaged.ind"))) << at;
+    EXPECT_FALSE(doc.Open(dir_.Path("damaged.ind"), BoxReport())) << at;
   }
   for (const std::string& text : log.Texts()) EXPECT_EQ(text, "Unexpected file format.");
 }

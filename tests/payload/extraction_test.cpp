@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "payload/install_state.h"
+#include <algorithm>
+#include <map>
+
 #include "payload/paths.h"
 #include "payload_test_support.h"
+#include "platform/file_ops.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
@@ -24,9 +27,10 @@ struct MergeCall {
   std::string output, shipped, existing, shippedContent;
 };
 std::vector<MergeCall> g_mergeCalls;
-int g_mergeResult = 1;
+MergeOutcome g_mergeResult = MergeOutcome::kMerged;
 
-int RecordingMerge(const char* output, const char* shipped, const char* existing) {
+MergeOutcome RecordingMerge(const char* output, const char* shipped, const char* existing,
+                            platform::Reporter&) {
   g_mergeCalls.push_back({output, shipped, existing, ReadAll(shipped)});
   return g_mergeResult;
 }
@@ -42,40 +46,39 @@ class Extraction : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = work_.path() + "\\Tvex III";
-    StartFreshInstall(install_);
-    g_szStatus.Set("stale");
     g_mergeCalls.clear();
-    g_mergeResult = 1;
+    g_mergeResult = MergeOutcome::kMerged;
   }
 
   std::string At(const char* name) const { return JoinPath(install_.c_str(), name); }
 
-  // Runs the engine on payload under the scripted file system.
-  void Run(const TestPayload& payload) {
+  // Runs the engine on payload under the scripted file system; true when it installed all.
+  bool Run(const TestPayload& payload) {
     platform::ScopedFileSystem scoped(fs_);
-    RunExtraction(payload.Table(), kTestMerges);
+    return RunExtraction(ExtractionJob{install_, update_, payload.Table(), kTestMerges}, report_);
   }
 
   WorkDir work_;
   std::string install_;
+  bool update_ = false;
   ScriptedFileSystem fs_;
+  TestReport report_;
   BoxCapture boxes_;
 };
 
 TEST_F(Extraction, InstallsEveryEntryByteForByte) {
   TestPayload payload;
   const std::string at1024 = TextBytes(1024), at1025 = NoiseBytes(1025, 7);
-  const std::string large = TextBytes(2 * 1024 * 1024 + 17);
+  const std::string large = TextBytes(2 * 1024 * 1024 + 17);  // more than one output block
   payload.Add(".\\Changelog.txt", large);
   payload.Add(".\\empty.txt", "");
   payload.Add(".\\examples\\jigs\\deep\\er\\still\\1563.asc", at1024);
   payload.Add(".\\examples\\jigs\\deep\\er\\still\\160.asc", at1025);
   payload.Add(".\\lib\\sym\\cap.asy", TextBytes(353), true);
   payload.Add(".\\tvex3.exe", NoiseBytes(70000, 8));  // packed: the line still says .gz
-  Run(payload);
+  EXPECT_TRUE(Run(payload));
 
-  EXPECT_EQ(g_bInstallDone.load(), 1);
-  EXPECT_EQ(g_szStatus.Get(), "Extracting: .\\tvex3.exe.gz\n");
+  EXPECT_EQ(report_.lastLine, "Extracting: .\\tvex3.exe.gz\n");
   EXPECT_TRUE(boxes_.Texts().empty());
   EXPECT_TRUE(ReadAll(At(".\\Changelog.txt")) == large);
   EXPECT_TRUE(FileExists(At(".\\empty.txt").c_str()));
@@ -85,7 +88,26 @@ TEST_F(Extraction, InstallsEveryEntryByteForByte) {
   EXPECT_TRUE(ReadAll(At(".\\tvex3.exe")) == NoiseBytes(70000, 8));
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\cap.asy")));
   EXPECT_FALSE(IsReadOnly(At(".\\tvex3.exe")));
-  EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  EXPECT_TRUE(fs_.temps.empty()) << "no temporary file outside the merges";
+}
+
+TEST_F(Extraction, AFreshInstallOpensEachFileOnceAndWritesNothingElsewhere) {
+  TestPayload payload;
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    names.push_back(".\\examples\\set" + std::to_string(i % 3) + "\\" + std::to_string(i) + ".asc");
+    payload.Add(names.back(), i % 2 ? TextBytes(3000 + i) : TextBytes(100));
+  }
+  names.push_back(".\\tvex3.exe");
+  payload.Add(names.back(), NoiseBytes(5000, 1));
+  EXPECT_TRUE(Run(payload));
+
+  std::map<std::string, int> opens;
+  for (const std::string& path : fs_.written) {
+    EXPECT_EQ(path.rfind(install_, 0), 0u) << path << " lies outside the install directory";
+    ++opens[path];
+  }
+  for (const std::string& name : names) EXPECT_EQ(opens[At(name.c_str())], 1) << name;
 }
 
 TEST_F(Extraction, OverwritesAReadOnlySymbolAndMakesItReadOnlyAgain) {
@@ -98,21 +120,35 @@ TEST_F(Extraction, OverwritesAReadOnlySymbolAndMakesItReadOnlyAgain) {
   TestPayload payload;
   payload.Add(".\\lib\\sym\\zener.asy", "new", true);
   payload.Add(".\\lib\\sym\\big.asy", TextBytes(3000), true);
-  Run(payload);
+  EXPECT_TRUE(Run(payload));
   EXPECT_TRUE(boxes_.Texts().empty());
   EXPECT_EQ(ReadAll(symbol), "new");
   EXPECT_TRUE(IsReadOnly(symbol));
 
   // And once more over both read-only files, the packed one included.
-  Run(payload);
+  EXPECT_TRUE(Run(payload));
   EXPECT_TRUE(boxes_.Texts().empty());
   EXPECT_TRUE(ReadAll(At(".\\lib\\sym\\big.asy")) == TextBytes(3000));
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\big.asy")));
 }
 
-using ExtractionDeathTest = Extraction;
+TEST_F(Extraction, AReadOnlyFileIsReplacedWhereTheRuleIsKeptOutsideTheDisk) {
+  // Root ignores file modes natively: the read-only rule is kept by the file system here.
+  fs_.simulateReadOnly = true;
+  int counter = 0;
+  CreateDirectoryTree(At(".\\lib\\sym").c_str(), counter);
+  const std::string symbol = At(".\\lib\\sym\\diode.asy");
+  WriteAll(symbol, "old symbol");
+  fs_.readOnly.insert(symbol);
+  TestPayload payload;
+  payload.Add(".\\lib\\sym\\diode.asy", TextBytes(2000), true);
+  EXPECT_TRUE(Run(payload));
+  EXPECT_TRUE(ReadAll(symbol) == TextBytes(2000));
+  EXPECT_EQ(fs_.readOnlyClears, 1);
+  EXPECT_EQ(fs_.readOnly.count(symbol), 1u) << "read-only again afterwards";
+}
 
-TEST_F(ExtractionDeathTest, AFileBlockingADirectoryEndsTheInstallation) {
+TEST_F(Extraction, AFileBlockingADirectoryStopsTheInstallation) {
   int counter = 0;
   CreateDirectoryTree(install_.c_str(), counter);
   WriteAll(At(".\\examples"), "a file where a directory belongs");
@@ -120,63 +156,122 @@ TEST_F(ExtractionDeathTest, AFileBlockingADirectoryEndsTheInstallation) {
   payload.Add(".\\Changelog.txt", "first");
   payload.Add(".\\examples\\jigs\\1.asc", "jig");
   payload.Add(".\\zz.txt", "never");
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
+  EXPECT_FALSE(Run(payload));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
   EXPECT_EQ(ReadAll(At(".\\Changelog.txt")), "first");
   EXPECT_EQ(ReadAll(At(".\\examples")), "a file where a directory belongs");
   EXPECT_FALSE(FileExists(At(".\\zz.txt").c_str()));
-  EXPECT_EQ(g_bInstallDone.load(), 0);
 }
 
-TEST_F(ExtractionDeathTest, AnEntryNamedLikeADirectoryEndsTheInstallation) {
+TEST_F(Extraction, AnEntryNamedLikeADirectoryStopsTheInstallation) {
   int counter = 0;
   CreateDirectoryTree(At(".\\lib\\sub").c_str(), counter);
   TestPayload payload;
   payload.Add(".\\lib\\sub", "collides");
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
+  EXPECT_FALSE(Run(payload));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
 }
 
-TEST_F(ExtractionDeathTest, ACorruptStreamShowsZlibsText) {
+TEST_F(Extraction, ACorruptEntryInTheMiddleStopsThere) {
   TestPayload payload;
+  payload.Add(".\\a.txt", TextBytes(4000));
+  payload.Add(".\\b.txt", "stored");
   std::string stream = Gzip(TextBytes(4000));
   stream[stream.size() - 6] ^= 0x20;  // inside the CRC-32
   payload.AddRaw(".\\lib\\sub\\bad.sub", stream, 4000, static_cast<std::uint32_t>(stream.size()));
+  payload.Add(".\\lib\\sub\\later.sub", TextBytes(5000));
+  payload.Add(".\\z.txt", "never");
+  EXPECT_FALSE(Run(payload));
   const std::string path = At(".\\lib\\sub\\bad.sub");
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0),
-              BoxPattern("Trouble writing: " + path + "\n" + path + ": incorrect data check"));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble writing: " + path + "\n" + path +
+                                                     ": incorrect data check"});
+  EXPECT_EQ(report_.lastLine, "Extracting: .\\lib\\sub\\bad.sub.gz\n");
+  EXPECT_TRUE(ReadAll(At(".\\a.txt")) == TextBytes(4000));
+  EXPECT_EQ(ReadAll(At(".\\b.txt")), "stored");
+  EXPECT_FALSE(Exists(At(".\\lib\\sub\\later.sub")));
+  EXPECT_FALSE(Exists(At(".\\z.txt")));
 }
 
-TEST_F(ExtractionDeathTest, DiskFullOnTheNthWrite) {
+TEST_F(Extraction, CorruptAndTruncatedStreamsGiveZlibsText) {
+  const std::string good = Gzip(TextBytes(5000));
+  std::string badLength = good;
+  badLength[badLength.size() - 4] ^= 0x01;
+  std::string badData = good;
+  badData[10] = static_cast<char>(0xFF);  // a reserved block type
+  const std::pair<std::string, std::string> cases[] = {
+      {badLength, "incorrect length check"},
+      {good.substr(0, good.size() - 6), "unexpected end of file"},
+      {good.substr(0, 10), "unexpected end of file"},
+      {TextBytes(5000), "incorrect header check"},  // plain data is not copied through
+      {badData, "invalid block type"},
+  };
+  const std::string path = At(".\\f.sub");
+  for (const auto& [stream, text] : cases) {
+    TestPayload payload;
+    payload.AddRaw(".\\f.sub", stream, 5000, static_cast<std::uint32_t>(stream.size()));
+    BoxCapture boxes;
+    EXPECT_FALSE(Run(payload)) << text;
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Trouble writing: " + path + "\n" + path + ": " + text});
+  }
+}
+
+TEST_F(Extraction, BytesAfterTheGzipMemberAreIgnored) {
+  TestPayload payload;
+  const std::string stream = Gzip(TextBytes(3000)) + "trailing";
+  payload.AddRaw(".\\f.sub", stream, 3000, static_cast<std::uint32_t>(stream.size()));
+  EXPECT_TRUE(Run(payload));
+  EXPECT_TRUE(ReadAll(At(".\\f.sub")) == TextBytes(3000));
+}
+
+TEST_F(Extraction, DiskFullOnTheNthWrite) {
   TestPayload payload;
   payload.Add(".\\1.txt", "one");
   payload.Add(".\\2.txt", "two");
   payload.Add(".\\3.txt", "three");
   fs_.failWrite = 2;
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
+  EXPECT_FALSE(Run(payload));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
   EXPECT_EQ(ReadAll(At(".\\1.txt")), "one");
   EXPECT_FALSE(FileExists(At(".\\3.txt").c_str()));
 }
 
-TEST_F(ExtractionDeathTest, DiskFullWhileExpanding) {
+TEST_F(Extraction, DiskFullDuringAMultiBlockExpansion) {
   TestPayload payload;
-  payload.Add(".\\big.txt", TextBytes(100000));
-  fs_.failWrite = 2;  // 1 writes the stream, 2 the first expanded block
+  payload.Add(".\\small.txt", TextBytes(2000));
+  payload.Add(".\\big.txt", NoiseBytes(3 * 1024 * 1024 + 5, 4));
+  payload.Add(".\\after.txt", "never");
+  fs_.bytesLeft = 2000 + 1024 * 1024 + 100;  // the big file's second block does not fit
+  EXPECT_FALSE(Run(payload));
   const std::string path = At(".\\big.txt");
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0),
-              BoxPattern("Trouble writing: " + path + "\ngz_uncompress(): failed fwrite"));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble writing: " + path +
+                                                     "\ngz_uncompress(): failed fwrite"});
+  EXPECT_TRUE(ReadAll(At(".\\small.txt")) == TextBytes(2000));
+  EXPECT_FALSE(Exists(At(".\\after.txt")));
 }
 
-TEST_F(ExtractionDeathTest, AFailedCloseIsAFailedWrite) {
+TEST_F(Extraction, AFailedCloseIsAFailedWrite) {
   TestPayload payload;
   payload.Add(".\\1.txt", "one");
   fs_.failClose = 1;
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
+  EXPECT_FALSE(Run(payload));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
+
+  TestPayload packed;
+  packed.Add(".\\2.txt", TextBytes(5000));
+  fs_.closes = 0;
+  BoxCapture boxes;
+  EXPECT_FALSE(Run(packed));
+  const std::string path = At(".\\2.txt");
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Trouble writing: " + path +
+                                                    "\ngz_uncompress(): failed fwrite"});
 }
 
 class UpdateMode : public Extraction {
  protected:
   void SetUp() override {
     Extraction::SetUp();
-    g_bUpdateMode = 1;
+    update_ = true;
     database_ = At(kCap);
     int counter = 0;
     CreateDirectoryTree(ParentDirectory(database_.c_str()).c_str(), counter);
@@ -185,34 +280,53 @@ class UpdateMode : public Extraction {
     payload_.Add(".\\Changelog.txt", "log");
     payload_.Add(kCap, shipped_);
   }
+
+  // The temporary files made, each checked to lie in the database's own folder.
+  void ExpectTempsBesideTheDatabase() {
+    for (const std::string& temp : fs_.temps) {
+      EXPECT_EQ(ParentDirectory(temp.c_str()), ParentDirectory(database_.c_str())) << temp;
+      EXPECT_TRUE(IsTempFileName(temp.substr(ParentDirectory(temp.c_str()).size()))) << temp;
+    }
+    EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  }
+
   std::string database_, shipped_;
   TestPayload payload_;
 };
 
 TEST_F(UpdateMode, AMergedDatabaseIsNotExtracted) {
-  Run(payload_);
+  EXPECT_TRUE(Run(payload_));
   ASSERT_EQ(g_mergeCalls.size(), 1u);
   EXPECT_EQ(g_mergeCalls[0].output, database_);
   EXPECT_EQ(g_mergeCalls[0].existing, database_);
   EXPECT_NE(g_mergeCalls[0].shipped, database_);
   EXPECT_TRUE(g_mergeCalls[0].shippedContent == shipped_) << "the merge gets the expanded copy";
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  EXPECT_EQ(g_szStatus.Get(), "Merging: .\\lib\\cmp\\standard.cap.gz\n");
+  EXPECT_EQ(report_.lastLine, "Merging: .\\lib\\cmp\\standard.cap.gz\n");
   EXPECT_TRUE(boxes_.Texts().empty());
-  EXPECT_EQ(g_bInstallDone.load(), 1);
-  ASSERT_EQ(fs_.temps.size(), 2u) << "one for the shipped copy, one for its expansion";
+  ASSERT_EQ(fs_.temps.size(), 1u) << "one file for the expanded shipped copy";
   EXPECT_EQ(fs_.temps[0], g_mergeCalls[0].shipped);
-  EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  ExpectTempsBesideTheDatabase();
 }
 
 TEST_F(UpdateMode, AFailedMergeOverwritesWithTheShippedCopy) {
-  g_mergeResult = 0;
-  Run(payload_);
+  g_mergeResult = MergeOutcome::kFailed;
+  EXPECT_TRUE(Run(payload_));
   ASSERT_EQ(g_mergeCalls.size(), 1u);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kCapFailure});
   EXPECT_TRUE(ReadAll(database_) == shipped_);
-  EXPECT_EQ(g_szStatus.Get(), "Extracting: .\\lib\\cmp\\standard.cap.gz\n");
-  EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  EXPECT_EQ(report_.lastLine, "Extracting: .\\lib\\cmp\\standard.cap.gz\n");
+  ExpectTempsBesideTheDatabase();
+}
+
+TEST_F(UpdateMode, AStoppedMergeStopsTheInstallation) {
+  g_mergeResult = MergeOutcome::kStopped;
+  payload_.Add(".\\zz.txt", "never");
+  EXPECT_FALSE(Run(payload_));
+  EXPECT_TRUE(boxes_.Texts().empty()) << "the merge reported its own failure";
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
+  EXPECT_FALSE(Exists(At(".\\zz.txt")));
+  ExpectTempsBesideTheDatabase();
 }
 
 TEST_F(UpdateMode, AStoredDatabaseIsMergedAsItIs) {
@@ -220,24 +334,24 @@ TEST_F(UpdateMode, AStoredDatabaseIsMergedAsItIs) {
   payload.Add(".\\lib\\cmp\\Standard.BJT", ".model Q1 NPN");
   payload.Add(kCap, "small");
   WriteAll(At(".\\lib\\cmp\\Standard.BJT"), "user");
-  Run(payload);
+  EXPECT_TRUE(Run(payload));
   ASSERT_EQ(g_mergeCalls.size(), 2u) << "names compare without case";
   EXPECT_EQ(g_mergeCalls[0].shippedContent, ".model Q1 NPN");
   EXPECT_EQ(g_mergeCalls[1].shippedContent, "small");
-  EXPECT_EQ(fs_.temps.size(), 2u) << "stored entries need no expansion";
-  EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  EXPECT_EQ(fs_.temps.size(), 2u);
+  ExpectTempsBesideTheDatabase();
 }
 
 TEST_F(UpdateMode, WithoutAnExistingCopyTheDatabaseIsExtracted) {
   ASSERT_EQ(platform::Fs().Remove(database_), 0);
-  Run(payload_);
+  EXPECT_TRUE(Run(payload_));
   EXPECT_TRUE(g_mergeCalls.empty());
   EXPECT_TRUE(ReadAll(database_) == shipped_);
 }
 
 TEST_F(UpdateMode, OverwriteModeNeverMerges) {
-  g_bUpdateMode = 0;
-  Run(payload_);
+  update_ = false;
+  EXPECT_TRUE(Run(payload_));
   EXPECT_TRUE(g_mergeCalls.empty());
   EXPECT_TRUE(ReadAll(database_) == shipped_);
 }
@@ -246,34 +360,42 @@ TEST_F(UpdateMode, ADatabaseWithoutARowIsExtracted) {
   TestPayload payload;
   payload.Add(".\\lib\\cmp\\standard.res", "resistors");
   WriteAll(At(".\\lib\\cmp\\standard.res"), "user");
-  Run(payload);
+  EXPECT_TRUE(Run(payload));
   EXPECT_TRUE(g_mergeCalls.empty());
   EXPECT_EQ(ReadAll(At(".\\lib\\cmp\\standard.res")), "resistors");
 }
 
-using UpdateModeDeathTest = UpdateMode;
-
-TEST_F(UpdateModeDeathTest, NoTemporaryFile) {
+TEST_F(UpdateMode, NoTemporaryFile) {
   fs_.refuseTemp = true;
-  EXPECT_EXIT(Run(payload_), ::testing::ExitedWithCode(0),
-              BoxPattern("Trouble creating temporary file.\nOut of disk space?  Permission "
-                         "problem?"));
+  EXPECT_FALSE(Run(payload_));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble creating temporary file.\nOut of "
+                                                     "disk space?  Permission problem?"});
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
 }
 
-TEST_F(UpdateModeDeathTest, TemporaryFileCannotBeWritten) {
+TEST_F(UpdateMode, TemporaryFileCannotBeWritten) {
+  TestPayload payload;
+  payload.Add(".\\Changelog.txt", "log");
+  payload.Add(kCap, "a small shipped database");
   fs_.failWrite = 2;  // 1 is the change log, 2 the shipped database
-  EXPECT_EXIT(Run(payload_), ::testing::ExitedWithCode(0), BoxPattern(kWriteTrouble));
+  EXPECT_FALSE(Run(payload));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
+  ExpectTempsBesideTheDatabase();
 }
 
-TEST_F(UpdateModeDeathTest, ACorruptShippedDatabase) {
+TEST_F(UpdateMode, ACorruptShippedDatabase) {
   TestPayload payload;
   std::string stream = Gzip(shipped_);
   stream[stream.size() - 1] ^= 0x01;  // inside the length
   payload.AddRaw(kCap, stream, 85996, static_cast<std::uint32_t>(stream.size()));
-  EXPECT_EXIT(Run(payload), ::testing::ExitedWithCode(0),
-              BoxPattern("Trouble un-gziping tmpfile: ", ": incorrect length check"));
+  EXPECT_FALSE(Run(payload));
+  ASSERT_EQ(fs_.temps.size(), 1u);
+  const std::string temp = fs_.temps[0];
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble un-gziping tmpfile: " + temp + "\n" +
+                                                     temp + ": incorrect length check"});
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
+  ExpectTempsBesideTheDatabase();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "payload/database_merge.h"
 #include "payload_test_support.h"
+#include "platform/file_ops.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
 #include "tests/support/work_dir.h"
@@ -71,22 +72,6 @@ class PathsOnDisk : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(PathsOnDisk, FileAndDirectoryTests) {
-  const std::string file = dir_ + "\\f.txt";
-  WriteAll(file, "x");
-  EXPECT_TRUE(FileExists(file.c_str()));
-  EXPECT_FALSE(DirectoryExists(file.c_str()));
-  EXPECT_TRUE(DirectoryExists(dir_.c_str()));
-  EXPECT_TRUE(DirectoryExists((dir_ + "\\").c_str())) << "one trailing backslash is ignored";
-  EXPECT_FALSE(FileExists(dir_.c_str()));
-  EXPECT_FALSE(FileExists((dir_ + "\\missing").c_str()));
-  EXPECT_FALSE(DirectoryExists((dir_ + "\\missing").c_str()));
-  EXPECT_FALSE(FileExists(""));
-  EXPECT_FALSE(FileExists(nullptr));
-  EXPECT_FALSE(DirectoryExists(""));
-  EXPECT_FALSE(DirectoryExists(nullptr));
-}
-
 TEST_F(PathsOnDisk, CreatesADeepMissingChain) {
   std::string deep = dir_;
   for (int i = 0; i < 12; ++i) deep += "\\level" + std::to_string(i);
@@ -118,25 +103,40 @@ TEST_F(PathsOnDisk, AFileBlocksTheDirectoryOfItsName) {
   int counter = 0;
   CreateDirectoryTree((blocker + "\\jigs").c_str(), counter);
   EXPECT_TRUE(FileExists(blocker.c_str()));
-  EXPECT_EQ(OpenForWrite((blocker + "\\jigs\\a.asc").c_str()), nullptr);
+  KnownDirectories known;
+  EXPECT_EQ(OpenForWrite(blocker + "\\jigs\\a.asc", known), nullptr);
   EXPECT_EQ(ReadAll(blocker), "not a directory");
+  EXPECT_TRUE(known.empty());
 }
 
-TEST_F(PathsOnDisk, OpenForWriteCreatesParentsAndRefusesDirectories) {
+TEST_F(PathsOnDisk, OpenForWriteCreatesParentsOnceAndRefusesDirectories) {
+  ScriptedFileSystem fs;
+  platform::ScopedFileSystem scoped(fs);
+  KnownDirectories known;
   const std::string path = dir_ + "\\a\\b\\c.txt";
-  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path.c_str()));
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known));
   ASSERT_TRUE(f);
   f.reset();
   EXPECT_TRUE(FileExists(path.c_str()));
-  EXPECT_EQ(OpenForWrite((dir_ + "\\a").c_str()), nullptr);
-  EXPECT_EQ(OpenForWrite(""), nullptr);
+  EXPECT_EQ(known.count(dir_ + "\\a\\b\\"), 1u);
+
+  // A second file in the same directory costs neither a directory test nor a creation.
+  const int made = fs.makeDirectories;
+  f.reset(OpenForWrite(dir_ + "\\a\\b\\d.txt", known));
+  ASSERT_TRUE(f);
+  f.reset();
+  EXPECT_EQ(fs.makeDirectories, made);
+
+  EXPECT_EQ(OpenForWrite(dir_ + "\\a", known), nullptr);
+  EXPECT_EQ(OpenForWrite("", known), nullptr);
 }
 
 TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFile) {
   const std::string path = dir_ + "\\cap.asy";
   WriteAll(path, "old");
   ASSERT_EQ(platform::Fs().SetReadOnly(path, true), 0);
-  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path.c_str()));
+  KnownDirectories known;
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known));
   ASSERT_TRUE(f);
   f.reset();
   EXPECT_EQ(ReadAll(path), "");
@@ -145,7 +145,8 @@ TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFile) {
 TEST_F(PathsOnDisk, APathThePlatformRefusesFailsCleanly) {
   // One component longer than any file system allows.
   const std::string path = dir_ + "\\" + std::string(300, 'x') + "\\f.txt";
-  EXPECT_EQ(OpenForWrite(path.c_str()), nullptr);
+  KnownDirectories known;
+  EXPECT_EQ(OpenForWrite(path, known), nullptr);
   EXPECT_FALSE(DirectoryExists(ParentDirectory(path.c_str()).c_str()));
 }
 

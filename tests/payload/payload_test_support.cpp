@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "payload/install_state.h"
+#include "platform/message_box.h"
 
 namespace payload_test {
 namespace {
@@ -72,10 +72,6 @@ void TestPayload::AddRaw(const std::string& name, const std::string& stored, std
   pointers_.push_back(&entries_.back());
 }
 
-void StartFreshInstall(const std::string& installDir) {
-  g_szInstallDir = installDir;
-  g_bUpdateMode = 0;
-  g_bInstallDone = 0;
-}
+void TestReport::Message(const std::string& text) { platform::AppMessageBox(text); }
 
 }  // namespace payload_test

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/extraction.h"
 #include "payload/payload_entry.h"
 
 namespace payload_test {
@@ -36,8 +37,14 @@ class TestPayload {
   std::vector<const PayloadEntry*> pointers_;
 };
 
-// Points the engine's shared state at installDir for a fresh install (no update) that has not
-// finished yet.
-void StartFreshInstall(const std::string& installDir);
+// The engine's report as a test sees it: messages go to the application message box (so that
+// a BoxCapture collects them), the last progress line is kept.
+class TestReport : public ExtractionReport {
+ public:
+  void Progress(const std::string& line) override { lastLine = line; }
+  void Message(const std::string& text) override;
+
+  std::string lastLine = "stale";
+};
 
 }  // namespace payload_test

@@ -5,31 +5,19 @@
 #include <cerrno>
 #include <memory>
 
+#include "tests/support/work_dir.h"
+
 namespace {
 
 using platform::EntryKind;
 using platform::Fs;
 
-TEST(FileSystem, TempFilesAreNewEmptyAndDistinct) {
-  std::string a = Fs().CreateTempFile("tmp");
-  std::string b = Fs().CreateTempFile("tmp");
-  ASSERT_FALSE(a.empty());
-  ASSERT_FALSE(b.empty());
-  EXPECT_NE(a, b);
-  EXPECT_EQ(Fs().Find(a), EntryKind::kFile);
-  std::unique_ptr<std::FILE, platform::FileCloser> f(Fs().Open(a, "rb"));
-  ASSERT_TRUE(f);
-  char c;
-  EXPECT_EQ(Fs().Read(&c, 1, 1, f.get()), 0u);
-  f.reset();
-  EXPECT_EQ(Fs().Remove(a), 0);
-  EXPECT_EQ(Fs().Remove(b), 0);
-  EXPECT_EQ(Fs().Find(a), EntryKind::kNone);
-}
-
 TEST(FileSystem, DirectoriesFilesAndReadOnly) {
-  std::string file = Fs().CreateTempFile("tmp");
-  ASSERT_FALSE(file.empty());
+  tvex_test::WorkDir work;
+  std::string file = work.Path("file");
+  std::FILE* created = Fs().CreateNew(file);
+  ASSERT_NE(created, nullptr);
+  EXPECT_EQ(Fs().Close(created), 0);
   std::string dir = file + "d";
   ASSERT_EQ(Fs().MakeDirectory(dir), 0);
   EXPECT_EQ(Fs().MakeDirectory(dir), EEXIST);

@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "payload/install_state.h"
 #include "registry_sandbox.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/work_dir.h"
@@ -21,29 +20,23 @@ const std::string kOldEntry = std::string(kUninstall) + "\\Toll Vex III";
 
 TEST(UninstallManifest, TwoTextLinesStartMenuFirstReplacingEarlierContent) {
   WorkDir scratch;
-  const std::string saved = g_szInstallDir;
-  g_szInstallDir = scratch.path();
   const std::string manifest = scratch.Path("uninstall.info");
   ASSERT_TRUE(WriteAll(manifest, std::string(300, '#')));
 
-  WriteUninstallManifest("C:\\Menu\\Tvex III.lnk", "C:\\Users\\x\\Desktop\\Tvex III.lnk");
+  WriteUninstallManifest(scratch.path(), "C:\\Menu\\Tvex III.lnk",
+                         "C:\\Users\\x\\Desktop\\Tvex III.lnk");
   EXPECT_EQ(ReadAll(manifest),
             "Link:C:\\Menu\\Tvex III.lnk\r\nLink:C:\\Users\\x\\Desktop\\Tvex III.lnk\r\n");
 
   // A trailing backslash in the install directory gives the same file.
-  g_szInstallDir = scratch.path() + "\\";
-  WriteUninstallManifest("S", "D");
+  WriteUninstallManifest(scratch.path() + "\\", "S", "D");
   EXPECT_EQ(ReadAll(manifest), "Link:S\r\nLink:D\r\n");
-  g_szInstallDir = saved;
 }
 
 TEST(UninstallManifest, UnwritableLocationIsPassedOver) {
   WorkDir scratch;
-  const std::string saved = g_szInstallDir;
-  g_szInstallDir = scratch.Path("missing");
-  WriteUninstallManifest("S", "D");
+  WriteUninstallManifest(scratch.Path("missing"), "S", "D");
   EXPECT_FALSE(Exists(scratch.Path("missing")));
-  g_szInstallDir = saved;
 }
 
 // Type and size in bytes of a value as stored; REG_NONE when it is missing.

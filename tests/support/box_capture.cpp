@@ -40,6 +40,13 @@ BoxCapture::BoxCapture() : m_boxes(std::make_shared<Boxes>()) {
       });
 }
 
+void BoxReporter::Message(const std::string& text) { platform::AppMessageBox(text); }
+
+platform::Reporter& BoxReport() {
+  static BoxReporter report;
+  return report;
+}
+
 BoxCapture::~BoxCapture() { platform::SetMessageBoxHook(nullptr); }
 
 std::vector<std::string> BoxCapture::Texts() const {

@@ -6,7 +6,18 @@
 #include <utility>
 #include <vector>
 
+#include "platform/reporter.h"
+
 namespace tvex_test {
+
+// Reports every message as an application message box, where a BoxCapture collects it.
+class BoxReporter : public platform::Reporter {
+ public:
+  void Message(const std::string& text) override;
+};
+
+// One BoxReporter for calls that need a reporter and nothing else of it.
+platform::Reporter& BoxReport();
 
 // Collects every message box shown while it lives (from any thread), answering each with OK.
 // Each box is also written to stderr as "box:<hex of the text>;" and a line end, so that a

@@ -15,6 +15,7 @@ bool OpensForWriting(std::string_view mode) {
 std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
   const bool writing = OpensForWriting(mode);
   if (writing) {
+    written.push_back(path);
     if (!refuseWritePath.empty() && path == refuseWritePath) return nullptr;
     if (readOnly.count(path)) return nullptr;
   } else if (!refuseReadPath.empty() && path == refuseReadPath && refusedReads > 0) {
@@ -49,6 +50,7 @@ int ScriptedFileSystem::Close(std::FILE* f) {
 
 int ScriptedFileSystem::MakeDirectory(const std::string& path) {
   ++makeDirectories;
+  written.push_back(path);
   return refuseDirectories ? ENOENT : RealFileSystem::MakeDirectory(path);
 }
 
@@ -70,12 +72,15 @@ int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) 
   return RealFileSystem::Replace(from, to);
 }
 
-std::string ScriptedFileSystem::CreateTempFile(const char* prefix) {
-  if (refuseTemp) return {};
-  if (!forcedTemp.empty()) return forcedTemp;
-  std::string temp = RealFileSystem::CreateTempFile(prefix);
-  if (!temp.empty()) temps.push_back(temp);
-  return temp;
+std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
+  written.push_back(path);
+  if (refuseTemp) {
+    errno = EACCES;
+    return nullptr;
+  }
+  std::FILE* f = RealFileSystem::CreateNew(path);
+  if (f) temps.push_back(path);
+  return f;
 }
 
 void ScriptedFileSystem::Sleep(unsigned milliseconds) { sleeps.push_back(milliseconds); }

@@ -35,10 +35,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   bool failReplace = false;
   // Every MakeDirectory fails with ENOENT, as on a path the platform refuses.
   bool refuseDirectories = false;
-  // No temporary file can be made.
+  // No new file can be created exclusively (CreateNew fails with EACCES).
   bool refuseTemp = false;
-  // Given as the temporary file's name instead of a new one.
-  std::string forcedTemp;
 
   // Windows' read-only rule kept here instead of on the disk, so it holds whoever runs the
   // tests (root ignores file modes): SetReadOnly only updates readOnly, and a path in it
@@ -52,7 +50,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int makeDirectories = 0;
   int readOnlyClears = 0;  // SetReadOnly(path, false) calls
   std::vector<unsigned> sleeps;
-  std::vector<std::string> temps;  // temporary files made
+  std::vector<std::string> temps;    // files made by CreateNew
+  std::vector<std::string> written;  // every path opened for writing, made or created
 
   std::FILE* Open(const std::string& path, const char* mode) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
@@ -60,10 +59,10 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int MakeDirectory(const std::string& path) override;
   int SetReadOnly(const std::string& path, bool makeReadOnly) override;
   int Replace(const std::string& from, const std::string& to) override;
-  std::string CreateTempFile(const char* prefix) override;
+  std::FILE* CreateNew(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
 
-  // The temporary files made that still exist.
+  // The files made by CreateNew that still exist.
   std::vector<std::string> LeftoverTemps();
 
  private:

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "payload/install_state.h"
 #include "shell/uninstall_registration.h"
 #include "tests/support/disk_files.h"
 
@@ -70,8 +69,7 @@ class StubTest : public ::testing::Test {
 
   // What the installer's finishing steps write, through the installer's own code.
   void Register() {
-    g_szInstallDir = dir_;
-    WriteUninstallManifest(startLink_.c_str(), desktopLink_.c_str());
+    WriteUninstallManifest(dir_, startLink_.c_str(), desktopLink_.c_str());
     RegisterUninstallEntry(program_.c_str());
     ASSERT_TRUE(Exists(dir_ + "\\uninstall.info"));
     ASSERT_TRUE(KeyExists(kEntry));
@@ -175,8 +173,7 @@ TEST_F(StubTest, TheSwitchIsFoundInAnyCaseAfterAnUnquotedPathAndAmongOtherArgume
   ASSERT_TRUE(::CreateDirectoryA(plain.c_str(), nullptr));
   ASSERT_TRUE(::CopyFileA(program_.c_str(), (plain + "\\tvex3.exe").c_str(), FALSE));
   program_ = plain + "\\tvex3.exe";
-  g_szInstallDir = plain;
-  WriteUninstallManifest(startLink_.c_str(), desktopLink_.c_str());
+  WriteUninstallManifest(plain, startLink_.c_str(), desktopLink_.c_str());
   SetText(kEntry, "UninstallString", "\"" + root_ + "\\PLAIN\\.\\Tvex3.EXE\"  -Uninstall");
 
   EXPECT_EQ(Run(program_ + " /quiet -UNINSTALL"), 0);

@@ -3,8 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "cmpdb/merge_conventions.h"
-#include "platform/message_box.h"
+#include "platform/reporter.h"
 #include "tools/cmpdb/database_report.h"
 
 namespace {
@@ -22,12 +21,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  InstallOutOfMemoryHandler();
-  // Every message box the merges and readers show becomes a line on stderr.
-  platform::SetMessageBoxHook([](const std::string& text, const std::string&, unsigned) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return platform::kIdOk;
-  });
+  // Every message the merges and readers have for the user becomes a line on stderr.
+  platform::StderrReporter report("cmpdb");
   if (argc < 3) return Usage();
   const std::string command = argv[1];
 
@@ -35,7 +30,7 @@ int main(int argc, char** argv) {
     if (argc != 6) return Usage();
     std::optional<DatabaseKind> kind = KindFromName(argv[2]);
     if (!kind) return Usage();
-    return MergeDatabase(*kind, argv[3], argv[4], argv[5]) ? 0 : 1;
+    return MergeDatabase(*kind, argv[3], argv[4], argv[5], report) == MergeResult::kMerged ? 0 : 1;
   }
 
   if (command != "dump" && command != "check") return Usage();
@@ -52,7 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cmpdb: no database kind for %s (use --kind)\n", path.c_str());
     return 2;
   }
-  bool ok =
-      command == "dump" ? DumpDatabase(*kind, path, stdout) : CheckDatabase(*kind, path, stdout);
+  bool ok = command == "dump" ? DumpDatabase(*kind, path, stdout, report)
+                              : CheckDatabase(*kind, path, stdout, report);
   return ok ? 0 : 1;
 }

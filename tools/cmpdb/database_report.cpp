@@ -8,6 +8,7 @@
 #include "cmpdb/model_database.h"
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_list.h"
+#include "platform/ascii.h"
 
 namespace {
 
@@ -102,17 +103,17 @@ std::size_t RecordsSharingAKey(const std::vector<std::unique_ptr<Rec>>& records)
 }
 
 template <class Doc>
-bool DumpRecords(const std::string& path, std::FILE* out) {
+bool DumpRecords(const std::string& path, std::FILE* out, platform::Reporter& report) {
   Doc doc;
-  if (!doc.Open(path)) return false;
+  if (!doc.Open(path, report)) return false;
   for (const auto& r : doc.m_records) PrintLine(out, *r);
   return true;
 }
 
 template <class Doc>
-bool CheckRecords(const std::string& path, std::FILE* out) {
+bool CheckRecords(const std::string& path, std::FILE* out, platform::Reporter& report) {
   Doc doc;
-  if (!doc.Open(path)) return false;
+  if (!doc.Open(path, report)) return false;
   std::size_t outOfOrder = 0, equal = 0;
   for (std::size_t i = 0; i + 1 < doc.m_records.size(); ++i) {
     int c = CompareRecs(*doc.m_records[i], *doc.m_records[i + 1]);
@@ -145,36 +146,34 @@ std::optional<DatabaseKind> KindFromPath(const std::string& path) {
   if (dot == std::string::npos || path.find_first_of("\\/", dot) != std::string::npos) {
     return std::nullopt;
   }
-  std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-  return KindFromName(ext);
+  return KindFromName(platform::AsciiLowered(path.substr(dot + 1)));
 }
 
-int MergeDatabase(DatabaseKind kind, const char* output, const char* shipped,
-                  const char* existing) {
+MergeResult MergeDatabase(DatabaseKind kind, const char* output, const char* shipped,
+                          const char* existing, platform::Reporter& report) {
   switch (kind) {
     case DatabaseKind::kCap:
-      return MergeCapacitorDatabase(output, shipped, existing);
+      return MergeCapacitorDatabase(output, shipped, existing, report);
     case DatabaseKind::kRes:
-      return MergeResistorDatabase(output, shipped, existing);
+      return MergeResistorDatabase(output, shipped, existing, report);
     case DatabaseKind::kInd:
     case DatabaseKind::kBead:
-      return MergeInductorDatabase(output, shipped, existing);
+      return MergeInductorDatabase(output, shipped, existing, report);
     default:
-      return MergeModelDatabase(output, shipped, existing, ModelKindOf(kind));
+      return MergeModelDatabase(output, shipped, existing, ModelKindOf(kind), report);
   }
 }
 
-bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out) {
+bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
+                  platform::Reporter& report) {
   switch (kind) {
     case DatabaseKind::kCap:
-      return DumpRecords<CCapacitorDoc>(path, out);
+      return DumpRecords<CCapacitorDoc>(path, out, report);
     case DatabaseKind::kRes:
-      return DumpRecords<CResistorDoc>(path, out);
+      return DumpRecords<CResistorDoc>(path, out, report);
     case DatabaseKind::kInd:
     case DatabaseKind::kBead:
-      return DumpRecords<CInductorDoc>(path, out);
+      return DumpRecords<CInductorDoc>(path, out, report);
     default:
       break;
   }
@@ -187,15 +186,16 @@ bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out) {
   return true;
 }
 
-bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out) {
+bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
+                   platform::Reporter& report) {
   switch (kind) {
     case DatabaseKind::kCap:
-      return CheckRecords<CCapacitorDoc>(path, out);
+      return CheckRecords<CCapacitorDoc>(path, out, report);
     case DatabaseKind::kRes:
-      return CheckRecords<CResistorDoc>(path, out);
+      return CheckRecords<CResistorDoc>(path, out, report);
     case DatabaseKind::kInd:
     case DatabaseKind::kBead:
-      return CheckRecords<CInductorDoc>(path, out);
+      return CheckRecords<CInductorDoc>(path, out, report);
     default:
       break;
   }
@@ -204,10 +204,7 @@ bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out) {
   if (!LoadModels(kind, path, list)) return false;
   // Model databases keep file order; the key is the model name.
   std::unordered_map<std::string, std::size_t> names;
-  auto folded = [](std::string s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    return s;
-  };
+  auto folded = [](const std::string& s) { return platform::AsciiLowered(s); };
   for (int i = 0; i < list.Count(); ++i) {
     if (!list.At(i)->m_strName.empty()) ++names[folded(list.At(i)->m_strName)];
   }

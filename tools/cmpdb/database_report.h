@@ -6,6 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "cmpdb/merge_operations.h"
+#include "platform/reporter.h"
+
 // The eight databases, in the order of the installer's merge table.
 enum class DatabaseKind { kBjt, kMos, kJft, kDio, kCap, kRes, kInd, kBead };
 
@@ -15,14 +18,18 @@ std::optional<DatabaseKind> KindFromName(const std::string& name);
 // The kind of a file from its extension (".cap" and so on, letter case ignored), or nothing.
 std::optional<DatabaseKind> KindFromPath(const std::string& path);
 
-// Runs the merge the installer runs for the kind; its result (non-zero on success).
-int MergeDatabase(DatabaseKind kind, const char* output, const char* shipped, const char* existing);
+// Runs the merge the installer runs for the kind and returns its result; its messages go to
+// report.
+MergeResult MergeDatabase(DatabaseKind kind, const char* output, const char* shipped,
+                          const char* existing, platform::Reporter& report);
 
-// Writes one line per record to out; false (after the reader's message) when the file cannot
-// be read.
-bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out);
+// Writes one line per record to out; false (after the reader's message to report) when the
+// file cannot be read.
+bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
+                  platform::Reporter& report);
 
 // Writes the record count, the number of records out of order (and equal to the next one)
 // and the number of records that share a key with another record of the file; false when the
 // file cannot be read.
-bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out);
+bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
+                   platform::Reporter& report);

@@ -11,8 +11,6 @@
 #include <cstring>
 #include <string>
 
-#include "cmpdb/merge_conventions.h"
-#include "platform/message_box.h"
 #include "screen.h"
 #include "side_by_side.h"
 #include "user_data.h"
@@ -37,12 +35,6 @@ int Usage() {
 int main(int argc, char** argv) {
   // Plain line feeds: the output is read on the host.
   _setmode(_fileno(stdout), _O_BINARY);
-  InstallOutOfMemoryHandler();
-  // A database message becomes a line of output instead of a box nobody answers.
-  platform::SetMessageBoxHook([](const std::string& text, const std::string&, unsigned) {
-    demo::Say("  message: %s", text.c_str());
-    return platform::kIdOk;
-  });
   if (argc < 2) return Usage();
   const std::string command = argv[1];
 

@@ -5,6 +5,7 @@
 
 #include "cmpdb/record_document.h"
 #include "gui_driver.h"
+#include "platform/reporter.h"
 #include "screen.h"
 
 namespace demo {
@@ -13,12 +14,19 @@ namespace {
 
 constexpr char kUserModel[] = ".model MyNPN NPN(IS=2E-14 BF=123 Vceo=45 Icrating=150m mfg=My_Lab)";
 
+// A database message becomes a line of the walk-through.
+class SayReporter : public platform::Reporter {
+ public:
+  void Message(const std::string& text) override { Say("  message: %s", text.c_str()); }
+};
+
 }  // namespace
 
 int AddUserData(const std::string& dir) {
   const std::string cap = dir + "\\lib\\cmp\\standard.cap";
   CCapacitorDoc doc;
-  if (!doc.Open(cap)) {
+  SayReporter report;
+  if (!doc.Open(cap, report)) {
     Say("  Could not read %s", cap.c_str());
     return 1;
   }
@@ -33,7 +41,7 @@ int AddUserData(const std::string& dir) {
   record->m_fParam4 = 0.5f;
   record->m_nParam7 = 1;
   doc.m_records.push_back(std::move(record));
-  if (!doc.Save(cap)) {
+  if (!doc.Save(cap, report)) {
     Say("  Could not write %s", cap.c_str());
     return 1;
   }

@@ -6,22 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/ascii.h"
+
 namespace payloadgen {
 namespace fs = std::filesystem;
 
 namespace {
-
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-  std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 // A path component that Windows cannot create, or that would be split at a backslash.
 bool HasForbiddenCharacter(const std::string& component) {
@@ -51,13 +41,7 @@ std::string Describe(fs::file_type type) {
 }  // namespace
 
 bool PayloadNameLess(const std::string& a, const std::string& b) {
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = Fold(static_cast<unsigned char>(a[i]));
-    unsigned char y = Fold(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
+  if (const int order = platform::CompareNoCase(a, b)) return order < 0;
   return a < b;
 }
 
@@ -66,7 +50,7 @@ bool IsReadOnlyPayloadName(const std::string& name) {
       ".\\lib\\sym\\cap.asy",      ".\\lib\\sym\\diode.asy",    ".\\lib\\sym\\polcap.asy",
       ".\\lib\\sym\\schottky.asy", ".\\lib\\sym\\varactor.asy", ".\\lib\\sym\\zener.asy"};
   return std::any_of(kReadOnly.begin(), kReadOnly.end(),
-                     [&](const char* r) { return EqualsNoCase(name, r); });
+                     [&](const char* r) { return platform::EqualsNoCase(name, r); });
 }
 
 bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, std::string& error) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cmpdb/record_document.h"
-#include "payload/paths.h"
+#include "platform/reporter.h"
 #include "tools/sampletree/sample_databases.h"
 #include "tools/sampletree/sample_sequence.h"
 
@@ -219,9 +219,9 @@ std::unique_ptr<CInductorDoc> SampleBeads() {
 }  // namespace
 
 bool WriteSampleRecordDatabases(const std::string& cmpDir) {
-  const char* dir = cmpDir.c_str();
-  return SampleCapacitors()->Save(JoinPath(dir, "standard.cap")) &&
-         SampleResistors()->Save(JoinPath(dir, "standard.res")) &&
-         SampleInductors()->Save(JoinPath(dir, "standard.ind")) &&
-         SampleBeads()->Save(JoinPath(dir, "standard.bead"));
+  platform::StderrReporter report("sampletree");
+  return SampleCapacitors()->Save(cmpDir + "\\standard.cap", report) &&
+         SampleResistors()->Save(cmpDir + "\\standard.res", report) &&
+         SampleInductors()->Save(cmpDir + "\\standard.ind", report) &&
+         SampleBeads()->Save(cmpDir + "\\standard.bead", report);
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/ascii.h"
+
 namespace sampletree {
 namespace {
 
@@ -71,7 +73,7 @@ std::string Sentence(SampleRandom& random, unsigned words) {
     if (i) s += ' ';
     s += random.Pick(kWords);
   }
-  if (!s.empty() && s[0] >= 'a' && s[0] <= 'z') s[0] = static_cast<char>(s[0] - 'a' + 'A');
+  if (!s.empty()) s[0] = platform::AsciiUpper(s[0]);
   return s + ".";
 }
 

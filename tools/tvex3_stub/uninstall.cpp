@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "platform/ascii.h"
 #include "tools/tvex3_stub/launch_log.h"
 
 namespace stub {
@@ -17,28 +20,10 @@ constexpr DWORD kManifestLimit = 64 * 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// True when the first length characters of text are those of word (ASCII letter case ignored
-// when foldCase).
-bool StartsWith(const char* text, const char* word, int length, bool foldCase) {
-  for (int i = 0; i < length; ++i) {
-    if (!text[i]) return false;
-    if (foldCase ? FoldAscii(text[i]) != FoldAscii(word[i]) : text[i] != word[i]) return false;
-  }
-  return true;
-}
-
-// True when the two texts are the same but for ASCII letter case.
-bool EqualsNoCase(const char* a, const char* b) {
-  int length = lstrlenA(b);
-  return lstrlenA(a) == length && StartsWith(a, b, length, true);
-}
-
 // True when the text ends in suffix, ASCII letter case ignored.
-bool EndsWithNoCase(const char* text, const char* suffix) {
-  int length = lstrlenA(text), suffixLength = lstrlenA(suffix);
-  return length >= suffixLength && EqualsNoCase(text + length - suffixLength, suffix);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         platform::EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 // A key handle closed when it goes out of scope.
@@ -109,7 +94,7 @@ bool RemoveListedShortcuts(char* text) {
     char* next = end;
     while (*next == '\r' || *next == '\n') ++next;
     *end = '\0';
-    if (StartsWith(line, kLinkPrefix, prefixLength, false) && line[prefixLength]) {
+    if (std::string_view(line).starts_with(kLinkPrefix) && line[prefixLength]) {
       ok = RemoveShortcut(line + prefixLength) && ok;
     }
     line = next;
@@ -125,7 +110,8 @@ bool RunsThisProgram(const char* command, const char* program) {
   if (*close != '"') return false;
   const char* rest = close + 1;
   while (IsBlank(*rest)) ++rest;
-  if (!EqualsNoCase(rest, kUninstallArgument) || close - command - 1 >= MAX_PATH) return false;
+  if (!platform::EqualsNoCase(rest, kUninstallArgument) || close - command - 1 >= MAX_PATH)
+    return false;
 
   char registered[MAX_PATH] = {};
   lstrcpynA(registered, command + 1, static_cast<int>(close - command));
@@ -190,13 +176,12 @@ bool WantsUninstall(const char* commandLine) {
   } else {
     while (*p && !IsBlank(*p)) ++p;
   }
-  const int wanted = lstrlenA(kUninstallArgument);
   for (;;) {
     while (IsBlank(*p)) ++p;
     if (!*p) return false;
     const char* start = p;
     while (*p && !IsBlank(*p)) ++p;
-    if (p - start == wanted && StartsWith(start, kUninstallArgument, wanted, true)) return true;
+    if (platform::EqualsNoCase(std::string_view(start, p - start), kUninstallArgument)) return true;
   }
 }
 

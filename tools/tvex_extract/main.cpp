@@ -1,16 +1,15 @@
 // tvex-extract [--update] DIR: installs the built-in payload below DIR as the installer's
-// worker does, then prints how many files and bytes it wrote and how long it took.
+// worker does, then prints how many files and bytes it wrote and how long it took. Every
+// message goes to stderr; a failure that stops the installation exits with code 1.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "app/install_job.h"
 #include "payload/extraction.h"
-#include "payload/install_state.h"
 #include "payload/paths.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -19,11 +18,14 @@ int Usage() {
   return 2;
 }
 
-// The engine ends the process with code 0 on a write failure, as the installer does; a
-// script must see that the tree is incomplete.
-void ExitNonZeroUnlessDone() {
-  if (g_bInstallDone.load() == 0) std::_Exit(1);
-}
+// Messages on stderr; the progress lines are not shown.
+class StderrReport : public ExtractionReport {
+ public:
+  void Progress(const std::string&) override {}
+  void Message(const std::string& text) override {
+    std::fprintf(stderr, "tvex-extract: %s\n", text.c_str());
+  }
+};
 
 }  // namespace
 
@@ -51,25 +53,17 @@ int main(int argc, char** argv) {
   for (char& c : installDir)
     if (c == '/') c = '\\';
 
-  platform::SetMessageBoxHook([](const std::string& text, const std::string&, unsigned) {
-    std::fprintf(stderr, "tvex-extract: %s\n", text.c_str());
-    return platform::kIdOk;
-  });
-  std::atexit(ExitNonZeroUnlessDone);
-
   int counter = 0;
   CreateDirectoryTree(installDir.c_str(), counter);
-  g_szInstallDir = installDir;
-  g_bUpdateMode.store(update ? 1 : 0);
-  g_bInstallDone.store(0);
-
+  const ExtractionJob job = InstallJob(installDir, update);
+  StderrReport report;
   const auto start = std::chrono::steady_clock::now();
-  ExtractionWorker();
+  if (!RunExtraction(job, report)) return 1;
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
 
   unsigned long long bytes = 0;
-  for (std::size_t i = 0; i < g_payloadTableSize; ++i) bytes += g_payloadTable[i]->nSize;
-  std::printf("tvex-extract: %zu files, %llu bytes, %.3f s\n", g_payloadTableSize, bytes,
+  for (std::size_t i = 0; i < job.payload.count; ++i) bytes += job.payload.entries[i]->nSize;
+  std::printf("tvex-extract: %zu files, %llu bytes, %.3f s\n", job.payload.count, bytes,
               seconds.count());
   return 0;
 }

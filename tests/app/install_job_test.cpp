@@ -1,12 +1,10 @@
-// The engine as the installer runs it: the built-in table (this test's own) and the real
-// merge operations.
+// The job the installer runs: its built-in table (this test's own) and the real merges.
+#include "app/install_job.h"
+
 #include <gtest/gtest.h>
 
-#include "payload/database_merge.h"
-#include "payload/extraction.h"
-#include "payload/install_state.h"
 #include "payload/paths.h"
-#include "payload_test_support.h"
+#include "platform/message_box.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/work_dir.h"
@@ -26,6 +24,13 @@ const std::size_t g_payloadTableSize = 2;
 namespace {
 
 using namespace tvex_test;
+
+// Messages to the application message box, where a BoxCapture collects them.
+class BoxReport : public ExtractionReport {
+ public:
+  void Progress(const std::string&) override {}
+  void Message(const std::string& text) override { platform::AppMessageBox(text); }
+};
 
 TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   const DatabaseMergeTable table = RealDatabaseMergeTable();
@@ -50,38 +55,33 @@ TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   EXPECT_NE(table.rows[4].merge, table.rows[5].merge);
 }
 
-class Worker : public ::testing::Test {
+class InstallJobRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    install_ = work_.path() + "\\inst";
-    payload_test::StartFreshInstall(install_);
-  }
+  void SetUp() override { install_ = work_.path() + "\\inst"; }
   WorkDir work_;
   std::string install_;
   BoxCapture boxes_;
+  BoxReport report_;
 };
 
-TEST_F(Worker, InstallsTheBuiltInTable) {
-  ExtractionWorker();
-  EXPECT_EQ(g_bInstallDone.load(), 1);
+TEST_F(InstallJobRun, InstallsTheBuiltInTable) {
+  EXPECT_TRUE(RunExtraction(InstallJob(install_, false), report_));
   EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\License.txt")), "licence");
   EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap")), "shipped!!");
   EXPECT_TRUE(boxes_.Texts().empty());
 }
 
-TEST_F(Worker, AnUnreadableDatabaseIsBackedUpThenOverwritten) {
+TEST_F(InstallJobRun, AnUnreadableDatabaseIsBackedUpThenOverwritten) {
   const std::string database = JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap");
   int counter = 0;
   CreateDirectoryTree(ParentDirectory(database.c_str()).c_str(), counter);
   WriteAll(database, "no archive at all");
-  g_bUpdateMode = 1;
-  ExtractionWorker();
+  EXPECT_TRUE(RunExtraction(InstallJob(install_, true), report_));
   // The archive reader may have its own say first; the engine's text comes last.
   ASSERT_FALSE(boxes_.Texts().empty());
   EXPECT_EQ(boxes_.Texts().back(), "Trouble merging capacitor databases.\n    ...overwriting");
   EXPECT_EQ(ReadAll(database), "shipped!!");
   EXPECT_EQ(ReadAll(database + ".bak"), "no archive at all");
-  EXPECT_EQ(g_bInstallDone.load(), 1);
 }
 
 }  // namespace

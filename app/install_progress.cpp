@@ -1,0 +1,18 @@
+#include "app/install_progress.h"
+
+#include "platform/message_box.h"
+
+void InstallProgress::Progress(const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock_);
+  status_ = line;
+}
+
+void InstallProgress::Message(const std::string& text) {
+  platform::OwnedMessageBox(dialog_, text, platform::kAppTitle,
+                            platform::kMbOk | platform::kMbIconExclamation);
+}
+
+std::string InstallProgress::Status() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return status_;
+}
