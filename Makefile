@@ -50,7 +50,7 @@ installer: win $(if $(PAYLOAD),,sample)
 	@ls -l build/host/tvex-extract $$(ls build/win/tvexsetup.exe 2>/dev/null)
 
 bench: installer
-	@scripts/deps.sh nsis
+	@scripts/deps.sh nsis strace
 	@bench/run.sh
 
 # Installs what it needs and runs `make installer` itself, so that the reader sees each step.

@@ -10,7 +10,7 @@
 #include "app/install_dialog.h"
 #include "app/install_job.h"
 #include "app/install_path_limit.h"
-#include "app/installer_app.h"
+#include "app/installer_end.h"
 #include "app/resource.h"
 #include "payload/paths.h"
 #include "platform/file_ops.h"

@@ -1,23 +1,11 @@
 #include "app/installer_app.h"
 
-#include <atomic>
-#include <new>
-
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
-#include "platform/message_box.h"
-#include "platform/process.h"
+#include "app/installer_end.h"
 
 namespace {
-
-// Allocation failures anywhere end the installer with "Out of Memory!" and exit code -1.
-void OutOfMemory() {
-  // The box may itself need memory; a second exhaustion on the way ends at once.
-  static std::atomic<bool> reporting{false};
-  if (!reporting.exchange(true)) platform::AppMessageBox("Out of Memory!");
-  EndInstaller(-1);
-}
 
 // An installer that asks for administrator rights is often started from a downloads folder:
 // nothing it loads later may be searched for beside it. The call is looked up because older
@@ -35,7 +23,7 @@ void RestrictDllSearchToSystem() {
 
 int CInstallerApp::Run() {
   RestrictDllSearchToSystem();
-  std::set_new_handler(&OutOfMemory);
+  InstallOutOfMemoryHandler();
   InitInstance();
   return 0;
 }
@@ -51,4 +39,3 @@ BOOL CInstallerApp::InitInstance() {
   return FALSE;
 }
 
-void EndInstaller(int exitCode) { platform::EndProcess(exitCode); }

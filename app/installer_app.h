@@ -15,9 +15,3 @@ class CInstallerApp {
   // without waiting for the worker.
   BOOL InitInstance();
 };
-
-// The one way the installer ends before its dialog returns: at once, with the exit code, from
-// any thread. Used after a failure that stops the installation has been shown, when memory
-// runs out, and when the user quits while files are being written. No static destructor runs,
-// so nothing is torn down under a thread that is still working.
-[[noreturn]] void EndInstaller(int exitCode);

@@ -1,0 +1,22 @@
+#include "app/installer_end.h"
+
+#include <atomic>
+#include <new>
+
+#include "platform/message_box.h"
+#include "platform/process.h"
+
+namespace {
+
+void OutOfMemory() {
+  // The box may itself need memory; a second exhaustion on the way ends at once.
+  static std::atomic<bool> reporting{false};
+  if (!reporting.exchange(true)) platform::AppMessageBox("Out of Memory!");
+  EndInstaller(-1);
+}
+
+}  // namespace
+
+void EndInstaller(int exitCode) { platform::EndProcess(exitCode); }
+
+void InstallOutOfMemoryHandler() { std::set_new_handler(&OutOfMemory); }
