@@ -1,6 +1,12 @@
 #include "payload/extraction.h"
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "payload/gunzip.h"
 #include "payload/paths.h"
@@ -13,69 +19,185 @@ constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Per
 constexpr char kTempTrouble[] =
     "Trouble creating temporary file.\nOut of disk space?  Permission problem?";
 
+// Files opened ahead of the one being written. Two keep the opening of the next file busy
+// while this one is written and closed; more gain nothing.
+constexpr std::size_t kFilesAhead = 2;
+
+using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
 // How writing one entry's content into an open file went.
 struct WriteResult {
   enum Kind { kOk, kWriteFailed, kExpandFailed } kind = kOk;
   std::string message;  // kExpandFailed: the expansion's own text
 };
 
+// Writes the entry's content (expanded when packed) into f from its start, cuts an existing
+// file to that length, and closes f. name is the file's name in the expansion's messages.
+WriteResult WriteContent(const PayloadEntry& entry, std::FILE* f, bool created,
+                         const std::string& name, GzipExpander& expander) {
+  UniqueFile file(f);
+  platform::FileSystem& fs = platform::Fs();
+  std::setvbuf(f, nullptr, _IONBF, 0);  // every write is a large block: no copy, no sizing
+  if (entry.nPackedSize != 0) {
+    if (Failure message = expander.Expand(entry.pData, entry.nPackedSize, name, f))
+      return {WriteResult::kExpandFailed, *message};
+    // Some file systems report a failed write only when the file is closed.
+    if ((!created && fs.Truncate(f) != 0) || fs.Close(file.release()) != 0)
+      return {WriteResult::kExpandFailed, kFailedWrite};
+    return {};
+  }
+  if (entry.nSize != 0 && fs.Write(entry.pData, entry.nSize, 1, f) != 1)
+    return {WriteResult::kWriteFailed, {}};
+  if ((!created && fs.Truncate(f) != 0) || fs.Close(file.release()) != 0)
+    return {WriteResult::kWriteFailed, {}};
+  return {};
+}
+
+// A payload file opened in table order, waiting for its content.
+struct OpenedFile {
+  const PayloadEntry* entry = nullptr;
+  std::string path;
+  std::FILE* file = nullptr;  // null: it could not be opened
+  bool created = false;
+};
+
+// The second stage of the extraction: on a thread of its own it writes, cuts and closes the
+// files in the order they were opened, so that opening the next file overlaps writing this one
+// (on Windows, and under Wine, each open and each close is a slow round trip). The first file
+// that fails is reported and stops it; the files opened after it are closed and, when they are
+// new, removed again, so nothing after the failing entry is changed.
+class FileWriter {
+ public:
+  explicit FileWriter(ExtractionReport& report) : report_(report), thread_([this] { Run(); }) {}
+
+  ~FileWriter() {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+
+  // Queues an opened file (file null when it could not be opened), waiting while enough are
+  // queued. False once a failure has been reported: the caller stops.
+  bool Push(OpenedFile opened) {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return failed_ || queue_.size() < kFilesAhead; });
+    if (failed_) {
+      Discard(opened);
+      return false;
+    }
+    queue_.push_back(std::move(opened));
+    guard.unlock();
+    changed_.notify_all();
+    return true;
+  }
+
+  // Waits until every queued file is written; false when a failure has been reported.
+  bool Drain() {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return failed_ || (queue_.empty() && !busy_); });
+    return !failed_;
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> guard(lock_);
+    for (;;) {
+      changed_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      OpenedFile opened = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+      guard.unlock();
+      changed_.notify_all();
+      const bool written = Finish(opened);
+      guard.lock();
+      busy_ = false;
+      if (!written) {
+        failed_ = true;
+        for (OpenedFile& later : queue_) Discard(later);
+        queue_.clear();
+      }
+      changed_.notify_all();
+    }
+  }
+
+  // Writes one file; false after reporting its failure.
+  bool Finish(const OpenedFile& opened) {
+    const PayloadEntry& entry = *opened.entry;
+    report_.Progress(std::string("Extracting: ") + entry.pszName + ".gz\n");
+    if (opened.file == nullptr) return Fail(kWriteTrouble);
+    WriteResult written;
+    try {
+      written = WriteContent(entry, opened.file, opened.created, opened.path, expander_);
+    } catch (const std::exception&) {
+      written = {WriteResult::kWriteFailed, {}};  // no memory for the expansion
+    }
+    if (written.kind == WriteResult::kWriteFailed) return Fail(kWriteTrouble);
+    if (written.kind == WriteResult::kExpandFailed)
+      return Fail("Trouble writing: " + opened.path + "\n" + written.message);
+    if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(opened.path, true);
+    return true;
+  }
+
+  bool Fail(const std::string& text) {
+    report_.Message(text);
+    return false;
+  }
+
+  // A file opened after the failing one: closed unwritten, and removed when it is new.
+  static void Discard(const OpenedFile& opened) {
+    if (opened.file == nullptr) return;
+    platform::Fs().Close(opened.file);
+    if (opened.created) platform::Fs().Remove(opened.path);
+  }
+
+  ExtractionReport& report_;
+  GzipExpander expander_;  // used by the thread only
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<OpenedFile> queue_;
+  bool busy_ = false;
+  bool failed_ = false;
+  bool stopping_ = false;
+  std::thread thread_;  // last: it starts once everything above is ready
+};
+
 class Extraction {
  public:
-  Extraction(const ExtractionJob& job, ExtractionReport& report) : job_(job), report_(report) {}
+  Extraction(const ExtractionJob& job, ExtractionReport& report)
+      : job_(job), report_(report), writer_(report) {}
 
   bool Run() {
     for (std::size_t i = 0; i < job_.payload.count; ++i) {
       const PayloadEntry& entry = *job_.payload.entries[i];
-      const std::string path = JoinPath(job_.installDir.c_str(), entry.pszName);
-      if (const DatabaseMergeRow* row = MergeRowFor(entry); row && FileExists(path.c_str())) {
-        const MergeOutcome outcome = MergeEntry(entry, path, *row);
-        if (outcome == MergeOutcome::kMerged) continue;
-        if (outcome == MergeOutcome::kStopped) return false;
+      std::string path = JoinPath(job_.installDir.c_str(), entry.pszName);
+      if (const DatabaseMergeRow* row = MergeRowFor(entry)) {
+        // A merge touches the user's database: everything before it must be in place first.
+        if (!writer_.Drain()) return false;
+        if (FileExists(path.c_str())) {
+          const MergeOutcome outcome = MergeEntry(entry, path, *row);
+          if (outcome == MergeOutcome::kMerged) continue;
+          if (outcome == MergeOutcome::kStopped) return false;
+        }
       }
-      if (!ExtractEntry(entry, path)) return false;
+      OpenedFile opened{&entry, std::move(path)};
+      opened.file = OpenForWrite(opened.path, known_, opened.created);
+      const bool openFailed = opened.file == nullptr;
+      if (!writer_.Push(std::move(opened)) || openFailed) return writer_.Drain() && !openFailed;
     }
-    return true;
+    return writer_.Drain();
   }
 
  private:
   const DatabaseMergeRow* MergeRowFor(const PayloadEntry& entry) const {
     if (!job_.update || !IsDatabaseEntry(entry.pszName)) return nullptr;
     return FindMergeRow(job_.merges, entry.pszName);
-  }
-
-  // Reports text; the installation stops.
-  bool Fail(const std::string& text) {
-    report_.Message(text);
-    return false;
-  }
-
-  // Writes the entry's content (expanded when packed) to f, which it closes.
-  WriteResult WriteContent(const PayloadEntry& entry, std::FILE* f, const std::string& name) {
-    std::setvbuf(f, nullptr, _IONBF, 0);  // every write is a large block: no copy, no sizing
-    if (entry.nPackedSize != 0) {
-      if (Failure message = expander_.Expand(entry.pData, entry.nPackedSize, name, f))
-        return {WriteResult::kExpandFailed, *message};
-      return {};
-    }
-    std::unique_ptr<std::FILE, platform::FileCloser> file(f);
-    platform::FileSystem& fs = platform::Fs();
-    if (entry.nSize != 0 && fs.Write(entry.pData, entry.nSize, 1, f) != 1)
-      return {WriteResult::kWriteFailed, {}};
-    // Some file systems report a failed write only when the file is closed.
-    if (fs.Close(file.release()) != 0) return {WriteResult::kWriteFailed, {}};
-    return {};
-  }
-
-  bool ExtractEntry(const PayloadEntry& entry, const std::string& path) {
-    report_.Progress(std::string("Extracting: ") + entry.pszName + ".gz\n");
-    std::FILE* f = OpenForWrite(path, known_);
-    if (f == nullptr) return Fail(kWriteTrouble);
-    const WriteResult written = WriteContent(entry, f, path);
-    if (written.kind == WriteResult::kWriteFailed) return Fail(kWriteTrouble);
-    if (written.kind == WriteResult::kExpandFailed)
-      return Fail("Trouble writing: " + path + "\n" + written.message);
-    if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(path, true);
-    return true;
   }
 
   // Expands the shipped copy into a new file beside the user's database (inside the install
@@ -87,15 +209,16 @@ class Extraction {
     std::string temp;
     std::FILE* f = CreateTempFileIn(ParentDirectory(path.c_str()), temp);
     if (f == nullptr) {
-      Fail(kTempTrouble);
+      report_.Message(kTempTrouble);
       return MergeOutcome::kStopped;
     }
-    const WriteResult written = WriteContent(entry, f, temp);
+    if (!mergeExpander_) mergeExpander_.emplace();
+    const WriteResult written = WriteContent(entry, f, true, temp, *mergeExpander_);
     if (written.kind != WriteResult::kOk) {
       fs.Remove(temp);
-      Fail(written.kind == WriteResult::kWriteFailed
-               ? std::string(kWriteTrouble)
-               : "Trouble un-gziping tmpfile: " + temp + "\n" + written.message);
+      report_.Message(written.kind == WriteResult::kWriteFailed
+                          ? std::string(kWriteTrouble)
+                          : "Trouble un-gziping tmpfile: " + temp + "\n" + written.message);
       return MergeOutcome::kStopped;
     }
     const MergeOutcome outcome = row.merge(path.c_str(), temp.c_str(), path.c_str(), report_);
@@ -107,7 +230,8 @@ class Extraction {
   const ExtractionJob& job_;
   ExtractionReport& report_;
   KnownDirectories known_;
-  GzipExpander expander_;
+  std::optional<GzipExpander> mergeExpander_;
+  FileWriter writer_;  // last: its thread ends before anything above goes
 };
 
 }  // namespace

@@ -15,7 +15,8 @@ struct ExtractionJob {
   DatabaseMergeTable merges;  // consulted in update mode only
 };
 
-// Where the engine reports. Every call comes from the thread that runs the engine.
+// Where the engine reports. Calls come from the engine's two threads (the caller's, and the one
+// that writes the files), never two at a time.
 class ExtractionReport : public platform::Reporter {
  public:
   // The line of the entry being processed: "Extracting: <name>.gz\n" or "Merging: <name>.gz\n".
@@ -24,7 +25,8 @@ class ExtractionReport : public platform::Reporter {
 };
 
 // Installs job.payload below job.installDir in table order, making directories as needed; each
-// file is opened once and written in full. In update mode an entry that is a database with a
+// file is opened once and written in full, the writing of one overlapping the opening of the
+// next. In update mode an entry that is a database with a
 // row in job.merges and an existing copy is merged into that copy instead; a failed merge
 // reports the row's text and the shipped copy is written. Returns true when every entry is in
 // place. On a failure that stops the installation (a file that cannot be written, a corrupt

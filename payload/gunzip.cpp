@@ -10,10 +10,6 @@ constexpr std::size_t kBlock = 1024 * 1024;
 // gzip only: no raw deflate, no zlib wrapper, no pass-through of plain data.
 constexpr int kGzipWindowBits = 16 + MAX_WBITS;
 
-constexpr char kFailedWrite[] = "gz_uncompress(): failed fwrite";
-
-using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
-
 // What the gzip reader says: the file's name, a colon and a blank, then the error text.
 std::string Prefixed(const std::string& name, const char* text) { return name + ": " + text; }
 
@@ -27,7 +23,6 @@ GzipExpander::~GzipExpander() {
 
 Failure GzipExpander::Expand(const unsigned char* data, std::size_t size, const std::string& name,
                              std::FILE* out) {
-  UniqueFile output(out);
   platform::FileSystem& fs = platform::Fs();
   // One state for the whole run: a reset is far cheaper than a new state per file.
   const int start = initialised_ ? inflateReset(&stream_) : inflateInit2(&stream_, kGzipWindowBits);
@@ -51,7 +46,5 @@ Failure GzipExpander::Expand(const unsigned char* data, std::size_t size, const 
     if (result == Z_BUF_ERROR || (stream_.avail_out != 0 && stream_.avail_in == 0))
       return Prefixed(name, "unexpected end of file");
   }
-  // Some file systems report a failed write only when the file is closed.
-  if (fs.Close(output.release()) != 0) return std::string(kFailedWrite);
   return std::nullopt;
 }

@@ -13,6 +13,9 @@
 // A message, or nothing for success.
 using Failure = std::optional<std::string>;
 
+// What the gzip reader says when the expansion cannot be written.
+inline constexpr char kFailedWrite[] = "gz_uncompress(): failed fwrite";
+
 // One inflate state and one output block, reused for every entry of a run.
 class GzipExpander {
  public:
@@ -21,12 +24,12 @@ class GzipExpander {
   GzipExpander(const GzipExpander&) = delete;
   GzipExpander& operator=(const GzipExpander&) = delete;
 
-  // Writes the expansion of the gzip stream of size bytes at data to out, and closes out on
-  // every path. Only a gzip stream is accepted (no raw deflate, no plain data); bytes after its
-  // single member are ignored. A corrupt, truncated or non-gzip stream gives "<name>: <zlib's
-  // error text>" ("incorrect data check", "unexpected end of file", "incorrect header check",
-  // ...), as the gzip reader words it for a file of that name; a short write or a failed close
-  // gives "gz_uncompress(): failed fwrite". What was written before a failure stays in out.
+  // Writes the expansion of the gzip stream of size bytes at data to out, which stays open. Only
+  // a gzip stream is accepted (no raw deflate, no plain data); bytes after its single member are
+  // ignored. A corrupt, truncated or non-gzip stream gives "<name>: <zlib's error text>"
+  // ("incorrect data check", "unexpected end of file", "incorrect header check", ...), as the
+  // gzip reader words it for a file of that name; a short write gives kFailedWrite. What was
+  // written before a failure stays in out.
   Failure Expand(const unsigned char* data, std::size_t size, const std::string& name,
                  std::FILE* out);
 

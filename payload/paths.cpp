@@ -60,7 +60,7 @@ void CreateDirectoryTree(const char* dir, int& counter) {
   CreateDirectoryTree(local.c_str(), counter);
 }
 
-std::FILE* OpenForWrite(const std::string& path, KnownDirectories& known) {
+std::FILE* OpenForWrite(const std::string& path, KnownDirectories& known, bool& created) {
   if (path.empty()) return nullptr;
   platform::FileSystem& fs = platform::Fs();
   std::string parent = ParentDirectory(path.c_str());
@@ -69,11 +69,11 @@ std::FILE* OpenForWrite(const std::string& path, KnownDirectories& known) {
     int counter = 0;
     CreateDirectoryTree(parent.c_str(), counter);
   }
-  std::FILE* f = fs.Open(path, "wb");
+  std::FILE* f = fs.OpenForRewrite(path, created);
   if (!f) {
     // A previous installation left the file read-only.
     fs.SetReadOnly(path, false);
-    f = fs.Open(path, "wb");
+    f = fs.OpenForRewrite(path, created);
   }
   if (f && !knownParent) known.insert(std::move(parent));
   return f;

@@ -22,6 +22,12 @@ class FileSystem {
 
   // fopen with a standard mode ("rb", "wb", "ab", "r", "w"); null on failure.
   virtual std::FILE* Open(const std::string& path, const char* mode) = 0;
+  // Opens the file for writing in binary mode at its start without cutting it, creating it
+  // when it does not exist; created tells which. Null on failure (a directory of that name, a
+  // missing folder, a read-only file, no room).
+  virtual std::FILE* OpenForRewrite(const std::string& path, bool& created) = 0;
+  // Cuts the file at the stream's current position (after flushing it); 0 on success.
+  virtual int Truncate(std::FILE* f) = 0;
   virtual std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) = 0;
   virtual std::size_t Write(const void* data, std::size_t size, std::size_t count,
                             std::FILE* f) = 0;
@@ -50,6 +56,8 @@ class FileSystem {
 class RealFileSystem : public FileSystem {
  public:
   std::FILE* Open(const std::string& path, const char* mode) override;
+  std::FILE* OpenForRewrite(const std::string& path, bool& created) override;
+  int Truncate(std::FILE* f) override;
   std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int Close(std::FILE* f) override;

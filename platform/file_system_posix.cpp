@@ -34,6 +34,27 @@ std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   return f;
 }
 
+std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created) {
+  if (path.empty()) return nullptr;
+  const std::string native = Native(path);
+  created = true;
+  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    created = false;
+    fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) ::close(fd);
+  return f;
+}
+
+int RealFileSystem::Truncate(std::FILE* f) {
+  if (std::fflush(f) != 0) return -1;
+  const off_t at = ::ftello(f);
+  return at < 0 ? -1 : ::ftruncate(::fileno(f), at);
+}
+
 EntryKind RealFileSystem::Find(const std::string& path) {
   // FindFirstFileA finds nothing for a name that ends in a separator.
   if (path.empty() || path.back() == '\\' || path.back() == '/') return EntryKind::kNone;

@@ -17,6 +17,29 @@ std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
+std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created) {
+  if (path.empty()) return nullptr;
+  // The sharing fopen uses; OPEN_ALWAYS creates a missing file and never cuts an existing one.
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  created = ::GetLastError() != ERROR_ALREADY_EXISTS;
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(h);
+    return nullptr;
+  }
+  std::FILE* f = ::_fdopen(fd, "wb");
+  if (!f) ::_close(fd);
+  return f;
+}
+
+int RealFileSystem::Truncate(std::FILE* f) {
+  if (std::fflush(f) != 0) return -1;
+  const __int64 at = ::_ftelli64(f);
+  return at < 0 ? -1 : ::_chsize_s(::_fileno(f), at);
+}
+
 EntryKind RealFileSystem::Find(const std::string& path) {
   if (path.empty()) return EntryKind::kNone;
   WIN32_FIND_DATAA data;

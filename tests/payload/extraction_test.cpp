@@ -236,6 +236,42 @@ TEST_F(Extraction, DiskFullOnTheNthWrite) {
   EXPECT_FALSE(FileExists(At(".\\3.txt").c_str()));
 }
 
+TEST_F(Extraction, AFailureLeavesTheFilesAfterItAsTheyWere) {
+  // Files after the failing one may already be open while it is written: an existing one keeps
+  // its content, a new one is gone again.
+  int counter = 0;
+  CreateDirectoryTree(install_.c_str(), counter);
+  WriteAll(At(".\\c.txt"), "from the previous installation");
+  TestPayload payload;
+  payload.Add(".\\a.txt", TextBytes(3000));
+  payload.Add(".\\b.txt", TextBytes(4000));  // its write fails
+  payload.Add(".\\c.txt", "new c");
+  payload.Add(".\\d.txt", "new d");
+  for (int i = 0; i < 20; ++i) payload.Add(".\\e" + std::to_string(i) + ".txt", "e");
+  fs_.failWrite = 2;
+  EXPECT_FALSE(Run(payload));
+  const std::string b = At(".\\b.txt");
+  EXPECT_EQ(boxes_.Texts(),
+            std::vector<std::string>{"Trouble writing: " + b + "\ngz_uncompress(): failed fwrite"});
+  EXPECT_TRUE(ReadAll(At(".\\a.txt")) == TextBytes(3000));
+  EXPECT_EQ(ReadAll(At(".\\c.txt")), "from the previous installation");
+  EXPECT_FALSE(Exists(At(".\\d.txt")));
+  EXPECT_FALSE(Exists(At(".\\e0.txt")));
+}
+
+TEST_F(Extraction, AShorterFileReplacesALongerOneWhole) {
+  int counter = 0;
+  CreateDirectoryTree(install_.c_str(), counter);
+  WriteAll(At(".\\short.txt"), std::string(5000, 'o'));
+  WriteAll(At(".\\packed.txt"), std::string(90000, 'o'));
+  TestPayload payload;
+  payload.Add(".\\short.txt", "new");
+  payload.Add(".\\packed.txt", TextBytes(2000));
+  EXPECT_TRUE(Run(payload));
+  EXPECT_EQ(ReadAll(At(".\\short.txt")), "new");
+  EXPECT_TRUE(ReadAll(At(".\\packed.txt")) == TextBytes(2000));
+}
+
 TEST_F(Extraction, DiskFullDuringAMultiBlockExpansion) {
   TestPayload payload;
   payload.Add(".\\small.txt", TextBytes(2000));

@@ -104,7 +104,8 @@ TEST_F(PathsOnDisk, AFileBlocksTheDirectoryOfItsName) {
   CreateDirectoryTree((blocker + "\\jigs").c_str(), counter);
   EXPECT_TRUE(FileExists(blocker.c_str()));
   KnownDirectories known;
-  EXPECT_EQ(OpenForWrite(blocker + "\\jigs\\a.asc", known), nullptr);
+  bool created = false;
+  EXPECT_EQ(OpenForWrite(blocker + "\\jigs\\a.asc", known, created), nullptr);
   EXPECT_EQ(ReadAll(blocker), "not a directory");
   EXPECT_TRUE(known.empty());
 }
@@ -113,40 +114,50 @@ TEST_F(PathsOnDisk, OpenForWriteCreatesParentsOnceAndRefusesDirectories) {
   ScriptedFileSystem fs;
   platform::ScopedFileSystem scoped(fs);
   KnownDirectories known;
+  bool created = false;
   const std::string path = dir_ + "\\a\\b\\c.txt";
-  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known));
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known, created));
   ASSERT_TRUE(f);
   f.reset();
+  EXPECT_TRUE(created);
   EXPECT_TRUE(FileExists(path.c_str()));
   EXPECT_EQ(known.count(dir_ + "\\a\\b\\"), 1u);
 
   // A second file in the same directory costs neither a directory test nor a creation.
   const int made = fs.makeDirectories;
-  f.reset(OpenForWrite(dir_ + "\\a\\b\\d.txt", known));
+  f.reset(OpenForWrite(dir_ + "\\a\\b\\d.txt", known, created));
   ASSERT_TRUE(f);
   f.reset();
   EXPECT_EQ(fs.makeDirectories, made);
 
-  EXPECT_EQ(OpenForWrite(dir_ + "\\a", known), nullptr);
-  EXPECT_EQ(OpenForWrite("", known), nullptr);
+  EXPECT_EQ(OpenForWrite(dir_ + "\\a", known, created), nullptr);
+  EXPECT_EQ(OpenForWrite("", known, created), nullptr);
 }
 
-TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFile) {
+TEST_F(PathsOnDisk, OpenForWriteTakesAReadOnlyFileWithoutCuttingIt) {
   const std::string path = dir_ + "\\cap.asy";
-  WriteAll(path, "old");
-  ASSERT_EQ(platform::Fs().SetReadOnly(path, true), 0);
+  WriteAll(path, "older");
+  ScriptedFileSystem fs;
+  fs.simulateReadOnly = true;
+  platform::ScopedFileSystem scoped(fs);
+  fs.SetReadOnly(path, true);
   KnownDirectories known;
-  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known));
+  bool created = true;
+  std::unique_ptr<std::FILE, platform::FileCloser> f(OpenForWrite(path, known, created));
   ASSERT_TRUE(f);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(fs.readOnlyClears, 1);
+  ASSERT_EQ(fs.Write("new", 1, 3, f.get()), 3u);
   f.reset();
-  EXPECT_EQ(ReadAll(path), "");
+  EXPECT_EQ(ReadAll(path), "newer") << "cut only by the caller, once the content is written";
 }
 
 TEST_F(PathsOnDisk, APathThePlatformRefusesFailsCleanly) {
   // One component longer than any file system allows.
   const std::string path = dir_ + "\\" + std::string(300, 'x') + "\\f.txt";
   KnownDirectories known;
-  EXPECT_EQ(OpenForWrite(path, known), nullptr);
+  bool created = false;
+  EXPECT_EQ(OpenForWrite(path, known, created), nullptr);
   EXPECT_FALSE(DirectoryExists(ParentDirectory(path.c_str()).c_str()));
 }
 

@@ -12,12 +12,17 @@ bool OpensForWriting(std::string_view mode) {
 
 }  // namespace
 
+bool ScriptedFileSystem::MayWrite(const std::string& path) {
+  written.push_back(path);
+  if (!refuseWritePath.empty() && path == refuseWritePath) return false;
+  return readOnly.count(path) == 0;
+}
+
 std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   const bool writing = OpensForWriting(mode);
   if (writing) {
-    written.push_back(path);
-    if (!refuseWritePath.empty() && path == refuseWritePath) return nullptr;
-    if (readOnly.count(path)) return nullptr;
+    if (!MayWrite(path)) return nullptr;
   } else if (!refuseReadPath.empty() && path == refuseReadPath && refusedReads > 0) {
     --refusedReads;
     return nullptr;
@@ -27,8 +32,22 @@ std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
   return f;
 }
 
+std::FILE* ScriptedFileSystem::OpenForRewrite(const std::string& path, bool& created) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (!MayWrite(path)) return nullptr;
+  std::FILE* f = RealFileSystem::OpenForRewrite(path, created);
+  if (f && path == shortWritePath) m_shortFiles.insert(f);
+  return f;
+}
+
+int ScriptedFileSystem::Truncate(std::FILE* f) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return RealFileSystem::Truncate(f);
+}
+
 std::size_t ScriptedFileSystem::Write(const void* data, std::size_t size, std::size_t count,
                                       std::FILE* f) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (++writes == failWrite) return 0;
   if (m_shortFiles.count(f)) return 0;
   const std::size_t want = size * count;
@@ -43,18 +62,21 @@ std::size_t ScriptedFileSystem::Write(const void* data, std::size_t size, std::s
 }
 
 int ScriptedFileSystem::Close(std::FILE* f) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   m_shortFiles.erase(f);
   const int result = RealFileSystem::Close(f);
   return ++closes == failClose ? EOF : result;
 }
 
 int ScriptedFileSystem::MakeDirectory(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   ++makeDirectories;
   written.push_back(path);
   return refuseDirectories ? ENOENT : RealFileSystem::MakeDirectory(path);
 }
 
 int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (!makeReadOnly) ++readOnlyClears;
   if (!simulateReadOnly) return RealFileSystem::SetReadOnly(path, makeReadOnly);
   if (makeReadOnly)
@@ -65,6 +87,7 @@ int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) 
 }
 
 int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (failReplace) {
     errno = EACCES;
     return -1;
@@ -73,6 +96,7 @@ int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) 
 }
 
 std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   written.push_back(path);
   if (refuseTemp) {
     errno = EACCES;
@@ -83,9 +107,13 @@ std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
   return f;
 }
 
-void ScriptedFileSystem::Sleep(unsigned milliseconds) { sleeps.push_back(milliseconds); }
+void ScriptedFileSystem::Sleep(unsigned milliseconds) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  sleeps.push_back(milliseconds);
+}
 
 std::vector<std::string> ScriptedFileSystem::LeftoverTemps() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   std::vector<std::string> left;
   for (const std::string& temp : temps)
     if (Find(temp) != platform::EntryKind::kNone) left.push_back(temp);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@ namespace tvex_test {
 
 // The platform's own calls, except where a test scripts a failure. Every knob is off by
 // default; several may be combined. Sleeps are only recorded, never slept. Install it with
-// platform::ScopedFileSystem.
+// platform::ScopedFileSystem. The engine calls it from two threads: every call takes a lock, so
+// set the knobs and read the records only while nothing runs.
 class ScriptedFileSystem : public platform::RealFileSystem {
  public:
   // Opening exactly this path for writing ("wb", "ab", "r+b", ...) fails.
@@ -54,6 +56,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::vector<std::string> written;  // every path opened for writing, made or created
 
   std::FILE* Open(const std::string& path, const char* mode) override;
+  std::FILE* OpenForRewrite(const std::string& path, bool& created) override;
+  int Truncate(std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int Close(std::FILE* f) override;
   int MakeDirectory(const std::string& path) override;
@@ -66,6 +70,10 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::vector<std::string> LeftoverTemps();
 
  private:
+  // Whether path may be opened for writing now; records it.
+  bool MayWrite(const std::string& path);
+
+  std::recursive_mutex m_lock;
   std::set<std::FILE*> m_shortFiles;
 };
 
