@@ -19,9 +19,11 @@ constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Per
 constexpr char kTempTrouble[] =
     "Trouble creating temporary file.\nOut of disk space?  Permission problem?";
 
-// Files opened ahead of the one being written. Two keep the opening of the next file busy
-// while this one is written and closed; more gain nothing.
-constexpr std::size_t kFilesAhead = 2;
+// Files opened ahead of the one being written, at most. The opener, once it has filled the
+// queue, waits until the writer has emptied half of it: a hand-over per file would cost more
+// than opening a file does natively.
+constexpr std::size_t kFilesAhead = 16;
+constexpr std::size_t kResumeOpeningAt = kFilesAhead / 2;
 
 using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
 
@@ -75,32 +77,39 @@ class FileWriter {
       std::lock_guard<std::mutex> guard(lock_);
       stopping_ = true;
     }
-    changed_.notify_all();
+    workReady_.notify_one();
     thread_.join();
   }
 
   FileWriter(const FileWriter&) = delete;
   FileWriter& operator=(const FileWriter&) = delete;
 
-  // Queues an opened file (file null when it could not be opened), waiting while enough are
-  // queued. False once a failure has been reported: the caller stops.
+  // Queues an opened file (file null when it could not be opened), waiting while the queue is
+  // full. False once a failure has been reported: the caller stops.
   bool Push(OpenedFile opened) {
     std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [this] { return failed_ || queue_.size() < kFilesAhead; });
+    if (!failed_ && queue_.size() >= kFilesAhead) {
+      openerWaiting_ = true;
+      roomFree_.wait(guard, [this] { return failed_ || queue_.size() <= kResumeOpeningAt; });
+      openerWaiting_ = false;
+    }
     if (failed_) {
       Discard(opened);
       return false;
     }
     queue_.push_back(std::move(opened));
+    const bool wake = writerWaiting_;
     guard.unlock();
-    changed_.notify_all();
+    if (wake) workReady_.notify_one();
     return true;
   }
 
   // Waits until every queued file is written; false when a failure has been reported.
   bool Drain() {
     std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [this] { return failed_ || (queue_.empty() && !busy_); });
+    openerWaiting_ = true;
+    roomFree_.wait(guard, [this] { return failed_ || (queue_.empty() && !busy_); });
+    openerWaiting_ = false;
     return !failed_;
   }
 
@@ -108,13 +117,16 @@ class FileWriter {
   void Run() {
     std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
-      changed_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
-      if (queue_.empty()) return;
+      if (queue_.empty()) {
+        writerWaiting_ = true;
+        workReady_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
+        writerWaiting_ = false;
+        if (queue_.empty()) return;
+      }
       OpenedFile opened = std::move(queue_.front());
       queue_.pop_front();
       busy_ = true;
       guard.unlock();
-      changed_.notify_all();
       const bool written = Finish(opened);
       guard.lock();
       busy_ = false;
@@ -123,7 +135,8 @@ class FileWriter {
         for (OpenedFile& later : queue_) Discard(later);
         queue_.clear();
       }
-      changed_.notify_all();
+      // The opener waits either for room or for the queue to run dry (Drain).
+      if (openerWaiting_ && (failed_ || queue_.size() <= kResumeOpeningAt)) roomFree_.notify_one();
     }
   }
 
@@ -160,11 +173,14 @@ class FileWriter {
   ExtractionReport& report_;
   GzipExpander expander_;  // used by the thread only
   std::mutex lock_;
-  std::condition_variable changed_;
+  std::condition_variable workReady_;  // the writer waits on it for files
+  std::condition_variable roomFree_;   // the opener waits on it for room, or for the end
   std::deque<OpenedFile> queue_;
-  bool busy_ = false;
+  bool busy_ = false;  // the writer is writing a file it took from the queue
   bool failed_ = false;
   bool stopping_ = false;
+  bool writerWaiting_ = false;
+  bool openerWaiting_ = false;
   std::thread thread_;  // last: it starts once everything above is ready
 };
 
