@@ -20,7 +20,30 @@ if [ -z "$payload" ] || [ ! -d "$payload" ] || [ ! -x "$EXTRACT" ]; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tvex-bench.XXXXXX")
-trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+
+# The installed trees go on a fresh ext4 file system of their own (a loop-mounted image) when
+# this user may mount one: ext4 passes over inodes freed in the last minutes when it allocates
+# new ones, so on a disk where thousands of files were just deleted (an earlier bench, a build)
+# every run pays for that search, several times the run itself, and the figures say more about
+# the disk's history than about the installers. Elsewhere they go to the work folder, and every
+# run still writes into a folder of its own with nothing deleted until the end.
+trees=$work/trees
+image=$work/trees.img
+mounted=
+if [ "$(id -u)" -eq 0 ] && truncate -s 4G "$image" 2>/dev/null && mkfs.ext4 -q -F "$image" 2>/dev/null &&
+  mkdir -p "$trees" && mount -o loop "$image" "$trees" 2>/dev/null; then
+  mounted=yes
+else
+  rm -f "$image"
+  mkdir -p "$trees"
+fi
+cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && rm -f "$WINEPREFIX/drive_c/bench"
+  [ -n "$mounted" ] && umount "$trees" 2>/dev/null
+  chmod -R u+w "$work" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 now() { date +%s%N; }
 # Seconds with two decimals from a nanosecond count.
@@ -55,19 +78,15 @@ timed() {
   eval "$wall_var+=($(awk -v r="$r" 'BEGIN { printf "%.0f", r * 1e9 }'))"
   eval "$cpu_var+=($(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.0f", (u + s) * 1e9 }'))"
 }
-# Every run writes into a folder of its own and nothing is deleted until the last run: ext4 skips
-# inodes freed in the last minutes when it allocates new ones, so a run right after a deletion
-# of thousands of files pays for that search (several times the run itself), whoever runs.
 ours=(); theirs=(); ours_cpu=(); theirs_cpu=()
 for ((i = 0; i < ROUNDS; i++)); do
-  mkdir "$work/a$i" "$work/b$i"
+  mkdir "$trees/a$i" "$trees/b$i"
   sync
-  timed ours ours_cpu "$EXTRACT" "$work/a$i/inst"
+  timed ours ours_cpu "$EXTRACT" "$trees/a$i/inst"
   sync
-  timed theirs theirs_cpu tar -xzf "$work/tree.tar.gz" -C "$work/b$i"
+  timed theirs theirs_cpu tar -xzf "$work/tree.tar.gz" -C "$trees/b$i"
   sync
 done
-chmod -R u+w "$work"/a*; rm -rf "$work"/a* "$work"/b*
 med() { printf '%s\n' "$@" | median; }
 m_ours=$(med "${ours[@]}"); m_theirs=$(med "${theirs[@]}")
 c_ours=$(med "${ours_cpu[@]}"); c_theirs=$(med "${theirs_cpu[@]}")
@@ -86,7 +105,7 @@ printf '%-52s %10s  %s\n' "ratio tvex-extract / tar (wall)" "$ratio" "<= 0.7"
 printf '%-52s %10s  %s\n' "ratio tvex-extract / tar (CPU: user + system)" "$cpu_ratio" ""
 echo "rounds, wall (s): tvex-extract $(list "${ours[@]}")| tar $(list "${theirs[@]}")"
 echo "rounds, CPU (s):  tvex-extract $(list "${ours_cpu[@]}")| tar $(list "${theirs_cpu[@]}")"
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; trees on ${mounted:+a fresh ext4 file system, }$trees"
 
 if [ -x "$HOST/merge_bench" ]; then
   echo
@@ -118,9 +137,11 @@ t0=$(now)
 makensis -V1 "$nsi" >"$work/nsis.log" 2>&1 || { cat "$work/nsis.log"; exit 1; }
 nsis_build=$(( $(now) - t0 ))
 drive() { "$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" "$@" | grep -v '^tvex-extract: '; }
+# C:\bench is the trees' folder, so the Wine runs land on the same fresh file system.
 drive_root=$WINEPREFIX/drive_c/bench
-clear_trees() { chmod -R u+w "$drive_root" 2>/dev/null || true; rm -rf "$drive_root"; sync; }
-clear_trees
+mkdir -p "$trees/wine" "$WINEPREFIX/drive_c"
+rm -rf "$drive_root"
+ln -s "$trees/wine" "$drive_root"
 for ((i = 1; i <= ROUNDS; i++)); do
   line="round $i"
   sync
@@ -132,7 +153,6 @@ for ((i = 1; i <= ROUNDS; i++)); do
   echo "  $line"
   echo "$line" >>"$work/side.txt"
 done
-clear_trees
 col() { awk -v k="$1" '$1 == "round" { for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$work/side.txt"; }
 mapfile -t ours_ms < <(col ours_ms)
 mapfile -t nsis_ms < <(col nsis_section_ms)
@@ -192,5 +212,4 @@ traced ours bench/strace-ours "$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" time
   "$(winpath "$WIN/tvexsetup.exe")" 'C:\bench\strace-ours'
 traced NSIS bench/strace-nsis "$ROOT/scripts/wine-run" "$WIN/tvex-demo.exe" time-nsis \
   "$(winpath "$nsis_exe")" 'C:\nsis-ms.txt' 'C:\bench\strace-nsis'
-clear_trees
 echo "($files files; 'in tree' counts the opens of paths inside the install directory, by any process)"
