@@ -1,5 +1,6 @@
 #include "app/install_job.h"
 
+#include "cmpdb/merge_conventions.h"
 #include "cmpdb/merge_operations.h"
 
 namespace {
@@ -70,5 +71,6 @@ ExtractionJob InstallJob(std::string installDir, bool update) {
   job.update = update;
   job.payload = BuiltInPayload();
   job.merges = RealDatabaseMergeTable();
+  job.backup = BackupDatabase;
   return job;
 }

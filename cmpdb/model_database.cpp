@@ -7,6 +7,7 @@
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/statement_reader.h"
 #include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
 
@@ -42,9 +43,13 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
   while (const char* statement = reader.ReadStatement(file.get())) {
     if (IsModelStatement(statement)) list.Append(MakeModelRecord(kind, statement));
   }
+  // Text that is not 8-bit (a byte-order mark, NUL bytes) or a read that failed part-way would
+  // read as fewer models than the file holds; merged, the rest would be lost.
+  const bool whole = reader.Problem() == CStatementReader::Trouble::kNone;
   file.reset();
   reader.ReadStatement(nullptr);
-  return true;
+  if (!whole) list.Release();
+  return whole;
 }
 
 // The same result as looking every shipped name up with FindRecordByName, without walking the
@@ -73,24 +78,19 @@ void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
 
 bool WriteModelDatabase(const char* path, const CRecordList& list) {
   if (!path || !*path) return false;
-  std::FILE* raw = platform::Fs().Open(path, "wb");
-  if (!raw) {
-    platform::Fs().SetReadOnly(path, false);
-    raw = platform::Fs().Open(path, "wb");
-  }
-  if (!raw) return false;
-  std::unique_ptr<std::FILE, platform::FileCloser> file(raw);
+  // Written beside the database and put in its place only once complete.
+  platform::AtomicFile file(path);
+  if (!file.Stream()) return false;
 
   // Lines end in CR LF on every platform, so the file is written in binary mode.
   std::string pending(kModelDatabaseHeader);
-  bool written = true;
   for (int i = 0; i < list.Count(); ++i) {
     pending += list.At(i)->m_strStatement;
     pending += "\r\n";
-    if (pending.size() >= kWriteBlock) written = Flush(pending, file.get()) && written;
+    if (pending.size() >= kWriteBlock && !Flush(pending, file.Stream())) return false;
   }
-  if (!pending.empty()) written = Flush(pending, file.get()) && written;
-  return platform::Fs().Close(file.release()) == 0 && written;
+  if (!pending.empty() && !Flush(pending, file.Stream())) return false;
+  return file.Commit();
 }
 
 MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,

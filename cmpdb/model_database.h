@@ -12,7 +12,8 @@ extern const std::string_view kModelDatabaseHeader;
 
 // Reads every ".model" statement of the file (the first six characters compared without case;
 // everything else is skipped) into list as records of the kind, in file order. False, with
-// list left empty, when path is null or empty or the file cannot be opened.
+// list left empty, when path is null or empty, the file cannot be opened or read to its end,
+// or it is not 8-bit text (a byte-order mark at its start, a NUL byte anywhere).
 bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list);
 
 // Combines shipped into existing: a shipped record replaces the first existing record of the
@@ -20,6 +21,7 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list);
 // A record without a name matches nothing and is always appended. shipped is left empty.
 void CombineModelRecords(CRecordList& existing, CRecordList& shipped);
 
-// Writes the header and one CR LF line per record's statement. A read-only file is made
-// writable and opened once more. False when the file cannot be opened or written completely.
+// Writes the header and one CR LF line per record's statement into a new file beside path,
+// which then replaces the file at path (a read-only one too). False when the new file cannot be
+// made or written completely: the file at path is then as it was.
 bool WriteModelDatabase(const char* path, const CRecordList& list);

@@ -6,6 +6,7 @@
 
 #include "cmpdb/file_error.h"
 #include "cmpdb/record_order.h"
+#include "platform/atomic_file.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
 
@@ -43,18 +44,6 @@ void ReportArchiveError(const CArchive& ar, const std::string& path, const char*
       report.Message(otherText);
       break;
   }
-}
-
-// A name for a new file in the same directory as path that nothing bears yet; empty when none
-// is free.
-std::string SiblingTempName(const std::string& path) {
-  std::string::size_type slash = path.find_last_of("\\/");
-  std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  for (int n = 0; n < 1000; ++n) {
-    std::string name = dir + "~cmp" + std::to_string(n) + ".tmp";
-    if (platform::Fs().Find(name) == platform::EntryKind::kNone) return name;
-  }
-  return {};
 }
 
 // Moves the incoming records into list: each first destroys every record of the list that
@@ -146,46 +135,23 @@ bool CRecordDoc<Rec>::Open(const std::string& path, platform::Reporter& report) 
 
 template <class Rec>
 bool CRecordDoc<Rec>::Save(const std::string& path, platform::Reporter& report) {
-  std::FILE* f = nullptr;
-  std::string target = path;
-  if (platform::Fs().Find(path) == platform::EntryKind::kFile) {
-    std::string temp = SiblingTempName(path);
-    if (!temp.empty() && (f = platform::Fs().Open(temp, "wb")) != nullptr) target = temp;
-  }
-  if (!f) {
-    // No room for a file beside it: write over the old file, as a plain save does.
-    errno = 0;
-    f = platform::Fs().Open(path, "wb");
-    if (!f) {
-      ReportCreateError(errno, path, report);
-      return false;
-    }
-  }
-
-  FileByteSink sink(f);
-  CArchive ar(sink);
-  Serialize(ar);
-  bool written = ar.Flush();
-  errno = 0;
-  bool closed = platform::Fs().Close(f) == 0;
-  int closeError = errno ? errno : EIO;
-  if (!written || !closed) {
-    platform::Fs().Remove(target);
-    if (!written) {
-      ReportArchiveError(ar, path, "Failed to save document.", report);
-    } else {
-      ReportFileError(closeError, path, report);
-    }
+  // Written beside the file and put in its place only once complete: a save that fails or is
+  // cut short leaves the file as it was.
+  platform::AtomicFile file(path);
+  if (!file.Stream()) {
+    ReportCreateError(file.Error(), path, report);
     return false;
   }
-  if (target != path) {
-    errno = 0;
-    if (platform::Fs().Replace(target, path) != 0) {
-      int error = errno ? errno : EACCES;
-      platform::Fs().Remove(target);
-      ReportFileError(error, path, report);
-      return false;
-    }
+  FileByteSink sink(file.Stream());
+  CArchive ar(sink);
+  Serialize(ar);
+  if (!ar.Flush()) {
+    ReportArchiveError(ar, path, "Failed to save document.", report);
+    return false;
+  }
+  if (!file.Commit()) {
+    ReportFileError(file.Error(), path, report);
+    return false;
   }
   return true;
 }

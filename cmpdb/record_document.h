@@ -27,10 +27,10 @@ class CRecordDoc {
   // failure reports the file-error text or "Unexpected file format." and leaves the list empty.
   bool Open(const std::string& path, platform::Reporter& report);
 
-  // Writes the list to the file. When a file stands at the path the stream goes to a new file
-  // beside it that replaces the old one only once it is complete, so a failed save leaves the
-  // old file as it was; a file created afresh is removed again on failure. Failures report
-  // their message and return false.
+  // Writes the list to the file: the stream goes to a new file beside it that takes its place
+  // only once it is complete and on the disk, so a save that fails or is cut short leaves the
+  // file at the path as it was (or absent, when there was none). Failures report their message
+  // and return false.
   bool Save(const std::string& path, platform::Reporter& report);
 
   // Destroys every record.

@@ -1,10 +1,7 @@
-#include "cmpdb/record_merge.h"
-
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
 #include "platform/file_ops.h"
-#include "platform/file_system.h"
 
 namespace {
 
@@ -25,17 +22,11 @@ MergeResult MergeRecordDatabase(const char* output, const char* shipped, const c
   std::unique_ptr<Doc> theirs = LoadRecordDatabase<Doc>(shipped, report);
   if (!theirs) return MergeResult::kFailed;
   mine->MergeFrom(*theirs);
-  RemoveFileForced(output);
+  // The save replaces the user's database only once the merged one is whole on the disk.
   return mine->Save(output, report) ? MergeResult::kMerged : MergeResult::kFailed;
 }
 
 }  // namespace
-
-void RemoveFileForced(const char* path) {
-  if (platform::Fs().Remove(path) == 0) return;
-  platform::Fs().SetReadOnly(path, false);
-  platform::Fs().Remove(path);
-}
 
 MergeResult MergeCapacitorDatabase(const char* output, const char* shipped, const char* existing,
                                    platform::Reporter& report) {

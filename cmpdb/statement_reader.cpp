@@ -1,6 +1,7 @@
 #include "cmpdb/statement_reader.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -9,6 +10,12 @@ namespace {
 constexpr std::size_t kReadBlock = 16 * 1024;
 
 bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// UTF-8, UTF-16 (either order) and UTF-32 begin so; a model database is 8-bit text.
+bool StartsWithByteOrderMark(std::string_view bytes) {
+  return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
+         bytes.starts_with("\xFE\xFF") || bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4));
+}
 
 }  // namespace
 
@@ -53,14 +60,28 @@ const char* ContinuationText(const char* line) {
 bool CStatementReader::Refill() {
   if (!m_block) m_block = std::make_unique_for_overwrite<char[]>(kReadBlock);
   m_nBlockPos = 0;
-  m_nBlockLen = platform::Fs().Read(m_block.get(), 1, kReadBlock, m_source);
+  platform::FileSystem& fs = platform::Fs();
+  m_nBlockLen = fs.Read(m_block.get(), 1, kReadBlock, m_source);
+  if (m_nBlockLen == 0 && fs.StreamError(m_source) != 0) Note(Trouble::kReadError);
+  if (m_bAtStart && m_nBlockLen > 0) {
+    m_bAtStart = false;
+    if (StartsWithByteOrderMark(std::string_view(m_block.get(), m_nBlockLen)))
+      Note(Trouble::kByteOrderMark);
+  }
+  if (std::memchr(m_block.get(), '\0', m_nBlockLen) != nullptr) Note(Trouble::kNulByte);
   return m_nBlockLen > 0;
+}
+
+void CStatementReader::Note(Trouble trouble) {
+  if (m_trouble == Trouble::kNone) m_trouble = trouble;
 }
 
 const char* CStatementReader::ReadRawLine(std::FILE* stream) {
   if (!stream || stream != m_source) {
     m_nBlockPos = m_nBlockLen = 0;
     m_source = stream;
+    m_bAtStart = true;
+    m_trouble = Trouble::kNone;
   }
   if (!stream) {
     std::string().swap(m_strRaw);

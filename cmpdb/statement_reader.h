@@ -43,9 +43,17 @@ class CStatementReader {
   // at the end of the file. A null stream resets the reader for the next file.
   const char* ReadStatement(std::FILE* stream);
 
+  // What makes the text read so far from the current stream unfit to be taken as a model
+  // database: a byte-order mark at its start, a NUL byte anywhere, or a failed read (which
+  // otherwise looks like the end of the file). Reset with the reader.
+  enum class Trouble { kNone, kByteOrderMark, kNulByte, kReadError };
+  Trouble Problem() const { return m_trouble; }
+
  private:
-  // Reads the next block of m_source; false at its end.
+  // Reads the next block of m_source; false at its end (or on a read error, noted).
   bool Refill();
+  // Keeps the first trouble found.
+  void Note(Trouble trouble);
 
   std::FILE* m_source = nullptr;
   std::unique_ptr<char[]> m_block;
@@ -55,4 +63,6 @@ class CStatementReader {
   std::string m_strStatement;
   // The look-ahead is the physical line in m_strRaw when set.
   bool m_bLookAhead = false;
+  bool m_bAtStart = true;  // nothing read from m_source yet
+  Trouble m_trouble = Trouble::kNone;
 };

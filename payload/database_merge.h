@@ -28,6 +28,9 @@ struct DatabaseMergeTable {
   std::size_t count;
 };
 
+// The folder of the component databases, below the install directory.
+inline constexpr char kDatabaseFolder[] = ".\\lib\\cmp\\";
+
 // True when name is one of the eight database names of lib\cmp, compared case-insensitively.
 bool IsDatabaseEntry(const char* name);
 

@@ -10,6 +10,7 @@
 
 #include "payload/gunzip.h"
 #include "payload/paths.h"
+#include "platform/atomic_file.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
 
@@ -33,25 +34,38 @@ struct WriteResult {
   std::string message;  // kExpandFailed: the expansion's own text
 };
 
-// Writes the entry's content (expanded when packed) into f from its start, cuts an existing
-// file to that length, and closes f. name is the file's name in the expansion's messages.
-WriteResult WriteContent(const PayloadEntry& entry, std::FILE* f, bool created,
-                         const std::string& name, GzipExpander& expander) {
-  UniqueFile file(f);
-  platform::FileSystem& fs = platform::Fs();
+// Writes the entry's content (expanded when packed) into f from its start. name is the file's
+// name in the expansion's messages.
+WriteResult WriteContent(const PayloadEntry& entry, std::FILE* f, const std::string& name,
+                         GzipExpander& expander) {
   std::setvbuf(f, nullptr, _IONBF, 0);  // every write is a large block: no copy, no sizing
   if (entry.nPackedSize != 0) {
     if (Failure message = expander.Expand(entry.pData, entry.nPackedSize, name, f))
       return {WriteResult::kExpandFailed, *message};
-    // Some file systems report a failed write only when the file is closed.
-    if ((!created && fs.Truncate(f) != 0) || fs.Close(file.release()) != 0)
-      return {WriteResult::kExpandFailed, kFailedWrite};
     return {};
   }
-  if (entry.nSize != 0 && fs.Write(entry.pData, entry.nSize, 1, f) != 1)
+  if (entry.nSize != 0 && platform::Fs().Write(entry.pData, entry.nSize, 1, f) != 1)
     return {WriteResult::kWriteFailed, {}};
+  return {};
+}
+
+// A failure to put the written content in place (cut, close, move): worded as a failed write
+// of that entry.
+WriteResult FailedToFinish(const PayloadEntry& entry) {
+  if (entry.nPackedSize != 0) return {WriteResult::kExpandFailed, kFailedWrite};
+  return {WriteResult::kWriteFailed, {}};
+}
+
+// WriteContent, then an existing file cut to the new length and f closed.
+WriteResult WriteFile(const PayloadEntry& entry, std::FILE* f, bool created,
+                      const std::string& name, GzipExpander& expander) {
+  UniqueFile file(f);
+  const WriteResult written = WriteContent(entry, f, name, expander);
+  if (written.kind != WriteResult::kOk) return written;
+  platform::FileSystem& fs = platform::Fs();
+  // Some file systems report a failed write only when the file is closed.
   if ((!created && fs.Truncate(f) != 0) || fs.Close(file.release()) != 0)
-    return {WriteResult::kWriteFailed, {}};
+    return FailedToFinish(entry);
   return {};
 }
 
@@ -147,7 +161,7 @@ class FileWriter {
     if (opened.file == nullptr) return Fail(kWriteTrouble);
     WriteResult written;
     try {
-      written = WriteContent(entry, opened.file, opened.created, opened.path, expander_);
+      written = WriteFile(entry, opened.file, opened.created, opened.path, expander_);
     } catch (const std::exception&) {
       written = {WriteResult::kWriteFailed, {}};  // no memory for the expansion
     }
@@ -190,17 +204,15 @@ class Extraction {
       : job_(job), report_(report), writer_(report) {}
 
   bool Run() {
+    RemoveLeftovers();
     for (std::size_t i = 0; i < job_.payload.count; ++i) {
       const PayloadEntry& entry = *job_.payload.entries[i];
       std::string path = JoinPath(job_.installDir.c_str(), entry.pszName);
-      if (const DatabaseMergeRow* row = MergeRowFor(entry)) {
-        // A merge touches the user's database: everything before it must be in place first.
-        if (!writer_.Drain()) return false;
-        if (FileExists(path.c_str())) {
-          const MergeOutcome outcome = MergeEntry(entry, path, *row);
-          if (outcome == MergeOutcome::kMerged) continue;
-          if (outcome == MergeOutcome::kStopped) return false;
-        }
+      if (IsDatabaseEntry(entry.pszName) && FileExists(path.c_str())) {
+        // The user's database: everything before it must be in place first, and it is
+        // replaced only in one step.
+        if (!writer_.Drain() || !ReplaceDatabase(entry, path)) return false;
+        continue;
       }
       OpenedFile opened{&entry, std::move(path)};
       opened.file = OpenForWrite(opened.path, known_, opened.created);
@@ -211,36 +223,53 @@ class Extraction {
   }
 
  private:
-  const DatabaseMergeRow* MergeRowFor(const PayloadEntry& entry) const {
-    if (!job_.update || !IsDatabaseEntry(entry.pszName)) return nullptr;
-    return FindMergeRow(job_.merges, entry.pszName);
+  // New files that an interrupted installation left beside the databases.
+  void RemoveLeftovers() {
+    const std::string folder = JoinPath(job_.installDir.c_str(), kDatabaseFolder);
+    platform::FileSystem& fs = platform::Fs();
+    for (const std::string& name : fs.ListFiles(folder))
+      if (IsTempFileName(name)) fs.Remove(folder + name);
   }
 
-  // Expands the shipped copy into a new file beside the user's database (inside the install
-  // directory, so it has that directory's protection) and merges it in.
-  MergeOutcome MergeEntry(const PayloadEntry& entry, const std::string& path,
-                          const DatabaseMergeRow& row) {
-    report_.Progress(std::string("Merging: ") + entry.pszName + ".gz\n");
-    platform::FileSystem& fs = platform::Fs();
-    std::string temp;
-    std::FILE* f = CreateTempFileIn(ParentDirectory(path.c_str()), temp);
-    if (f == nullptr) {
-      report_.Message(kTempTrouble);
-      return MergeOutcome::kStopped;
-    }
+  // Reports text; the installation stops.
+  bool Fail(const std::string& text) {
+    report_.Message(text);
+    return false;
+  }
+
+  // Writes the shipped copy of an existing database into a new file beside it (inside the
+  // install directory, so it has that directory's protection). In update mode the copy is merged
+  // into the user's database; when the merge fails, and in Overwrite mode, the copy then takes
+  // the database's place in one step, after a backup of a database that differs from it.
+  bool ReplaceDatabase(const PayloadEntry& entry, const std::string& path) {
+    const DatabaseMergeRow* row =
+        job_.update ? FindMergeRow(job_.merges, entry.pszName) : nullptr;
+    report_.Progress(std::string(row ? "Merging: " : "Extracting: ") + entry.pszName + ".gz\n");
+    platform::AtomicFile shipped(path);
+    if (!shipped.Stream()) return Fail(row ? kTempTrouble : kWriteTrouble);
     if (!mergeExpander_) mergeExpander_.emplace();
-    const WriteResult written = WriteContent(entry, f, true, temp, *mergeExpander_);
-    if (written.kind != WriteResult::kOk) {
-      fs.Remove(temp);
-      report_.Message(written.kind == WriteResult::kWriteFailed
-                          ? std::string(kWriteTrouble)
-                          : "Trouble un-gziping tmpfile: " + temp + "\n" + written.message);
-      return MergeOutcome::kStopped;
+    const std::string& name = row ? shipped.TempPath() : path;
+    WriteResult written = WriteContent(entry, shipped.Stream(), name, *mergeExpander_);
+    if (written.kind == WriteResult::kOk && !shipped.Close()) written = FailedToFinish(entry);
+    if (written.kind == WriteResult::kWriteFailed) return Fail(kWriteTrouble);
+    if (written.kind == WriteResult::kExpandFailed)
+      return Fail((row ? "Trouble un-gziping tmpfile: " : "Trouble writing: ") + name + "\n" +
+                  written.message);
+
+    if (row) {
+      const MergeOutcome outcome =
+          row->merge(path.c_str(), shipped.TempPath().c_str(), path.c_str(), report_);
+      if (outcome == MergeOutcome::kMerged) return true;
+      if (outcome == MergeOutcome::kStopped) return false;
+      report_.Message(row->pszFailure);
+      report_.Progress(std::string("Extracting: ") + entry.pszName + ".gz\n");
+    } else if (job_.backup && !SameFileContent(path.c_str(), shipped.TempPath().c_str()) &&
+               !job_.backup(path.c_str(), report_)) {
+      return false;
     }
-    const MergeOutcome outcome = row.merge(path.c_str(), temp.c_str(), path.c_str(), report_);
-    if (outcome == MergeOutcome::kFailed) report_.Message(row.pszFailure);
-    fs.Remove(temp);
-    return outcome;
+    if (!shipped.Commit()) return Fail(kWriteTrouble);
+    if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(path, true);
+    return true;
   }
 
   const ExtractionJob& job_;

@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -23,20 +25,6 @@ bool IsEmpty(const char* text) { return text == nullptr || *text == '\0'; }
 std::FILE* Unbuffered(std::FILE* f) {
   if (f) std::setvbuf(f, nullptr, _IONBF, 0);
   return f;
-}
-
-// Copies the rest of in to out and closes out; false on a read error, a short write or a
-// failed close (some file systems report a failed write only then).
-bool CopyStream(std::FILE* in, UniqueFile out) {
-  platform::FileSystem& fs = platform::Fs();
-  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunk);
-  for (;;) {
-    const std::size_t got = fs.Read(buffer.get(), 1, kCopyChunk, in);
-    if (got == 0) break;
-    if (fs.Write(buffer.get(), 1, got, out.get()) < got) return false;
-  }
-  if (std::ferror(in)) return false;
-  return fs.Close(out.release()) == 0;
 }
 
 // A different number at every call, and different between processes started together.
@@ -65,13 +53,34 @@ bool CopyFileBytes(const char* source, const char* target) {
   platform::FileSystem& fs = platform::Fs();
   UniqueFile in(Unbuffered(fs.Open(source, "rb")));
   if (!in) return false;
-  UniqueFile out(Unbuffered(fs.Open(target, "wb")));
-  if (!out) {
-    fs.SetReadOnly(target, false);
-    out.reset(Unbuffered(fs.Open(target, "wb")));
-    if (!out) return false;
+  platform::AtomicFile copy(target);
+  if (!copy.Stream()) return false;
+  Unbuffered(copy.Stream());
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunk);
+  for (;;) {
+    const std::size_t got = fs.Read(buffer.get(), 1, kCopyChunk, in.get());
+    if (got == 0) break;
+    if (fs.Write(buffer.get(), 1, got, copy.Stream()) < got) return false;
   }
-  return CopyStream(in.get(), std::move(out));
+  if (fs.StreamError(in.get()) != 0) return false;
+  return copy.Commit();
+}
+
+bool SameFileContent(const char* a, const char* b) {
+  if (IsEmpty(a) || IsEmpty(b)) return false;
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile first(Unbuffered(fs.Open(a, "rb")));
+  UniqueFile second(Unbuffered(fs.Open(b, "rb")));
+  if (!first || !second) return false;
+  const auto one = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunk);
+  const auto two = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunk);
+  for (;;) {
+    const std::size_t got = fs.Read(one.get(), 1, kCopyChunk, first.get());
+    const std::size_t other = fs.Read(two.get(), 1, kCopyChunk, second.get());
+    if (got != other || std::memcmp(one.get(), two.get(), got) != 0) return false;
+    if (got == 0) break;
+  }
+  return fs.StreamError(first.get()) == 0 && fs.StreamError(second.get()) == 0;
 }
 
 std::FILE* CreateTempFileIn(const std::string& dir, std::string& path) {

@@ -13,9 +13,14 @@ bool FileExists(const char* path);
 // null or "".
 bool DirectoryExists(const char* path);
 
-// Copies source onto target byte for byte (a read-only target is made writable first).
-// False when anything fails, a short write, a read error or a failed close included.
+// Copies source onto target byte for byte. The copy is written beside target and replaces it in
+// one step once it is complete (a read-only target included), so target is at every moment the
+// old file or the whole copy. False when anything fails (a read error, a short write, a failed
+// close or move); target is then as it was.
 bool CopyFileBytes(const char* source, const char* target);
+
+// True when both files can be read whole and hold the same bytes.
+bool SameFileContent(const char* a, const char* b);
 
 // Creates a new file exclusively in the directory dir (which ends in a backslash, or is empty
 // for the current directory) with a name of the form "~tvex<hex>.tmp" that nothing bears yet,

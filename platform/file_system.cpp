@@ -34,4 +34,6 @@ std::size_t RealFileSystem::Write(const void* data, std::size_t size, std::size_
 
 int RealFileSystem::Close(std::FILE* f) { return std::fclose(f); }
 
+int RealFileSystem::StreamError(std::FILE* f) { return std::ferror(f); }
+
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -33,6 +34,11 @@ class FileSystem {
                             std::FILE* f) = 0;
   // fclose; non-zero when buffered data could not be written.
   virtual int Close(std::FILE* f) = 0;
+  // Non-zero when a read or write on the stream has failed (ferror): a short Read is the end
+  // of the file only when this is 0.
+  virtual int StreamError(std::FILE* f) = 0;
+  // Flushes the stream and makes the system write the file's data to the disk; 0 on success.
+  virtual int Sync(std::FILE* f) = 0;
 
   // The first entry matching the path (FindFirstFileA; no wildcards are ever passed).
   virtual EntryKind Find(const std::string& path) = 0;
@@ -43,8 +49,12 @@ class FileSystem {
   virtual int SetReadOnly(const std::string& path, bool readOnly) = 0;
   // remove(); 0 on success.
   virtual int Remove(const std::string& path) = 0;
-  // Moves from onto to, replacing an existing to; 0 on success.
+  // Moves from onto to in one step, replacing an existing to, and returns once the move is on
+  // the disk; 0 on success. Both lie in the same folder.
   virtual int Replace(const std::string& from, const std::string& to) = 0;
+  // The names (without folder) of the files directly in the folder dir; empty when it cannot be
+  // read.
+  virtual std::vector<std::string> ListFiles(const std::string& dir) = 0;
   // Creates the file and opens it for writing in binary mode, only when nothing of that name
   // exists yet (never one that another process slipped in); null on failure, with errno EEXIST
   // when the name is taken.
@@ -61,11 +71,14 @@ class RealFileSystem : public FileSystem {
   std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int Close(std::FILE* f) override;
+  int StreamError(std::FILE* f) override;
+  int Sync(std::FILE* f) override;
   EntryKind Find(const std::string& path) override;
   int MakeDirectory(const std::string& path) override;
   int SetReadOnly(const std::string& path, bool readOnly) override;
   int Remove(const std::string& path) override;
   int Replace(const std::string& from, const std::string& to) override;
+  std::vector<std::string> ListFiles(const std::string& dir) override;
   std::FILE* CreateNew(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
 };

@@ -1,4 +1,5 @@
 // POSIX side of the file seam: Windows-style paths are mapped to slashes.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "platform/file_system.h"
 
@@ -80,7 +82,35 @@ int RealFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
 int RealFileSystem::Remove(const std::string& path) { return ::unlink(Native(path).c_str()); }
 
 int RealFileSystem::Replace(const std::string& from, const std::string& to) {
-  return std::rename(Native(from).c_str(), Native(to).c_str());
+  const std::string target = Native(to);
+  if (std::rename(Native(from).c_str(), target.c_str()) != 0) return -1;
+  // The rename is on the disk once the folder that holds it is.
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return 0;
+}
+
+std::vector<std::string> RealFileSystem::ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(Native(dir).c_str()), &::closedir);
+  if (!listing) return names;
+  std::string prefix = dir;
+  if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string name = entry->d_name;
+    if (Find(prefix + name) == EntryKind::kFile) names.push_back(name);
+  }
+  return names;
+}
+
+int RealFileSystem::Sync(std::FILE* f) {
+  if (std::fflush(f) != 0) return -1;
+  return ::fsync(::fileno(f));
 }
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {

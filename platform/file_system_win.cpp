@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -40,14 +42,55 @@ int RealFileSystem::Truncate(std::FILE* f) {
   return at < 0 ? -1 : ::_chsize_s(::_fileno(f), at);
 }
 
+namespace {
+
+// A directory search, closed when it goes out of scope.
+class FindHandle {
+ public:
+  FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+      : handle_(::FindFirstFileA(pattern.c_str(), &data)) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  // False when the search found nothing (or could not be made).
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // The next entry into data; false at the end.
+  bool Next(WIN32_FIND_DATAA& data) { return ::FindNextFileA(handle_, &data) != 0; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
 EntryKind RealFileSystem::Find(const std::string& path) {
   if (path.empty()) return EntryKind::kNone;
   WIN32_FIND_DATAA data;
-  HANDLE h = ::FindFirstFileA(path.c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return EntryKind::kNone;
-  ::FindClose(h);
+  if (!FindHandle(path, data)) return EntryKind::kNone;
   return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory
                                                             : EntryKind::kFile;
+}
+
+std::vector<std::string> RealFileSystem::ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  std::string pattern = dir;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA data;
+  FindHandle search(pattern, data);
+  if (!search) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+  } while (search.Next(data));
+  return names;
+}
+
+int RealFileSystem::Sync(std::FILE* f) {
+  if (std::fflush(f) != 0) return -1;
+  return ::_commit(::_fileno(f));
 }
 
 int RealFileSystem::MakeDirectory(const std::string& path) {
@@ -61,9 +104,10 @@ int RealFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
 int RealFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()); }
 
 int RealFileSystem::Replace(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)
-             ? 0
-             : -1;
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return 0;
+  errno = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return -1;
 }
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -143,24 +145,52 @@ TEST_F(ModelMerge, ReadOnlyOutputIsMadeWritable) {
   EXPECT_EQ(fs.readOnlyClears, 1);
 }
 
-TEST_F(ModelMerge, OutputThatCannotBeWrittenFails) {
-  ScriptedFileSystem fs;
-  fs.simulateReadOnly = true;
-  platform::ScopedFileSystem scoped(fs);
-  fs.refuseWritePath = dir_.Path("out");
+TEST_F(ModelMerge, OutputThatCannotBeWrittenFailsAndStaysAsItWas) {
+  const std::string out = dir_.Path("out");
   WriteAll(db_, ".model A X\r\n");
   WriteAll(shipped_, ".model B Y\r\n");
-  EXPECT_EQ(MergeModelDatabase(fs.refuseWritePath.c_str(), shipped_.c_str(), db_.c_str(),
-                               ModelKind::kMosfet, BoxReport()),
-            MergeResult::kFailed);
-  EXPECT_EQ(fs.readOnlyClears, 1) << "one more try after clearing read-only";
+  // A move that fails, a full disk.
+  for (int failure = 0; failure < 2; ++failure) {
+    WriteAll(out, "the old output");
+    ScriptedFileSystem fs;
+    platform::ScopedFileSystem scoped(fs);
+    if (failure == 0) fs.failReplaceTo = out;
+    if (failure == 1) fs.bytesLeft = 40;  // room for the backup, not for the merged file
+    EXPECT_EQ(MergeModelDatabase(out.c_str(), shipped_.c_str(), db_.c_str(), ModelKind::kMosfet,
+                                 BoxReport()),
+              MergeResult::kFailed)
+        << failure;
+    EXPECT_EQ(ReadAll(out), "the old output") << failure;
+    EXPECT_TRUE(fs.LeftoverTemps().empty()) << failure;
+  }
+}
 
-  // A write that comes up short (a full disk) is a failure, not a success.
-  fs.refuseWritePath.clear();
-  fs.shortWritePath = dir_.Path("out");
-  EXPECT_EQ(MergeModelDatabase(dir_.Path("out").c_str(), shipped_.c_str(), db_.c_str(),
-                               ModelKind::kMosfet, BoxReport()),
-            MergeResult::kFailed);
+TEST_F(ModelMerge, TextThatIsNotEightBitFailsTheMerge) {
+  const std::string user = ".model MyNPN NPN(Bf=50)\r\n.model Q2 NPN(Bf=2)\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : user) utf16 += std::string{c, '\0'};
+  const std::string cases[] = {
+      utf16,
+      "\xEF\xBB\xBF" + user,  // UTF-8 with its mark: the first model would not be recognised
+      ".model MyNPN NPN(Bf=50)\r\n" + std::string(1, '\0') + ".model Q2 NPN(Bf=2)\r\n",
+  };
+  for (const std::string& existing : cases) {
+    EXPECT_EQ(Merge(existing, ".model SHIPPED NPN\r\n"), MergeResult::kFailed);
+    EXPECT_TRUE(ReadAll(db_) == existing) << "the user's file is left as it was";
+    EXPECT_TRUE(ReadAll(db_ + ".bak") == existing);
+  }
+}
+
+TEST_F(ModelMerge, AReadErrorPartWayFailsTheMerge) {
+  std::string user;
+  for (int i = 0; i < 3000; ++i) user += ".model USER" + std::to_string(i) + " NPN(Bf=1)\r\n";
+  ScriptedFileSystem fs;
+  fs.failReadPath = db_;
+  fs.failReadOpen = 2;    // the load, after the backup's copy
+  fs.failReadNumber = 2;  // its second block
+  platform::ScopedFileSystem scoped(fs);
+  EXPECT_EQ(Merge(user, ".model SHIPPED NPN\r\n"), MergeResult::kFailed);
+  EXPECT_TRUE(ReadAll(db_) == user);
 }
 
 // The straightforward walk: FindRecordByName for every shipped record.
@@ -269,7 +299,8 @@ TEST_F(ModelMerge, HostileInputLoadsWithoutACrash) {
     state ^= state << 13;
     state ^= state >> 17;
     state ^= state << 5;
-    junk += static_cast<char>(state >> 24);
+    // No NUL: text with one is refused whole (below).
+    junk += static_cast<char>(std::max<std::uint32_t>(state >> 24, 1));
     if (i % 5000 == 0) junk += "\n.model J" + std::to_string(i) + " X(a = b ; c\n+";
   }
   junk += std::string(1 << 20, '=') + "\n+" + std::string(1 << 20, ' ') + "\x1a;";
@@ -282,6 +313,8 @@ TEST_F(ModelMerge, HostileInputLoadsWithoutACrash) {
       EXPECT_EQ(list.At(i)->m_strStatement.find_first_of("\r\n"), std::string::npos);
     }
   }
+  junk[junk.size() / 2] = '\0';
+  EXPECT_EQ(Merge(junk, junk, ModelKind::kBjt), MergeResult::kFailed);
 }
 
 }  // namespace

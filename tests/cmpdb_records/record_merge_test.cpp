@@ -1,4 +1,4 @@
-#include "cmpdb/record_merge.h"
+#include "cmpdb/merge_operations.h"
 
 #include <gtest/gtest.h>
 

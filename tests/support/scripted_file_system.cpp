@@ -29,7 +29,26 @@ std::FILE* ScriptedFileSystem::Open(const std::string& path, const char* mode) {
   }
   std::FILE* f = RealFileSystem::Open(path, mode);
   if (f && writing && path == shortWritePath) m_shortFiles.insert(f);
+  if (f && !writing && path == failReadPath && ++m_failReadOpens == failReadOpen)
+    m_readsToFail[f] = failReadNumber;
   return f;
+}
+
+std::size_t ScriptedFileSystem::Read(void* data, std::size_t size, std::size_t count,
+                                     std::FILE* f) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  const auto failing = m_readsToFail.find(f);
+  if (failing != m_readsToFail.end() && --failing->second == 0) {
+    m_failedReads.insert(f);
+    errno = EIO;
+    return 0;
+  }
+  return RealFileSystem::Read(data, size, count, f);
+}
+
+int ScriptedFileSystem::StreamError(std::FILE* f) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_failedReads.count(f) ? 1 : RealFileSystem::StreamError(f);
 }
 
 std::FILE* ScriptedFileSystem::OpenForRewrite(const std::string& path, bool& created) {
@@ -64,6 +83,8 @@ std::size_t ScriptedFileSystem::Write(const void* data, std::size_t size, std::s
 int ScriptedFileSystem::Close(std::FILE* f) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   m_shortFiles.erase(f);
+  m_readsToFail.erase(f);
+  m_failedReads.erase(f);
   const int result = RealFileSystem::Close(f);
   return ++closes == failClose ? EOF : result;
 }
@@ -88,7 +109,7 @@ int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) 
 
 int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (failReplace) {
+  if (failReplace || to == failReplaceTo || (simulateReadOnly && readOnly.count(to))) {
     errno = EACCES;
     return -1;
   }

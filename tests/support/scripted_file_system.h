@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,6 +24,11 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   // Opening this path for reading fails while refusedReads > 0 (each failure counts down).
   std::string refuseReadPath;
   int refusedReads = 0;
+  // Read number failReadNumber (from 1) of the failReadOpen-th stream opened for reading at
+  // this path returns nothing and leaves the stream in error, as a failing disk does.
+  std::string failReadPath;
+  int failReadOpen = 1;
+  int failReadNumber = 1;
 
   // Write number n (counted from 1 over all files) writes nothing and returns 0; 0 never.
   int failWrite = 0;
@@ -33,8 +39,10 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::size_t bytesLeft = SIZE_MAX;
   // Close number n (counted from 1) closes the file but reports failure; 0 never.
   int failClose = 0;
-  // Every Replace fails with EACCES.
+  // Every Replace fails with EACCES (as does a Replace onto a simulated read-only file), or only
+  // a Replace onto this path.
   bool failReplace = false;
+  std::string failReplaceTo;
   // Every MakeDirectory fails with ENOENT, as on a path the platform refuses.
   bool refuseDirectories = false;
   // No new file can be created exclusively (CreateNew fails with EACCES).
@@ -56,6 +64,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::vector<std::string> written;  // every path opened for writing, made or created
 
   std::FILE* Open(const std::string& path, const char* mode) override;
+  std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
+  int StreamError(std::FILE* f) override;
   std::FILE* OpenForRewrite(const std::string& path, bool& created) override;
   int Truncate(std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
@@ -75,6 +85,9 @@ class ScriptedFileSystem : public platform::RealFileSystem {
 
   std::recursive_mutex m_lock;
   std::set<std::FILE*> m_shortFiles;
+  int m_failReadOpens = 0;
+  std::map<std::FILE*, int> m_readsToFail;  // streams of failReadPath: reads left until failure
+  std::set<std::FILE*> m_failedReads;
 };
 
 }  // namespace tvex_test
