@@ -306,7 +306,8 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
   EXPECT_EQ(ReadFile(database), shipped);
-  EXPECT_FALSE(FileExists(database + ".bak"));
+  // The user's additions are not silently gone: the database as it was is kept beside it.
+  EXPECT_NE(ReadFile(database + ".bak").find("MyNPN"), std::string::npos);
 }
 
 TEST_F(SecondInstall, UpdateMergesTheDatabaseAndKeepsTheSettings) {
@@ -454,6 +455,86 @@ TEST_F(QuitQuestion, YesEndsTheProcess) {
   std::this_thread::sleep_for(1s);
   EXPECT_FALSE(FileExists(dir + "\\launch.log"));
   EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+}
+
+// How many of the user's models "USER<n>" a model database holds.
+std::size_t UserModels(const std::string& path) {
+  const std::string text = ReadFile(path);
+  std::size_t count = 0;
+  for (std::size_t at = text.find(".model USER"); at != std::string::npos;
+       at = text.find(".model USER", at + 1))
+    ++count;
+  return count;
+}
+
+// Runs the small installer over dir as an update and expects it to succeed.
+void UpdateTo(const std::string& installerPath, const std::string& dir) {
+  Installer installer(installerPath);
+  HWND main = installer.WaitForMain();
+  ASSERT_NE(main, nullptr);
+  Click(main, kAccept);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  SetItemText(main, kDir, dir);
+  Click(main, kInstallNow);
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, kUpdate);
+  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(240));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+}
+
+TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
+  const std::string dir = scratch_ + "\\Tvex";
+  InstallFresh(dir);
+  // A user's model database large enough that its merge takes a while.
+  constexpr std::size_t kUserModels = 300000;
+  const std::string database = dir + "\\lib\\cmp\\standard.bjt";
+  std::string users = ReadFile(database);
+  for (std::size_t i = 0; i < kUserModels; ++i)
+    users += ".model USER" + std::to_string(i) + " NPN(IS=1E-14 BF=" + std::to_string(i % 500) +
+             " mfg=User_Lab)\r\n";
+  WriteFile(database, users);
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, kUpdate);
+  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
+  Click(question, IDOK);
+  std::string lines;  // every progress line seen, for the failure message
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string line = ItemText(main, kStatus);
+        if (lines.rfind(line) == std::string::npos) lines += line + "|";
+        return line.rfind("Merging: ", 0) == 0;
+      },
+      std::chrono::seconds(60)))
+      << lines;
+  Click(main, IDCANCEL);
+  HWND quit = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
+  Click(quit, IDOK);
+  ASSERT_TRUE(installer.WaitForExit(std::chrono::seconds(30)));
+
+  // Ended wherever the merge stood: the database is the user's or the merged one, whole.
+  EXPECT_EQ(UserModels(database), kUserModels);
+
+  UpdateTo(small_, dir);
+  EXPECT_EQ(UserModels(database), kUserModels);
+  EXPECT_NE(ReadFile(database).find(".model 2N3904"), std::string::npos);
+  for (const std::string& name : ListFiles(dir + "\\lib\\cmp"))
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left beside the databases";
 }
 
 TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {

@@ -6,16 +6,15 @@
 #include <map>
 
 #include "payload/paths.h"
-#include "payload_test_support.h"
 #include "platform/file_ops.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
+#include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
 namespace {
 
-using namespace payload_test;
 using namespace tvex_test;
 
 constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Permission problem?";
@@ -42,12 +41,23 @@ const DatabaseMergeRow kTestRows[] = {
 };
 const DatabaseMergeTable kTestMerges{kTestRows, std::size(kTestRows)};
 
+// A backup operation that records the paths it was given and keeps a copy beside each.
+std::vector<std::string> g_backups;
+bool g_backupResult = true;
+
+bool RecordingBackup(const char* path, platform::Reporter&) {
+  g_backups.push_back(path);
+  return CopyFileBytes(path, (std::string(path) + ".bak").c_str()) && g_backupResult;
+}
+
 class Extraction : public ::testing::Test {
  protected:
   void SetUp() override {
     install_ = work_.path() + "\\Tvex III";
     g_mergeCalls.clear();
     g_mergeResult = MergeOutcome::kMerged;
+    g_backups.clear();
+    g_backupResult = true;
   }
 
   std::string At(const char* name) const { return JoinPath(install_.c_str(), name); }
@@ -55,12 +65,14 @@ class Extraction : public ::testing::Test {
   // Runs the engine on payload under the scripted file system; true when it installed all.
   bool Run(const TestPayload& payload) {
     platform::ScopedFileSystem scoped(fs_);
-    return RunExtraction(ExtractionJob{install_, update_, payload.Table(), kTestMerges}, report_);
+    return RunExtraction(ExtractionJob{install_, update_, payload.Table(), kTestMerges, backup_},
+                         report_);
   }
 
   WorkDir work_;
   std::string install_;
   bool update_ = false;
+  BackupOperation backup_ = nullptr;
   ScriptedFileSystem fs_;
   TestReport report_;
   BoxCapture boxes_;
@@ -430,6 +442,64 @@ TEST_F(UpdateMode, ACorruptShippedDatabase) {
   const std::string temp = fs_.temps[0];
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble un-gziping tmpfile: " + temp + "\n" +
                                                      temp + ": incorrect length check"});
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
+  ExpectTempsBesideTheDatabase();
+}
+
+TEST_F(UpdateMode, TheUsersDatabaseIsReplacedInOneStepNeverWrittenInPlace) {
+  g_mergeResult = MergeOutcome::kFailed;
+  EXPECT_TRUE(Run(payload_));
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
+  update_ = false;
+  WriteAll(database_, "the user's own parts");
+  EXPECT_TRUE(Run(payload_));
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
+  for (const std::string& path : fs_.written) EXPECT_NE(path, database_) << "opened for writing";
+  ExpectTempsBesideTheDatabase();
+}
+
+TEST_F(UpdateMode, OverwriteKeepsADifferingDatabaseAsItsBackup) {
+  update_ = false;
+  backup_ = RecordingBackup;
+  EXPECT_TRUE(Run(payload_));
+  EXPECT_EQ(g_backups, std::vector<std::string>{database_});
+  EXPECT_EQ(ReadAll(database_ + ".bak"), "the user's own parts");
+  EXPECT_TRUE(ReadAll(database_) == shipped_);
+
+  // Now the database is the shipped copy: nothing of the user's to keep.
+  g_backups.clear();
+  EXPECT_TRUE(Run(payload_));
+  EXPECT_TRUE(g_backups.empty());
+  EXPECT_TRUE(g_mergeCalls.empty());
+}
+
+TEST_F(UpdateMode, AFailedBackupInOverwriteStopsBeforeTheDatabaseIsTouched) {
+  update_ = false;
+  backup_ = RecordingBackup;
+  g_backupResult = false;
+  payload_.Add(".\\zz.txt", "never");
+  EXPECT_FALSE(Run(payload_));
+  EXPECT_EQ(ReadAll(database_), "the user's own parts");
+  EXPECT_FALSE(Exists(At(".\\zz.txt")));
+  ExpectTempsBesideTheDatabase();
+}
+
+TEST_F(UpdateMode, LeftoversOfAnInterruptedRunAreRemovedFirst) {
+  const std::string folder = ParentDirectory(database_.c_str());
+  WriteAll(folder + "~tvex0badf00d.tmp", "half a merged database");
+  WriteAll(folder + "~tvex-not-ours.tmp", "the user's");
+  WriteAll(folder + "notes.txt", "the user's");
+  EXPECT_TRUE(Run(payload_));
+  EXPECT_FALSE(Exists(folder + "~tvex0badf00d.tmp"));
+  EXPECT_TRUE(Exists(folder + "~tvex-not-ours.tmp"));
+  EXPECT_TRUE(Exists(folder + "notes.txt"));
+}
+
+TEST_F(UpdateMode, AShippedCopyThatCannotTakeThePlaceStopsWithTheUsersFileWhole) {
+  g_mergeResult = MergeOutcome::kFailed;
+  fs_.failReplaceTo = database_;
+  EXPECT_FALSE(Run(payload_));
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{kCapFailure, kWriteTrouble}));
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
   ExpectTempsBesideTheDatabase();
 }

@@ -4,14 +4,13 @@
 
 #include <memory>
 
-#include "payload_test_support.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
+#include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
 namespace {
 
-using namespace payload_test;
 using namespace tvex_test;
 
 class Gunzip : public ::testing::Test {

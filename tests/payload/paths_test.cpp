@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "payload/database_merge.h"
-#include "payload_test_support.h"
 #include "platform/file_ops.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
+#include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
 namespace {

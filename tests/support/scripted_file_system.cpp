@@ -85,8 +85,9 @@ int ScriptedFileSystem::Close(std::FILE* f) {
   m_shortFiles.erase(f);
   m_readsToFail.erase(f);
   m_failedReads.erase(f);
+  const bool failing = m_failingCloses.erase(f) != 0;
   const int result = RealFileSystem::Close(f);
-  return ++closes == failClose ? EOF : result;
+  return ++closes == failClose || failing ? EOF : result;
 }
 
 int ScriptedFileSystem::MakeDirectory(const std::string& path) {
@@ -124,7 +125,11 @@ std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
     return nullptr;
   }
   std::FILE* f = RealFileSystem::CreateNew(path);
-  if (f) temps.push_back(path);
+  if (!f) return f;
+  temps.push_back(path);
+  ++m_created;
+  if (m_created == shortWritesOnCreated) m_shortFiles.insert(f);
+  if (m_created == failCloseOnCreated) m_failingCloses.insert(f);
   return f;
 }
 

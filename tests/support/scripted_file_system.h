@@ -43,6 +43,10 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   // a Replace onto this path.
   bool failReplace = false;
   std::string failReplaceTo;
+  // The n-th file made by CreateNew (from 1; 0 never): its writes store nothing and return 0,
+  // or its close reports failure (a write error the system reports only then).
+  int shortWritesOnCreated = 0;
+  int failCloseOnCreated = 0;
   // Every MakeDirectory fails with ENOENT, as on a path the platform refuses.
   bool refuseDirectories = false;
   // No new file can be created exclusively (CreateNew fails with EACCES).
@@ -88,6 +92,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int m_failReadOpens = 0;
   std::map<std::FILE*, int> m_readsToFail;  // streams of failReadPath: reads left until failure
   std::set<std::FILE*> m_failedReads;
+  int m_created = 0;
+  std::set<std::FILE*> m_failingCloses;
 };
 
 }  // namespace tvex_test

@@ -1,11 +1,11 @@
-#include "payload_test_support.h"
+#include "tests/support/test_payload.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "platform/message_box.h"
 
-namespace payload_test {
+namespace tvex_test {
 namespace {
 
 void PutLittleEndian32(std::string& out, std::uint32_t value) {
@@ -74,4 +74,4 @@ void TestPayload::AddRaw(const std::string& name, const std::string& stored, std
 
 void TestReport::Message(const std::string& text) { platform::AppMessageBox(text); }
 
-}  // namespace payload_test
+}  // namespace tvex_test

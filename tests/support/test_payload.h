@@ -1,6 +1,5 @@
-// What only the payload tests need: gzip streams as the build makes them and payload tables
-// built in the test. Work directories, files, message boxes and failing file systems come from
-// tests/support.
+// Payload tables built in a test: gzip streams as the build makes them, contents that pack well
+// or badly, and the engine's report as a test sees it.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +10,7 @@
 #include "payload/extraction.h"
 #include "payload/payload_entry.h"
 
-namespace payload_test {
+namespace tvex_test {
 
 // A gzip stream with the build's fixed 10-byte header, raw deflate, CRC-32 and length.
 std::string Gzip(const std::string& content);
@@ -47,4 +46,4 @@ class TestReport : public ExtractionReport {
   std::string lastLine = "stale";
 };
 
-}  // namespace payload_test
+}  // namespace tvex_test
