@@ -73,16 +73,23 @@ class InstallerTest : public ::testing::Test {
     SetItemText(main, kDir, dir);
   }
 
-  // Presses Install Now and expects the success box: answers it and waits for the end.
-  void ExpectSuccessfulInstall(Installer& installer, HWND main,
-                               std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
-    Click(main, kInstallNow);
-    MessageBoxSeen box = WaitForBox(installer.Id(), {main}, timeout);
+  // Expects the success box (a box other than the windows seen): answers it and waits for the
+  // end.
+  void ExpectSuccessAndEnd(Installer& installer, std::vector<HWND> seen,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    MessageBoxSeen box = WaitForBox(installer.Id(), seen, timeout);
     ASSERT_NE(box.window, nullptr) << "no message after the installation";
     EXPECT_EQ(box.caption, kAppTitle);
     EXPECT_EQ(box.text, kSuccess);
     Click(box.window, IDOK);
     EXPECT_TRUE(installer.WaitForExit());
+  }
+
+  // Presses Install Now and expects the success box: answers it and waits for the end.
+  void ExpectSuccessfulInstall(Installer& installer, HWND main,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    Click(main, kInstallNow);
+    ExpectSuccessAndEnd(installer, {main}, timeout);
   }
 
   // A complete installation into dir with nothing asked (the directory holds no program).
@@ -94,6 +101,32 @@ class InstallerTest : public ::testing::Test {
     ExpectSuccessfulInstall(installer, main);
     // The started program has logged its start.
     EXPECT_TRUE(WaitFor([&] { return !ReadFile(dir + "\\launch.log").empty(); }));
+  }
+
+  // Accept, the directory, Install Now, and Update chosen in the question that follows; returns
+  // the question, closed by OK.
+  HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
+    AcceptAndChoose(main, dir);
+    Click(main, kInstallNow);
+    HWND question = nullptr;
+    EXPECT_TRUE(
+        WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+    if (!question) return nullptr;
+    Click(question, kUpdate);
+    EXPECT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
+    EXPECT_FALSE(ItemChecked(question, kOverwrite));
+    Click(question, IDOK);
+    return question;
+  }
+
+  // An update of dir by the small installer, to its success message and its end.
+  void Update(const std::string& dir) {
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    HWND question = StartUpdate(installer, main, dir);
+    ASSERT_NE(question, nullptr);
+    ExpectSuccessAndEnd(installer, {main, question}, std::chrono::seconds(240));
   }
 
   void ExpectStateAccepted(HWND main) {
@@ -300,11 +333,7 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   ASSERT_TRUE(
       WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
   Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, kSuccess);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
+  ExpectSuccessAndEnd(installer, {main, question});
   EXPECT_EQ(ReadFile(database), shipped);
   // The user's additions are not silently gone: the database as it was is kept beside it.
   EXPECT_NE(ReadFile(database + ".bak").find("MyNPN"), std::string::npos);
@@ -317,24 +346,7 @@ TEST_F(SecondInstall, UpdateMergesTheDatabaseAndKeepsTheSettings) {
   const std::string users = ReadFile(database) + ".model MyNPN NPN(IS=2E-14 BF=123)\r\n";
   WriteFile(database, users);
   WriteFile(kSettingsFile, "[settings]\r\n");
-
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
-  HWND question = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
-  Click(question, kUpdate);
-  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
-  EXPECT_FALSE(ItemChecked(question, kOverwrite));
-  Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, kSuccess);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
+  Update(dir);
 
   const std::string merged = ReadFile(database);
   EXPECT_NE(merged.find(".model MyNPN NPN(IS=2E-14 BF=123)"), std::string::npos) << merged;
@@ -467,28 +479,6 @@ std::size_t UserModels(const std::string& path) {
   return count;
 }
 
-// Runs the small installer over dir as an update and expects it to succeed.
-void UpdateTo(const std::string& installerPath, const std::string& dir) {
-  Installer installer(installerPath);
-  HWND main = installer.WaitForMain();
-  ASSERT_NE(main, nullptr);
-  Click(main, kAccept);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
-  SetItemText(main, kDir, dir);
-  Click(main, kInstallNow);
-  HWND question = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
-  Click(question, kUpdate);
-  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
-  Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(240));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, kSuccess);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-}
-
 TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
   const std::string dir = scratch_ + "\\Tvex";
   InstallFresh(dir);
@@ -504,14 +494,7 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
-  HWND question = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
-  Click(question, kUpdate);
-  ASSERT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
-  Click(question, IDOK);
+  ASSERT_NE(StartUpdate(installer, main, dir), nullptr);
   std::string lines;  // every progress line seen, for the failure message
   ASSERT_TRUE(WaitFor(
       [&] {
@@ -530,7 +513,7 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
   // Ended wherever the merge stood: the database is the user's or the merged one, whole.
   EXPECT_EQ(UserModels(database), kUserModels);
 
-  UpdateTo(small_, dir);
+  Update(dir);
   EXPECT_EQ(UserModels(database), kUserModels);
   EXPECT_NE(ReadFile(database).find(".model 2N3904"), std::string::npos);
   for (const std::string& name : ListFiles(dir + "\\lib\\cmp"))

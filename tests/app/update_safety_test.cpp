@@ -2,6 +2,8 @@
 // result, the user's database is never left half written, and the backup holds it whole.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/install_job.h"
 #include "payload/paths.h"
 #include "tests/app/user_databases.h"
@@ -77,31 +79,25 @@ class UpdateSafety : public ::testing::Test {
 
 TEST_F(UpdateSafety, EachMergeSurvivesADiskFullAFailedCloseAndAReadError) {
   for (int i = 0; i < kDatabaseCount; ++i) {
-    {
+    const std::string database =
+        JoinPath(install_.c_str(), (std::string(".\\lib\\cmp\\") + DatabaseNames()[i]).c_str());
+    const std::pair<const char*, std::function<void(ScriptedFileSystem&)>> failures[] = {
+        {"disk full", [](ScriptedFileSystem& fs) { fs.shortWritesOnCreated = kMergedFile; }},
+        {"failed close", [](ScriptedFileSystem& fs) { fs.failCloseOnCreated = kMergedFile; }},
+        {"read error",
+         [&database](ScriptedFileSystem& fs) {
+           fs.failReadPath = database;
+           fs.failReadOpen = 2;  // the merge's read of the user's database, after the backup's
+           fs.failReadNumber = 2;
+         }},
+    };
+    for (const auto& [what, arrange] : failures) {
       BoxCapture boxes;
       ScriptedFileSystem fs;
-      fs.shortWritesOnCreated = kMergedFile;
+      arrange(fs);
       EXPECT_TRUE(Update(i, fs));
-      ExpectShippedCopyAndUsersBackup(i, boxes, "disk full");
+      ExpectShippedCopyAndUsersBackup(i, boxes, what);
       EXPECT_TRUE(FilesBesideTheDatabase().empty());
-    }
-    {
-      BoxCapture boxes;
-      ScriptedFileSystem fs;
-      fs.failCloseOnCreated = kMergedFile;
-      EXPECT_TRUE(Update(i, fs));
-      ExpectShippedCopyAndUsersBackup(i, boxes, "failed close");
-      EXPECT_TRUE(FilesBesideTheDatabase().empty());
-    }
-    {
-      BoxCapture boxes;
-      ScriptedFileSystem fs;
-      fs.failReadPath =
-          JoinPath(install_.c_str(), (std::string(".\\lib\\cmp\\") + DatabaseNames()[i]).c_str());
-      fs.failReadOpen = 2;  // the merge's read of the user's database, after the backup's
-      fs.failReadNumber = 2;
-      EXPECT_TRUE(Update(i, fs));
-      ExpectShippedCopyAndUsersBackup(i, boxes, "read error");
     }
   }
 }
