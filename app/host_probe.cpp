@@ -4,6 +4,7 @@
 
 #include "payload/paths.h"
 #include "platform/file_ops.h"
+#include "platform/reg_key.h"
 
 namespace {
 
@@ -30,36 +31,15 @@ bool RunsUnderWine() {
   return kernel && ::GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
 }
 
-// Closes a registry key when it goes out of scope.
-class OpenKey {
- public:
-  OpenKey(HKEY root, const char* subkey) {
-    if (::RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~OpenKey() {
-    if (key_) ::RegCloseKey(key_);
-  }
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 }  // namespace
 
-// The value is read into a 260-byte buffer of which one more byte stays zero, so a value
-// stored without its NUL still ends there.
+// The value is read into a 260-byte buffer; a value stored without its NUL still ends there.
 bool ReadProgramFilesDir(HKEY root, const char* subkey, std::string& value) {
-  OpenKey key(root, subkey);
-  if (!key.get()) return false;
-  char buffer[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH;
-  if (::RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
-    return false;
-  value = buffer;
+  platform::RegKey key;
+  if (key.Open(root, subkey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+  std::optional<platform::RegText> read = key.QueryText("ProgramFilesDir", MAX_PATH);
+  if (!read) return false;
+  value = read->text;
   return true;
 }
 

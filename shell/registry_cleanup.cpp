@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/ascii.h"
-#include "shell/reg_key.h"
+#include "platform/reg_key.h"
 
 namespace {
 
-using shell::RegKey;
+using platform::RegKey;
 
 // Opens root\parent with the right to delete below it and deletes each named subkey in turn;
 // every failure is passed over.
@@ -31,7 +31,7 @@ void DeleteClassesRootKey(const char* name) {
 
 // True when the default value of HKCR\keyName is a REG_SZ text that contains marker.
 bool DefaultValueContains(const std::string& keyName, const char* marker) {
-  std::optional<shell::RegText> value;
+  std::optional<platform::RegText> value;
   {
     RegKey key;
     if (key.Open(HKEY_CLASSES_ROOT, keyName.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)

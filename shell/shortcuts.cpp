@@ -8,13 +8,13 @@
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
 #include "shell/com_ptr.h"
-#include "shell/reg_key.h"
+#include "platform/reg_key.h"
 
 namespace {
 
 using shell::ComApartment;
 using shell::ComPtr;
-using shell::RegKey;
+using platform::RegKey;
 
 constexpr char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -7,7 +7,7 @@
 
 #include "payload/paths.h"
 #include "platform/file_system.h"
-#include "shell/reg_key.h"
+#include "platform/reg_key.h"
 
 namespace {
 
@@ -28,18 +28,18 @@ void WriteUninstallManifest(const std::string& installDir, const char* startMenu
 }
 
 void RemoveOldUninstallEntry() {
-  shell::RegKey parent;
+  platform::RegKey parent;
   if (parent.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) return;
   parent.DeleteSubKey("Toll Vex III");
 }
 
 void RegisterUninstallEntry(const char* programPath) {
-  shell::RegKey parent;
+  platform::RegKey parent;
   if (parent.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) return;
   // Only the key's existence matters here: the values go in through a handle that may set
   // them, and a failed creation still lets an existing entry be updated.
-  shell::RegKey().Create(parent.Get(), "Tollvex III", 0);
-  shell::RegKey entry;
+  platform::RegKey().Create(parent.Get(), "Tollvex III", 0);
+  platform::RegKey entry;
   if (entry.Open(HKEY_LOCAL_MACHINE, kEntryKey, KEY_SET_VALUE) != ERROR_SUCCESS) return;
   entry.SetText("DisplayName", "Zephrin/TvexIII");
   // Quoted, so that a path with blanks cannot be taken for a shorter program path.

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 
 #include "platform/ascii.h"
+#include "platform/reg_key.h"
 #include "tools/tvex3_stub/launch_log.h"
 
 namespace stub {
@@ -25,24 +27,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
          platform::EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
-
-// A key handle closed when it goes out of scope.
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  LONG Open(HKEY root, const char* path, REGSAM rights) {
-    return RegOpenKeyExA(root, path, 0, rights, &key_);
-  }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // Removes one shortcut that the manifest lists; false when it is there and stays.
 bool RemoveShortcut(const char* path) {
@@ -129,34 +113,26 @@ bool RemoveOwnEntry(const char* program) {
   lstrcatA(path, "\\");
   lstrcatA(path, kEntryName);
 
-  HeapText command;
+  std::optional<platform::RegText> command;
   {
-    Key entry;
+    platform::RegKey entry;
     if (entry.Open(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE) != ERROR_SUCCESS) {
       LogLine("uninstall: no uninstall entry \"", kEntryName, "\"");
       return true;
     }
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(entry.get(), "UninstallString", nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS &&
-        type == REG_SZ && size < kManifestLimit) {
-      command.Reset(size + 1);
-      if (command.get() &&
-          RegQueryValueExA(entry.get(), "UninstallString", nullptr, &type,
-                           reinterpret_cast<BYTE*>(command.get()), &size) != ERROR_SUCCESS)
-        command.Reset(0);
-    }
+    command = entry.QueryText("UninstallString", kManifestLimit);
+    if (command && command->type != REG_SZ) command.reset();
   }
-  if (!command.get() || !RunsThisProgram(command.get(), program)) {
+  if (!command || !RunsThisProgram(command->text.c_str(), program)) {
     LogLine("uninstall: kept the uninstall entry \"", kEntryName, "\": it runs ",
-            command.get() ? command.get() : "no command of this program");
+            command ? command->text.c_str() : "no command of this program");
     return true;
   }
 
   // Deleting a key takes the right to change its parent.
-  Key parent;
+  platform::RegKey parent;
   if (parent.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) == ERROR_SUCCESS &&
-      RegDeleteKeyA(parent.get(), kEntryName) == ERROR_SUCCESS) {
+      parent.DeleteSubKey(kEntryName) == ERROR_SUCCESS) {
     LogLine("uninstall: removed the uninstall entry \"", kEntryName, "\"");
     return true;
   }

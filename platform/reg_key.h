@@ -1,4 +1,5 @@
-// An open registry key that closes itself.
+// An open registry key that closes itself: the one owner of registry keys for the installer,
+// its shell parts and the stand-in simulator.
 #pragma once
 
 #include <windows.h>
@@ -6,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace shell {
+namespace platform {
 
 // Every registry text the installer reads goes through a buffer of this many bytes.
 constexpr DWORD kRegTextBytes = 260;
@@ -37,10 +38,10 @@ class RegKey {
   // object holds no key.
   LONG Create(HKEY root, const char* subKey, REGSAM access);
 
-  // Reads a value (null or "" for the default value) into a cleared buffer of kRegTextBytes
-  // bytes. Empty when the key is not open, the value is missing or it does not fit; the type
-  // is reported as stored, not checked.
-  std::optional<RegText> QueryText(const char* name) const;
+  // Reads a value (null or "" for the default value) into a cleared buffer of maxBytes bytes.
+  // Empty when the key is not open, the value is missing or it does not fit; the type is
+  // reported as stored, not checked.
+  std::optional<RegText> QueryText(const char* name, DWORD maxBytes = kRegTextBytes) const;
 
   // Stores text as REG_SZ, its terminating NUL counted in the size. Returns the Win32 result.
   LONG SetText(const char* name, const std::string& text) const;
@@ -59,4 +60,4 @@ class RegKey {
   HKEY key_ = nullptr;
 };
 
-}  // namespace shell
+}  // namespace platform

@@ -1,9 +1,10 @@
-#include "shell/reg_key.h"
+#include "platform/reg_key.h"
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
-namespace shell {
+namespace platform {
 
 RegKey::~RegKey() { Close(); }
 
@@ -34,16 +35,16 @@ LONG RegKey::Create(HKEY root, const char* subKey, REGSAM access) {
   return result;
 }
 
-std::optional<RegText> RegKey::QueryText(const char* name) const {
+std::optional<RegText> RegKey::QueryText(const char* name, DWORD maxBytes) const {
   if (!key_) return std::nullopt;
-  char buffer[kRegTextBytes] = {};
-  DWORD size = kRegTextBytes;
+  std::vector<char> buffer(maxBytes, '\0');
+  DWORD size = maxBytes;
   DWORD type = REG_NONE;
-  if (::RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-      ERROR_SUCCESS)
+  if (::RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
     return std::nullopt;
   // Data that fills the buffer may carry no NUL of its own.
-  return RegText{type, std::string(buffer, strnlen(buffer, kRegTextBytes))};
+  return RegText{type, std::string(buffer.data(), strnlen(buffer.data(), maxBytes))};
 }
 
 LONG RegKey::SetText(const char* name, const std::string& text) const {
@@ -61,4 +62,4 @@ void RegKey::Close() {
   if (key_) ::RegCloseKey(std::exchange(key_, nullptr));
 }
 
-}  // namespace shell
+}  // namespace platform
