@@ -48,23 +48,6 @@ std::string InstallDirBelow(const std::string& programFiles, const std::string& 
   return JoinPath(programFiles.c_str(), "\\QMK\\TvexIII");
 }
 
-std::wstring WidenLatin1(const char* text) {
-  std::wstring wide;
-  if (!text) return wide;
-  for (const char* p = text; *p; ++p) wide += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-  return wide;
-}
-
-std::string NarrowToAnsi(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  int needed = ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::string();
-  std::string narrow(static_cast<std::size_t>(needed), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
-  return narrow;
-}
-
 bool IsVistaOrLater() {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;

@@ -1,18 +1,10 @@
 // What the installer takes from the host: the Program Files location, the Windows version and
-// where the simulator's settings file lies; and the Latin-1 widening of built-in texts.
+// where the simulator's settings file lies.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-
-// Each byte of text becomes the UTF-16 unit of the same number (Latin-1 read as UTF-16); a
-// null text counts as empty.
-std::wstring WidenLatin1(const char* text);
-
-// The UTF-16 text in the system's ANSI code page; characters the code page lacks become its
-// default character.
-std::string NarrowToAnsi(const std::wstring& text);
 
 // Where the machine keeps its Program Files folder: HKEY_LOCAL_MACHINE and this subkey.
 inline constexpr char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";

@@ -1,5 +1,5 @@
-// Start-up facts: the agreement text, the Latin-1 widening, the default directory, the
-// settings-file search, the path limit and the folder browser's status text.
+// What the installer takes from the host: the Program Files folder, the default directory and
+// the settings-file search.
 #include "app/host_probe.h"
 
 #include <gtest/gtest.h>
@@ -9,51 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/agreement_text.h"
-#include "app/folder_browser.h"
-#include "app/install_path_limit.h"
-
 namespace {
-
-TEST(AgreementText, Has47CrLfLinesOf2586BytesAsciiButForOneCopyrightSign) {
-  const std::string text(kAgreementText, kAgreementTextLength);
-  EXPECT_EQ(text.size(), 2586u);
-  EXPECT_EQ(text.find('\0'), std::string::npos);
-  std::size_t lines = 1, crlf = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++lines;
-      ASSERT_GT(i, 0u);
-      EXPECT_EQ(text[i - 1], '\r') << "bare line feed at " << i;
-    }
-    if (text.compare(i, 2, "\r\n") == 0) ++crlf;
-  }
-  EXPECT_EQ(lines, 47u);
-  EXPECT_EQ(crlf, 46u);
-  EXPECT_EQ(std::count_if(text.begin(), text.end(),
-                          [](char c) { return static_cast<unsigned char>(c) > 0x7F; }),
-            1);
-  EXPECT_NE(text.find('\xA9'), std::string::npos);
-}
-
-TEST(WidenLatin1, MapsEveryByteToTheCharacterOfTheSameNumber) {
-  EXPECT_EQ(WidenLatin1(nullptr), L"");
-  EXPECT_EQ(WidenLatin1(""), L"");
-  EXPECT_EQ(WidenLatin1("A\xA9z\xFF"), std::wstring(L"A\u00A9z\u00FF"));
-  const std::wstring agreement = WidenLatin1(kAgreementText);
-  EXPECT_EQ(agreement.size(), kAgreementTextLength);
-  // In the system's code page the text keeps its length (one byte per character).
-  EXPECT_EQ(NarrowToAnsi(agreement).size(), kAgreementTextLength);
-  EXPECT_EQ(NarrowToAnsi(L"plain"), "plain");
-}
-
-TEST(AbbreviatePath, CutsAfter35CharactersAndAddsDots) {
-  const std::string exact(35, 'a');
-  EXPECT_EQ(AbbreviatePath(exact), exact);
-  EXPECT_EQ(AbbreviatePath(exact + "b"), exact + "...");
-  EXPECT_EQ(AbbreviatePath(exact + "bcdef").size(), 38u);
-  EXPECT_EQ(AbbreviatePath(""), "");
-}
 
 // A scratch folder below the temporary directory, removed with what it holds.
 class Scratch {
@@ -198,24 +154,6 @@ TEST(DefaultInstallDir, BelowAnExistingProgramFilesFolderElseTheFallback) {
   ::RegCloseKey(handle);
   ::RegDeleteKeyA(HKEY_CURRENT_USER, key);
   EXPECT_FALSE(ReadProgramFilesDir(HKEY_CURRENT_USER, key, value));
-}
-
-TEST(InstallPathLimit, CountsTheLongestFileAndTheDatabaseBackups) {
-  const PayloadEntry program{".\\tvex3.exe", 0, 1, 0, 0, nullptr};
-  const PayloadEntry deep{".\\examples\\Educational\\1563.asc", 0, 1, 0, 0, nullptr};
-  const PayloadEntry database{".\\lib\\cmp\\standard.cap", 0, 1, 0, 0, nullptr};
-  const PayloadEntry* entries[] = {&program, &database, &deep};
-
-  EXPECT_EQ(LongestInstalledPath({entries, 1}, "C:\\P"),
-            std::string("C:\\P\\uninstall.info").size());
-  EXPECT_EQ(LongestInstalledPath({entries, 3}, "C:\\P"),
-            std::string("C:\\P\\examples\\Educational\\1563.asc").size());
-  // standard.cap.bak is the longest once the database is there.
-  const std::string dir(259 - std::string("\\lib\\cmp\\standard.cap.bak").size(), 'd');
-  EXPECT_EQ(LongestInstalledPath({entries, 2}, dir), 259u);
-  EXPECT_TRUE(InstallPathsFit({entries, 2}, dir));
-  EXPECT_FALSE(InstallPathsFit({entries, 2}, dir + "d"));
-  EXPECT_TRUE(InstallPathsFit({entries, 2}, dir + "\\"));  // a trailing backslash adds nothing
 }
 
 }  // namespace
