@@ -1,18 +1,25 @@
 #include "app/folder_browser.h"
 
+#include <memory>
+
 namespace {
 
 constexpr std::size_t kStatusChars = 35;
 constexpr char kTitle[] = "Select the directory to install Zephrin/Tollvex III";
 
 // Releases an item-id list through the shell's allocator.
-void FreeItemList(LPITEMIDLIST item) {
-  IMalloc* allocator = nullptr;
-  if (SUCCEEDED(::SHGetMalloc(&allocator)) && allocator) {
-    allocator->Free(item);
-    allocator->Release();
+struct ItemListFree {
+  void operator()(ITEMIDLIST* item) const {
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(::SHGetMalloc(&allocator)) && allocator) {
+      allocator->Free(item);
+      allocator->Release();
+    }
   }
-}
+};
+
+// An item-id list the shell handed over, freed when it goes out of scope.
+using ItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
 }  // namespace
 
@@ -40,14 +47,10 @@ CFolderBrowser::~CFolderBrowser() = default;
 
 int CFolderBrowser::Browse() {
   m_strSelectedPath = m_strInitialFolder;
-  LPITEMIDLIST item = ::SHBrowseForFolderA(&m_browseInfo);
-  int result = IDCANCEL;
-  if (item && ::SHGetPathFromIDListA(item, m_szPath)) {
-    m_strSelectedPath = m_szPath;
-    result = IDOK;
-  }
-  if (item) FreeItemList(item);
-  return result;
+  const ItemList item(::SHBrowseForFolderA(&m_browseInfo));
+  if (!item || !::SHGetPathFromIDListA(item.get(), m_szPath)) return IDCANCEL;
+  m_strSelectedPath = m_szPath;
+  return IDOK;
 }
 
 void CFolderBrowser::OnBrowseInitialized() {
