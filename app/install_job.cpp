@@ -1,6 +1,7 @@
 #include "app/install_job.h"
 
 #include "cmpdb/merge_operations.h"
+#include "payload/payload_check.h"
 
 namespace {
 
@@ -63,6 +64,8 @@ DatabaseMergeTable RealDatabaseMergeTable() {
 }
 
 PayloadTable BuiltInPayload() { return PayloadTable{g_payloadTable, g_payloadTableSize}; }
+
+bool BuiltInPayloadIntact() { return PayloadTableIntact(BuiltInPayload(), g_payloadTableCrc); }
 
 ExtractionJob InstallJob(std::string installDir, bool update) {
   ExtractionJob job;

@@ -11,7 +11,7 @@ HOST=${TVEX_BENCH_HOST:-$ROOT/build/host}  # another native tree, for trying the
 WIN=${TVEX_BENCH_WIN:-$ROOT/build/win}     # and another Windows tree
 ROUNDS=${1:-5}
 EXTRACT=$HOST/tvex-extract
-GENDIR=$HOST/tools/tvex_extract/tvex_payload_builtin.payload
+GENDIR=$HOST/tools/tvex_extract/tvex-extract_payload.payload
 
 payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$HOST/CMakeCache.txt" 2>/dev/null || true)
 if [ -z "$payload" ] || [ ! -d "$payload" ] || [ ! -x "$EXTRACT" ]; then
