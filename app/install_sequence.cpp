@@ -122,8 +122,9 @@ void CInstallDlg::OnInstallNow() {
   // Refused before anything is written: a directory Windows would not take as typed, or one
   // where a file of the installation would pass the path limit.
   if (const std::string problem = InstallDirProblem(dir); !problem.empty()) {
-    platform::OwnedMessageBox(Handle(), problem, kDirectoryNotAllowedCaption,
-                              platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    platform::OwnedMessageBox(
+        Handle(), problem, kDirectoryNotAllowedCaption,
+        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
     return;
   }
   if (!InstallPathsFit(BuiltInPayload(), dir)) {

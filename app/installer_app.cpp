@@ -47,4 +47,3 @@ BOOL CInstallerApp::InitInstance() {
   m_nExitCode = dialog.ExitCode();
   return FALSE;
 }
-

@@ -54,8 +54,8 @@ build() { cmake --build "$HOST" --target tvex-extract -j 2 >"$work/build.log" 2>
 echo "== Payload of $payload"
 "$HOST/payloadgen" --report "$payload" "$work/report"
 
-# (a) Payload build. Touched: every file's time changes, bytes do not, so payloadgen scans and
-# packs again but rewrites nothing and nothing recompiles. Regenerated: the generated sources
+# (a) Payload build. Touched: every file's time changes, bytes do not, so payloadgen reads every
+# file to compare its bytes with the last build's but packs nothing, and nothing recompiles. Regenerated: the generated sources
 # are gone, so it is payloadgen, the compile of the table, the assembly of the blob and the link.
 build
 find "$payload" -type f -exec touch {} +

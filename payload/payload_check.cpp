@@ -7,10 +7,9 @@
 namespace {
 
 uLong AddNumber(uLong crc, std::uint32_t value) {
-  const unsigned char bytes[4] = {static_cast<unsigned char>(value),
-                                  static_cast<unsigned char>(value >> 8),
-                                  static_cast<unsigned char>(value >> 16),
-                                  static_cast<unsigned char>(value >> 24)};
+  const unsigned char bytes[4] = {
+      static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+      static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
   return crc32(crc, bytes, sizeof bytes);
 }
 

@@ -1,9 +1,8 @@
 // tvex-extract built from the small test tree refuses a copy of itself with one byte damaged,
 // wherever the byte lies in its payload, before it writes anything.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
@@ -61,7 +60,8 @@ class ExtractCheck : public ::testing::Test {
 
 TEST_F(ExtractCheck, AnUndamagedCopyInstallsTheTree) {
   const std::string copy = Copy(image_, "intact");
-  const Outcome run = RunExtract(copy, NativePath(work_.Path("out")), NativePath(work_.Path("err")));
+  const Outcome run =
+      RunExtract(copy, NativePath(work_.Path("out")), NativePath(work_.Path("err")));
   EXPECT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(ReadAll(work_.Path("out\\Changelog.txt")),
             ReadAll(std::string(TVEX_TEST_TREE) + "/Changelog.txt"));

@@ -10,18 +10,16 @@ namespace {
 using namespace tvex_test;
 
 TEST(InstallDirProblem, FullPathsWithOrdinaryNamesPass) {
-  for (const char* dir :
-       {"C:\\Program Files\\QMK\\TvexIII", "C:\\", "d:\\Tools", "C:\\Tvex\\", "C:\\a\\\\b",
-        "C:\\Program Files (x86)\\QMK", "C:\\My.Tools\\v2.21m", "\\\\server\\share",
-        "\\\\server\\share\\Tvex III", "C:\\.hidden\\Tvex", "C:\\caf\xE9\\Tvex",
-        "C:\\Console\\com10\\nul_x"})
+  for (const char* dir : {"C:\\Program Files\\QMK\\TvexIII", "C:\\", "d:\\Tools", "C:\\Tvex\\",
+                          "C:\\a\\\\b", "C:\\Program Files (x86)\\QMK", "C:\\My.Tools\\v2.21m",
+                          "\\\\server\\share", "\\\\server\\share\\Tvex III", "C:\\.hidden\\Tvex",
+                          "C:\\caf\xE9\\Tvex", "C:\\Console\\com10\\nul_x"})
     EXPECT_EQ(InstallDirProblem(dir), "") << dir;
 }
 
 TEST(InstallDirProblem, RelativePathsAreNotFullPaths) {
-  for (const char* dir : {"Tvex", ".\\Tvex", "..\\Tvex", "\\Tvex", "C:Tvex", "C:", "",
-                          "\\\\server", "\\\\server\\", "\\\\\\share\\x",
-                          "\\\\server\\\\x"}) {
+  for (const char* dir : {"Tvex", ".\\Tvex", "..\\Tvex", "\\Tvex", "C:Tvex", "C:", "", "\\\\server",
+                          "\\\\server\\", "\\\\\\share\\x", "\\\\server\\\\x"}) {
     const std::string text = InstallDirProblem(dir);
     EXPECT_NE(text.find("is not a full path"), std::string::npos) << dir << ": " << text;
     EXPECT_EQ(text.rfind("The directory \"" + std::string(dir) + "\"\n", 0), 0u) << text;
@@ -31,10 +29,12 @@ TEST(InstallDirProblem, RelativePathsAreNotFullPaths) {
 
 TEST(InstallDirProblem, CharactersWindowsForbidsAreNamed) {
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\Tvex*", "'*'"},          {"C:\\Tv?x", "'?'"},           {"C:\\a<b", "'<'"},
-      {"C:\\a>b", "'>'"},            {"C:\\a\"b", "'\"'"},          {"C:\\a|b", "'|'"},
-      {"C:\\a:b", "':'"},            {"C:/Program Files", "'/'"},   {"\\\\?\\C:\\Tvex", "'?'"},
-      {"C:\\tab\there", "code 9"},   {"Tvex*", "'*'"},          {"\\\\.\\C:\\Tvex", "':'"},
+      {"C:\\Tvex*", "'*'"},       {"C:\\Tv?x", "'?'"},
+      {"C:\\a<b", "'<'"},         {"C:\\a>b", "'>'"},
+      {"C:\\a\"b", "'\"'"},       {"C:\\a|b", "'|'"},
+      {"C:\\a:b", "':'"},         {"C:/Program Files", "'/'"},
+      {"\\\\?\\C:\\Tvex", "'?'"}, {"C:\\tab\there", "code 9"},
+      {"Tvex*", "'*'"},           {"\\\\.\\C:\\Tvex", "':'"},
       {" C:\\Tvex", "':'"},
   };
   for (const auto& [dir, shown] : cases) {

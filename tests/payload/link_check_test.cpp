@@ -78,8 +78,8 @@ TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {
     SCOPED_TRACE(update ? "update" : "overwrite");
     BoxCapture boxes;
     EXPECT_FALSE(RunExtraction(ExtractionJob{install_, update, payload_.Table(), {}}, report));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LinkedDirectoryText(install_ +
-                                                                          "\\lib\\cmp")});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{LinkedDirectoryText(install_ + "\\lib\\cmp")});
     // Not even the files that come before the link in table order were written.
     EXPECT_FALSE(Exists(install_ + "\\Changelog.txt"));
     EXPECT_EQ(ReadAll(install_ + "\\tvex3.exe"), "the previous program");

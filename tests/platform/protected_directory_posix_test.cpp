@@ -1,7 +1,6 @@
 // The POSIX form of the protection: owner all, everyone else read and enter.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/protected_directory.h"
 #include "tests/support/disk_files.h"

@@ -79,8 +79,8 @@ TEST(ProtectedDirectoryWindows, TheDirectoryCarriesTheListWherePossible) {
   const std::string dir = work.Path("Tvex");
   ASSERT_TRUE(platform::CreateProtectedDirectory(dir));
   PSECURITY_DESCRIPTOR raw = nullptr;
-  ASSERT_EQ(::GetNamedSecurityInfoA(dir.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                    nullptr, nullptr, nullptr, nullptr, &raw),
+  ASSERT_EQ(::GetNamedSecurityInfoA(dir.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                    nullptr, nullptr, nullptr, &raw),
             static_cast<DWORD>(ERROR_SUCCESS));
   std::unique_ptr<void, LocalFreer> descriptor(raw);
   HMODULE ntdll = ::GetModuleHandleA("ntdll");

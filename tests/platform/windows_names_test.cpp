@@ -27,8 +27,8 @@ TEST(WindowsNames, DeviceNamesAreReservedInAnyCaseWithOrWithoutAnExtension) {
   for (const char* name : {"CON", "con", "Prn", "AUX", "nul", "NUL.txt", "nul.tar.gz", "COM1",
                            "com9.asc", "LPT1", "lpt9", "Lpt5.log", "CON .txt", "aux  "})
     EXPECT_TRUE(platform::IsReservedDeviceName(name)) << name;
-  for (const char* name : {"", "CONSOLE", "con_", "xcon", "NUL_.txt", "COM", "COM0", "COM10",
-                           "LPT", "LPTx", "COMA", ".con", "readme.con", "auxiliary.txt"})
+  for (const char* name : {"", "CONSOLE", "con_", "xcon", "NUL_.txt", "COM", "COM0", "COM10", "LPT",
+                           "LPTx", "COMA", ".con", "readme.con", "auxiliary.txt"})
     EXPECT_FALSE(platform::IsReservedDeviceName(name)) << name;
 }
 

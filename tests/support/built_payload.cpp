@@ -16,7 +16,9 @@ std::uint64_t Read(const std::string& image, std::size_t at, std::size_t width) 
 // The address at which the loader places the byte at file offset, or 0 when no section or
 // segment holds it.
 std::uint64_t AddressOf(const std::string& image, std::size_t offset) {
-  if (image.compare(0, 4, "\x7f" "ELF") == 0) {  // ELF64, little-endian
+  if (image.compare(0, 4,
+                    "\x7f"
+                    "ELF") == 0) {  // ELF64, little-endian
     const std::uint64_t table = Read(image, 0x20, 8);
     const std::size_t entrySize = Read(image, 0x36, 2), count = Read(image, 0x38, 2);
     for (std::size_t i = 0; i < count; ++i) {

@@ -465,8 +465,10 @@ TEST(PayloadRefusals, DeviceNamesAreRefusedWithOrWithoutExtension) {
     EXPECT_NE(error.find("reserves for a device"), std::string::npos) << error;
   }
   TempTree folder;
-  folder.Add("con/readme.txt", "in a folder named like a device");
-  if (Holds(folder, "", "con")) {
+  std::error_code ec;
+  fs::create_directories(folder.path() / "con", ec);
+  if (!ec && Holds(folder, "", "con")) {
+    folder.Add("con/readme.txt", "in a folder named like a device");
     const std::string error = Refusal(folder);
     EXPECT_NE(error.find("reserves for a device"), std::string::npos) << error;
   }
@@ -497,8 +499,8 @@ TEST(PayloadRefusals, NamesEndingInADotOrABlankAreRefused) {
 }
 
 TEST(PayloadRefusals, BytesOutsidePrintableAsciiAreRefused) {
-  for (const std::string& name : {std::string("caf\xC3\xA9.txt"), std::string("del\x7F.txt"),
-                                  std::string("tab\there.txt")}) {
+  for (const std::string& name :
+       {std::string("caf\xC3\xA9.txt"), std::string("del\x7F.txt"), std::string("tab\there.txt")}) {
     SCOPED_TRACE(name);
     TempTree tree;
     tree.Add("sub/" + name, "x");
@@ -511,7 +513,6 @@ TEST(PayloadRefusals, BytesOutsidePrintableAsciiAreRefused) {
     EXPECT_NE(error.find("sub"), std::string::npos) << error;
   }
 }
-
 
 TEST(PayloadImage, AnUnreadableFileFailsTheBuildByName) {
   TempTree tree;

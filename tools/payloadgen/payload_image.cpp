@@ -185,8 +185,8 @@ bool ContentStamp(const std::vector<PayloadFile>& files, const std::string& head
       adler = adler32(adler, buffer.data(), static_cast<uInt>(got));
       size += got;
     }
-    stamp += file.name + "\t" + std::to_string(size) + "\t" + Hex32(crc) + "\t" + Hex32(adler) +
-             "\n";
+    stamp +=
+        file.name + "\t" + std::to_string(size) + "\t" + Hex32(crc) + "\t" + Hex32(adler) + "\n";
   }
   return true;
 }

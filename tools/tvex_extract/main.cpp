@@ -10,8 +10,8 @@
 
 #include "app/install_job.h"
 #include "payload/extraction.h"
-#include "payload/payload_check.h"
 #include "payload/paths.h"
+#include "payload/payload_check.h"
 
 namespace {
 
