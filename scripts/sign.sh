@@ -23,5 +23,6 @@ fi
 args=(sign -pkcs12 "$SIGN_PKCS12" -readpass "$work/password" -h sha256 -n "Zephrin/TvexIII")
 if [ -n "${SIGN_TIMESTAMP:-}" ]; then args+=(-ts "$SIGN_TIMESTAMP"); fi
 osslsigncode "${args[@]}" -in "$input" -out "$work/signed.exe" >/dev/null
+chmod --reference="$file" "$work/signed.exe"
 mv "$work/signed.exe" "$file"
 echo "signed: $file"
