@@ -1,7 +1,6 @@
 #include "payload/payload_check.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <functional>
 
@@ -18,20 +17,6 @@ TestPayload ThreeEntries() {
   payload.Add(".\\lib\\cmp\\standard.cap", TextBytes(5000));
   payload.Add(".\\lib\\sym\\cap.asy", TextBytes(353), true);
   return payload;
-}
-
-TEST(PayloadCheck, IsZlibsCrcOfTheTableInOrder) {
-  TestPayload payload;
-  payload.AddRaw(".\\a", "xyz", 3, 0, true);
-  // Written out as the header describes it: count, then name, NUL, flags, sizes, bytes.
-  const std::string bytes = std::string("\x01\x00\x00\x00", 4) + std::string(".\\a\0", 4) +
-                            std::string("\x01\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00", 12) +
-                            "xyz";
-  const uLong expected =
-      crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-  EXPECT_EQ(PayloadTableCrc(payload.Table()), expected);
-  EXPECT_TRUE(PayloadTableIntact(payload.Table(), static_cast<std::uint32_t>(expected)));
-  EXPECT_FALSE(PayloadTableIntact(payload.Table(), static_cast<std::uint32_t>(expected) ^ 1u));
 }
 
 TEST(PayloadCheck, AnyChangeThatTheInstallationWouldSeeIsFound) {
