@@ -1,14 +1,31 @@
 # Entry points; the README describes each. Trees: build/host (native), build/asan (native
 # under AddressSanitizer and UndefinedBehaviorSanitizer), build/win (mingw-w64, tests under Wine).
+#
+# Every configure names the payload outright: the default targets build no installer (the
+# payload is left empty), `installer` passes its own. So no tree keeps a PAYLOAD from an earlier
+# run in its cache, and a payload folder that has since been removed troubles no later build.
 SHELL := /bin/bash
 ROOT := $(abspath .)
 JOBS ?= $(shell nproc)
+# Where the trees go; another folder gives a separate set of trees.
+BUILD ?= $(ROOT)/build
 PAYLOAD ?=
-SAMPLE := $(ROOT)/build/sample
+SAMPLE := $(BUILD)/sample
 PAYLOAD_DIR = $(if $(PAYLOAD),$(abspath $(PAYLOAD)),$(SAMPLE))
 CMAKE_GEN := $(shell command -v ninja >/dev/null && echo -G Ninja)
+# TARGETS=... builds only these targets of a tree (host, asan, win).
+BUILD_TARGETS = $(if $(TARGETS),--target $(TARGETS))
+# Signing the installer (make installer SIGN_PKCS12=FILE): scripts/sign.sh reads them.
+export SIGN_PKCS12 SIGN_PASSWORD SIGN_TIMESTAMP
 
-.PHONY: all deps host asan win test installer sample bench demo fuzz clean
+# $(call configure_host,<payload dir or empty>) and the same for win.
+configure_host = cmake -S . -B $(BUILD)/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+  -DTVEX_PAYLOAD_DIR=$(1) >/dev/null
+configure_win = cmake -S . -B $(BUILD)/win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTVEX_HOST_BIN=$(BUILD)/host \
+  -DTVEX_PAYLOAD_DIR=$(1) >/dev/null
+
+.PHONY: all deps host asan win test installer extract sample bench demo fuzz clean
 
 all: installer
 
@@ -16,38 +33,44 @@ deps:
 	@scripts/deps.sh ninja-build
 
 host: deps
-	@cmake -S . -B build/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build build/host -j $(JOBS)
+	@$(call configure_host,)
+	@cmake --build $(BUILD)/host -j $(JOBS) $(BUILD_TARGETS)
 
 asan: deps
-	@cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTVEX_SANITIZE=ON >/dev/null
-	@cmake --build build/asan -j $(JOBS)
+	@cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTVEX_SANITIZE=ON \
+	  -DTVEX_PAYLOAD_DIR= >/dev/null
+	@cmake --build $(BUILD)/asan -j $(JOBS) $(BUILD_TARGETS)
 
 win: host
-	@cmake -S . -B build/win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTVEX_HOST_BIN=$(ROOT)/build/host >/dev/null
-	@cmake --build build/win -j $(JOBS)
+	@$(call configure_win,)
+	@cmake --build $(BUILD)/win -j $(JOBS) $(BUILD_TARGETS)
 
 test: host asan win
 	@set -o pipefail; rc=0; \
 	for t in host asan win; do \
-	  echo "== ctest build/$$t"; \
-	  (cd build/$$t && ctest --output-on-failure -j $(JOBS) --timeout 900) || rc=1; \
+	  echo "== ctest $(BUILD)/$$t"; \
+	  (cd $(BUILD)/$$t && ctest --output-on-failure -j $(JOBS) --timeout 900) || rc=1; \
 	done; exit $$rc
 
 # The sample product tree, with the stand-in simulator from the Windows build.
-# Unchanged files keep their times, so an unchanged tree rebuilds no payload.
+# Unchanged files keep their bytes, so an unchanged tree rebuilds no payload.
 sample: win
-	@build/host/sampletree $(SAMPLE)
-	@cmp -s build/win/tvex3.exe $(SAMPLE)/tvex3.exe || cp build/win/tvex3.exe $(SAMPLE)/tvex3.exe
+	@$(BUILD)/host/sampletree $(SAMPLE)
+	@cmp -s $(BUILD)/win/tvex3.exe $(SAMPLE)/tvex3.exe || cp $(BUILD)/win/tvex3.exe $(SAMPLE)/tvex3.exe
+
+# build/host/tvex-extract alone, carrying PAYLOAD (default: the sample tree).
+extract: deps $(if $(PAYLOAD),,sample)
+	@$(call configure_host,$(PAYLOAD_DIR))
+	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
 
 installer: win $(if $(PAYLOAD),,sample)
-	@cmake -S . -B build/host -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
-	@cmake --build build/host -j $(JOBS) --target tvex-extract
-	@cmake -S . -B build/win -DTVEX_PAYLOAD_DIR=$(PAYLOAD_DIR) >/dev/null
-	@cmake --build build/win -j $(JOBS) --target tvexsetup
+	@$(call configure_host,$(PAYLOAD_DIR))
+	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
+	@$(call configure_win,$(PAYLOAD_DIR))
+	@cmake --build $(BUILD)/win -j $(JOBS) --target tvexsetup
+	@if [ -n "$$SIGN_PKCS12" ]; then scripts/sign.sh $(BUILD)/win/tvexsetup.exe; fi
 	@echo "payload: $(PAYLOAD_DIR)"
-	@ls -l build/host/tvex-extract $$(ls build/win/tvexsetup.exe 2>/dev/null)
+	@ls -l $(BUILD)/host/tvex-extract $$(ls $(BUILD)/win/tvexsetup.exe 2>/dev/null)
 
 bench: installer
 	@scripts/deps.sh nsis strace
@@ -61,4 +84,4 @@ fuzz: deps
 	@scripts/fuzz.sh
 
 clean:
-	rm -rf build
+	rm -rf $(BUILD)

@@ -2,10 +2,12 @@
 
 #include <memory>
 
+#include "app/product.h"
+
 namespace {
 
 constexpr std::size_t kStatusChars = 35;
-constexpr char kTitle[] = "Select the directory to install Zephrin/Tollvex III";
+constexpr char kTitle[] = "Select the directory to install " TVEX_PRODUCT_FULL_NAME;
 
 // Releases an item-id list through the shell's allocator.
 struct ItemListFree {

@@ -3,12 +3,13 @@
 #include "app/confirm_dialogs.h"
 #include "app/folder_browser.h"
 #include "app/host_probe.h"
+#include "app/product.h"
 #include "app/resource.h"
 
 namespace {
 
 constexpr char kDefaultInstallDir[] = "C:\\Program Files\\QMK\\TvexIII";
-constexpr char kVersion[] = "Version 2.21m";
+constexpr char kVersion[] = "Version " TVEX_VERSION_TEXT;
 
 // The controls that only an accepted agreement makes usable, in the order they are switched.
 constexpr int kDirectoryControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE};
@@ -25,7 +26,7 @@ void ResolveDefaultInstallDir(CInstallDlg& dialog) {
 CInstallDlg::CInstallDlg()
     : platform::Dialog(IDD_INSTALL),
       m_strInstallDir(kDefaultInstallDir),
-      m_strTitle(std::string("Installs Zephrin/TvexIII ") + kVersion),
+      m_strTitle(std::string("Installs " TVEX_PRODUCT_NAME " ") + kVersion),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 CInstallDlg::~CInstallDlg() = default;

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "app/install_progress.h"
+#include "app/installer_end.h"
 #include "platform/dialog.h"
 
 // Deletes a GDI object when it goes out of scope.
@@ -32,6 +33,11 @@ class CInstallDlg : public platform::Dialog {
   int m_bInstalling = 0;           // the extraction worker runs
   UINT_PTR m_nTimerId = 0;         // the progress timer, 0 when none runs
   FontHandle m_font;               // 10-point Arial for the agreement text
+
+  // The process's exit code for how the dialog ended (app/installer_end.h): kExitInstalled
+  // after the finishing steps, kExitFailed when a shortcut could not be made, kExitUserQuit
+  // when it ended any other way (Decline, Cancel, Quit).
+  int ExitCode() const { return m_nExitCode; }
 
  protected:
   // Exchanges the four texts and then applies the enable rule: the directory label and field,
@@ -64,6 +70,7 @@ class CInstallDlg : public platform::Dialog {
 
   bool m_bAskingQuit = false;  // the quit question is open: completion waits for its answer
   bool m_bFinishing = false;   // the finishing steps run
+  int m_nExitCode = kExitUserQuit;
   // The installation under way, as the worker was given it.
   std::string m_strTargetDir;
   bool m_bUpdateMode = false;

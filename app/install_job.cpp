@@ -2,6 +2,7 @@
 
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/merge_operations.h"
+#include "payload/payload_check.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ DatabaseMergeTable RealDatabaseMergeTable() {
 }
 
 PayloadTable BuiltInPayload() { return PayloadTable{g_payloadTable, g_payloadTableSize}; }
+
+bool BuiltInPayloadIntact() { return PayloadTableIntact(BuiltInPayload(), g_payloadTableCrc); }
 
 ExtractionJob InstallJob(std::string installDir, bool update) {
   ExtractionJob job;

@@ -15,5 +15,9 @@ DatabaseMergeTable RealDatabaseMergeTable();
 // The table built into the program (the program links the generated payload).
 PayloadTable BuiltInPayload();
 
+// True when the built-in table matches the check payloadgen recorded with it
+// (payload/payload_check.h). The programs ask before they write anything.
+bool BuiltInPayloadIntact();
+
 // The built-in payload installed below installDir with the real merges.
 ExtractionJob InstallJob(std::string installDir, bool update);

@@ -8,13 +8,16 @@
 #include "app/confirm_dialogs.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
+#include "app/install_dir_check.h"
 #include "app/install_job.h"
 #include "app/install_path_limit.h"
 #include "app/installer_end.h"
+#include "app/product.h"
 #include "app/resource.h"
 #include "payload/paths.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
+#include "platform/protected_directory.h"
 #include "shell/registry_cleanup.h"
 #include "shell/shortcuts.h"
 #include "shell/uninstall_registration.h"
@@ -27,7 +30,7 @@ constexpr int kTimerAttempts = 9999;
 constexpr char kProgramName[] = ".\\tvex3.exe";
 constexpr char kProgramBaseName[] = "tvex3";
 constexpr char kLinkName[] = "Tvex III";
-constexpr char kLinkDescription[] = "Quenmark Corporation's Zephrin/Tollvex III";
+constexpr char kLinkDescription[] = TVEX_LINK_DESCRIPTION;
 
 // The controls that the Overwrite or Update question disables, in the order they are switched.
 constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE,
@@ -49,7 +52,8 @@ struct WorkerStart {
 };
 
 // The extraction worker: installs the job and marks the end. A failure that stops the
-// installation has been shown by then, and ends the process; the files written so far stay.
+// installation has been shown by then, and ends the process with kExitFailed; the files
+// written so far stay.
 void __cdecl ExtractionWorker(void* argument) {
   const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
   bool installed = false;
@@ -57,10 +61,29 @@ void __cdecl ExtractionWorker(void* argument) {
     installed = RunExtraction(start->job, *start->progress);
   } catch (...) {
     // Nothing may escape into the runtime's thread start.
-    EndInstaller(-1);
+    EndInstaller(kExitOutOfMemory);
   }
-  if (!installed) EndInstaller(0);
+  if (!installed) EndInstaller(kExitFailed);
   start->progress->MarkDone();
+}
+
+// Makes the missing folders of dir. The first of them gets an access list of its own when it
+// lies outside the Program Files folder (which protects what is made below it), so that the
+// folders the installer fills and later starts programs from elevated do not take over the
+// rights of their parent: below C:\ any local user may change what is there. False when that
+// first folder cannot be made.
+bool MakeInstallDirectory(const std::string& dir) {
+  const std::string firstNew = OutermostMissingDirectory(dir);
+  if (!firstNew.empty()) {
+    std::string programFiles;
+    const bool known = ReadProgramFilesDir(HKEY_LOCAL_MACHINE, kCurrentVersionKey, programFiles);
+    if (!(known && IsWithinDirectory(firstNew, programFiles)) &&
+        !platform::CreateProtectedDirectory(firstNew))
+      return false;
+  }
+  int counter = 0;
+  CreateDirectoryTree(dir.c_str(), counter);
+  return true;
 }
 
 // Starts the installed program with commandLine, working in directory; the outcome is not
@@ -96,7 +119,14 @@ void CInstallDlg::OnInstallNow() {
   UpdateData(true);
   const std::string& dir = m_strInstallDir;
 
-  // Refused before anything is written: no file of the installation may pass the path limit.
+  // Refused before anything is written: a directory Windows would not take as typed, or one
+  // where a file of the installation would pass the path limit.
+  if (const std::string problem = InstallDirProblem(dir); !problem.empty()) {
+    platform::OwnedMessageBox(
+        Handle(), problem, kDirectoryNotAllowedCaption,
+        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    return;
+  }
   if (!InstallPathsFit(BuiltInPayload(), dir)) {
     platform::OwnedMessageBox(
         Handle(),
@@ -107,9 +137,7 @@ void CInstallDlg::OnInstallNow() {
     return;
   }
 
-  int counter = 0;
-  CreateDirectoryTree(dir.c_str(), counter);
-  if (!DirectoryExists(dir.c_str())) {
+  if (!MakeInstallDirectory(dir) || !DirectoryExists(dir.c_str())) {
     platform::OwnedMessageBox(
         Handle(), "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
         "Directory Not Found",
@@ -161,6 +189,7 @@ void CInstallDlg::OnTimer(UINT_PTR timerId) {
 
 void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
   m_bFinishing = true;
+  m_nExitCode = kExitInstalled;
   m_bInstalling = 0;
   m_strStatus.clear();
   UpdateData(false);
@@ -177,13 +206,15 @@ void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
     if (auto message = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
                                          kLinkDescription)) {
       ShowAppMessage(Handle(), *message);
+      m_nExitCode = kExitFailed;
     } else if (auto message = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
                                                   kLinkName, kLinkDescription)) {
       ShowAppMessage(Handle(), *message);
+      m_nExitCode = kExitFailed;
     } else {
       const std::string commandLine = Quoted(program);
       WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str());
-      ShowAppMessage(Handle(), "Zephrin/TvexIII has been successfully installed");
+      ShowAppMessage(Handle(), TVEX_PRODUCT_NAME " has been successfully installed");
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();

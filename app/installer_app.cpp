@@ -3,7 +3,10 @@
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
+#include "app/install_job.h"
 #include "app/installer_end.h"
+#include "payload/payload_check.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -24,8 +27,13 @@ void RestrictDllSearchToSystem() {
 int CInstallerApp::Run() {
   RestrictDllSearchToSystem();
   InstallOutOfMemoryHandler();
+  // A damaged download is refused whole, before the user is asked anything.
+  if (!BuiltInPayloadIntact()) {
+    platform::AppMessageBox(kDamagedPayloadText);
+    return kExitFailed;
+  }
   InitInstance();
-  return 0;
+  return m_nExitCode;
 }
 
 BOOL CInstallerApp::InitInstance() {
@@ -35,7 +43,7 @@ BOOL CInstallerApp::InitInstance() {
   dialog.DoModal();
   platform::Dialog::SetMainDialog(nullptr);
   // Quit during an installation: the worker may be halfway through a file.
-  if (dialog.m_bInstalling != 0) EndInstaller(0);
+  if (dialog.m_bInstalling != 0) EndInstaller(kExitUserQuit);
+  m_nExitCode = dialog.ExitCode();
   return FALSE;
 }
-

@@ -3,15 +3,21 @@
 
 #include <windows.h>
 
+#include "app/installer_end.h"
+
 class CInstallerApp {
  public:
   // The whole life of the process: hardens the DLL search, makes allocation failures fatal
-  // with "Out of Memory!", runs InitInstance and returns the process exit code. The command
+  // with "Out of Memory!", refuses a damaged payload (with a message, before the dialog shows),
+  // runs InitInstance and returns the process exit code (app/installer_end.h). The command
   // line is never read.
   int Run();
 
   // Runs the main dialog with the agreement text and returns FALSE, so the application ends.
-  // When the user quit while files were still being written the process ends here at once,
-  // without waiting for the worker.
+  // When the user quit while files were still being written the process ends here at once
+  // with kExitUserQuit, without waiting for the worker.
   BOOL InitInstance();
+
+ private:
+  int m_nExitCode = kExitUserQuit;  // how the dialog ended
 };

@@ -12,7 +12,7 @@ void OutOfMemory() {
   // The box may itself need memory; a second exhaustion on the way ends at once.
   static std::atomic<bool> reporting{false};
   if (!reporting.exchange(true)) platform::AppMessageBox("Out of Memory!");
-  EndInstaller(-1);
+  EndInstaller(kExitOutOfMemory);
 }
 
 }  // namespace

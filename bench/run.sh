@@ -11,7 +11,7 @@ HOST=${TVEX_BENCH_HOST:-$ROOT/build/host}  # another native tree, for trying the
 WIN=${TVEX_BENCH_WIN:-$ROOT/build/win}     # and another Windows tree
 ROUNDS=${1:-5}
 EXTRACT=$HOST/tvex-extract
-GENDIR=$HOST/tools/tvex_extract/tvex_payload_builtin.payload
+GENDIR=$HOST/tools/tvex_extract/tvex-extract_payload.payload
 
 payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$HOST/CMakeCache.txt" 2>/dev/null || true)
 if [ -z "$payload" ] || [ ! -d "$payload" ] || [ ! -x "$EXTRACT" ]; then
@@ -54,8 +54,8 @@ build() { cmake --build "$HOST" --target tvex-extract -j 2 >"$work/build.log" 2>
 echo "== Payload of $payload"
 "$HOST/payloadgen" --report "$payload" "$work/report"
 
-# (a) Payload build. Touched: every file's time changes, bytes do not, so payloadgen scans and
-# packs again but rewrites nothing and nothing recompiles. Regenerated: the generated sources
+# (a) Payload build. Touched: every file's time changes, bytes do not, so payloadgen reads every
+# file to compare its bytes with the last build's but packs nothing, and nothing recompiles. Regenerated: the generated sources
 # are gone, so it is payloadgen, the compile of the table, the assembly of the blob and the link.
 build
 find "$payload" -type f -exec touch {} +

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "payload/gunzip.h"
+#include "payload/link_check.h"
 #include "payload/paths.h"
 #include "platform/atomic_file.h"
 #include "platform/file_ops.h"
@@ -282,5 +283,11 @@ class Extraction {
 }  // namespace
 
 bool RunExtraction(const ExtractionJob& job, ExtractionReport& report) {
+  // Before anything is written: a link anywhere on the way stops the whole installation.
+  const std::string linked = FindLinkedDirectory(job.installDir, job.payload);
+  if (!linked.empty()) {
+    report.Message(LinkedDirectoryText(linked));
+    return false;
+  }
   return Extraction(job, report).Run();
 }

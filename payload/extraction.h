@@ -40,4 +40,6 @@ class ExtractionReport : public platform::Reporter {
 // place. On a failure that stops the installation (a file that cannot be written, a corrupt
 // entry, a database that cannot be backed up) its text has been reported, the entries before
 // it are complete, nothing after it was touched, and the result is false.
+// A link on the way to any entry (payload/link_check.h) stops it the same way before anything
+// is written.
 bool RunExtraction(const ExtractionJob& job, ExtractionReport& report);

@@ -33,3 +33,5 @@ struct PayloadTable {
 // The built-in table; defined by the generated payload source linked into the program.
 extern const PayloadEntry* const g_payloadTable[];
 extern const std::size_t g_payloadTableSize;
+// zlib's CRC-32 of the built-in table as payloadgen recorded it (payload/payload_check.h).
+extern const std::uint32_t g_payloadTableCrc;

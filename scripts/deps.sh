@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, and only those that are missing.
 set -euo pipefail
 want=(cmake make g++ zlib1g-dev libgtest-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-      libz-mingw-w64-dev wine64 clang libclang-rt-14-dev binutils-mingw-w64-x86-64 $*)
+      libz-mingw-w64-dev wine64 clang libclang-rt-14-dev binutils-mingw-w64-x86-64
+      osslsigncode openssl $*)
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

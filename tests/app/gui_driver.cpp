@@ -171,6 +171,12 @@ bool Installer::WaitForExit(std::chrono::milliseconds timeout) {
          WAIT_OBJECT_0;
 }
 
+DWORD Installer::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_.hProcess) ::GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
 bool Installer::Running() const {
   return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -205,7 +211,9 @@ void RemoveTree(const std::string& path) {
       const std::string name = entry.cFileName;
       if (name == "." || name == "..") continue;
       const std::string child = path + "\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (!::RemoveDirectoryA(child.c_str())) ::DeleteFileA(child.c_str());
+      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
         ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);

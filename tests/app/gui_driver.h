@@ -71,6 +71,9 @@ class Installer {
   // True when the process ended within timeout.
   bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   bool Running() const;
+  // The process's exit code once it has ended (STILL_ACTIVE while it runs); -1 (as DWORD)
+  // ends as 0xFFFFFFFF.
+  DWORD ExitCode() const;
 
  private:
   PROCESS_INFORMATION process_ = {};
@@ -82,7 +85,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
-// Removes a tree, read-only files included; nothing happens when it is missing.
+// Removes a tree, read-only files included; nothing happens when it is missing. A link
+// (reparse point) is removed itself, never what it leads to.
 void RemoveTree(const std::string& path);
 // Every file below root, as paths relative to it ("lib\sym\cap.asy").
 std::vector<std::string> ListFiles(const std::string& root);

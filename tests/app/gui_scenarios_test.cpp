@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "gui_driver.h"
+#include "tests/support/built_payload.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ constexpr char kUninstallEntry[] =
 constexpr char kSettingsFile[] = "C:\\windows\\tvex3.ini";
 constexpr char kSuccess[] = "Zephrin/TvexIII has been successfully installed";
 constexpr char kAppTitle[] = "tvexsetup";
+// Exit codes: installed, a failure stopped it, the user ended it first.
+constexpr DWORD kInstalled = 0, kFailed = 1, kUserQuit = 1602;
 const char* const kReadOnlySymbols[] = {"cap", "diode", "polcap", "schottky", "varactor", "zener"};
 
 std::string DesktopLink() {
@@ -83,6 +86,7 @@ class InstallerTest : public ::testing::Test {
     EXPECT_EQ(box.text, kSuccess);
     Click(box.window, IDOK);
     EXPECT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kInstalled);
   }
 
   // Presses Install Now and expects the success box: answers it and waits for the end.
@@ -146,6 +150,10 @@ using QuitQuestion = InstallerTest;
 using DesktopMissing = InstallerTest;
 using FolderBrowser = InstallerTest;
 using OldEntries = InstallerTest;
+using Damaged = InstallerTest;
+using WriteFailure = InstallerTest;
+using Links = InstallerTest;
+using Signed = InstallerTest;
 
 TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Installer installer(small_);
@@ -170,9 +178,11 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Send(::GetDlgItem(main, kAgreement), WM_CLEAR);
   EXPECT_EQ(ItemText(main, kAgreement), agreement);
 
-  // Cancel before an installation ends the program at once, without a question.
+  // Cancel before an installation ends the program at once, without a question; nothing was
+  // installed, which the exit code tells whoever started it.
   Click(main, IDCANCEL);
   EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
 }
 
 TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
@@ -184,6 +194,7 @@ TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
   EXPECT_FALSE(ItemEnabled(main, kInstallNow));
   ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
 }
 
 TEST_F(FirstShow, TheDefaultDirectoryFollowsTheRegistrysProgramFilesFolder) {
@@ -214,6 +225,7 @@ TEST_F(Decline, BeforeAcceptEndsTheInstaller) {
   ASSERT_NE(main, nullptr);
   Click(main, kDecline);
   EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
 }
 
 TEST_F(Decline, AfterAcceptWithdrawsItAndKeepsTheDirectory) {
@@ -270,6 +282,7 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   ExpectStateAccepted(main);
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kInstalled);
 
   // Every payload file, byte for byte; the six symbols read-only, everything else writable.
   const std::vector<std::string> files = ListFiles(tree_);
@@ -401,6 +414,45 @@ TEST_F(BadDirectory, ADirectoryTooLongForThePayloadIsRefusedBeforeAnythingIsWrit
   EXPECT_TRUE(FileExists(scratch_ + "\\Tvex\\tvex3.exe"));
 }
 
+TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythingIsWritten) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  Click(main, kAccept);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  // What each refusal names: the relative path would land in the working directory, the
+  // wildcard would pass the existence test by matching, the device and the trailing dot would
+  // be stored under other names.
+  const std::pair<std::string, std::string> cases[] = {
+      {"tvextest\\Relative", "is not a full path"},
+      {scratch_ + "\\Tv*x", "holds the character '*'"},
+      {scratch_ + "\\Tv?x", "holds the character '?'"},
+      {scratch_ + "\\con\\Tvex", "holds the name \"con\", which Windows reserves for a device"},
+      {scratch_ + "\\Tvex.", "holds the name \"Tvex.\", which ends in a dot or a blank"},
+  };
+  for (const auto& [dir, reason] : cases) {
+    SCOPED_TRACE(dir);
+    SetItemText(main, kDir, dir);
+    Click(main, kInstallNow);
+    MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.caption, "Directory Not Allowed");
+    EXPECT_EQ(box.text.rfind("The directory \"" + dir + "\"\n", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find(reason), std::string::npos) << box.text;
+    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+    Click(box.window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
+    ExpectStateAccepted(main);
+    EXPECT_EQ(ItemText(main, kDir), dir);
+  }
+  EXPECT_TRUE(ListFiles(scratch_).empty());
+  EXPECT_FALSE(DirectoryExists(scratch_ + "\\con"));
+  EXPECT_FALSE(DirectoryExists(scratch_ + "\\Tvex"));
+  EXPECT_FALSE(DirectoryExists("tvextest")) << "made relative to the working directory";
+  EXPECT_TRUE(installer.Running());
+}
+
 // Starts the large installer into dir and asks the quit question while it runs.
 HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
   Click(main, kAccept);
@@ -464,6 +516,7 @@ TEST_F(QuitQuestion, YesEndsTheProcess) {
   ASSERT_NE(question, nullptr);
   Click(question, IDOK);
   EXPECT_TRUE(installer.WaitForExit(std::chrono::seconds(10)));
+  EXPECT_EQ(installer.ExitCode(), kUserQuit) << "a quit is not a success";
   std::this_thread::sleep_for(1s);
   EXPECT_FALSE(FileExists(dir + "\\launch.log"));
   EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
@@ -540,6 +593,7 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   EXPECT_EQ(box.text, "Could't find Desktop location");
   Click(box.window, IDOK);
   EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed) << "no shortcut, no uninstall entry: not installed";
   if (!desktop.empty()) SetRegistryText(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop);
 
   EXPECT_TRUE(FileExists(dir + "\\tvex3.exe"));
@@ -704,6 +758,118 @@ TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
   ASSERT_TRUE(WaitFor([&] { return ItemText(main, kDir) == scratch_; })) << ItemText(main, kDir);
   EXPECT_TRUE(installer.Running());
+}
+
+// A copy of the small installer with one byte changed at offset, in the test's folder.
+std::string DamagedCopy(const std::string& installer, std::size_t offset,
+                        const std::string& folder) {
+  std::string bytes = ReadFile(installer);
+  EXPECT_LT(offset, bytes.size());
+  if (offset < bytes.size()) bytes[offset] = static_cast<char>(bytes[offset] ^ 0x10);
+  const std::string copy = folder + "\\damaged.exe";
+  WriteFile(copy, bytes);
+  return copy;
+}
+
+TEST_F(Damaged, AnyDamagedByteIsRefusedBeforeTheDialogShows) {
+  const std::string image = ReadFile(small_);
+  const tvex_test::BuiltEntry stored = tvex_test::FindBuiltEntry(image, ".\\Changelog.txt");
+  const tvex_test::BuiltEntry packed = tvex_test::FindBuiltEntry(image, ".\\License.txt");
+  const tvex_test::BuiltEntry edge = tvex_test::FindBuiltEntry(image, ".\\lib\\sub\\edge1025.lib");
+  ASSERT_NE(stored.record, tvex_test::BuiltEntry::npos) << "no record of the stored entry";
+  ASSERT_NE(packed.record, tvex_test::BuiltEntry::npos);
+  ASSERT_NE(edge.record, tvex_test::BuiltEntry::npos);
+  const std::string changelog = ReadFile(tree_ + "\\Changelog.txt");
+  ASSERT_EQ(image.substr(stored.data, changelog.size()), changelog);
+  ASSERT_EQ(image.substr(packed.data, 3), "\x1F\x8B\x08");
+  ASSERT_EQ(edge.size, 1025u);
+
+  const std::pair<const char*, std::size_t> damages[] = {
+      {"a byte of a stored entry", stored.data + changelog.size() / 2},
+      {"a byte of a packed entry", packed.data + packed.packedSize / 2},
+      {"a size in the table", edge.record + tvex_test::kRecordSizeField},
+  };
+  for (const auto& [what, offset] : damages) {
+    SCOPED_TRACE(what);
+    Installer installer(DamagedCopy(small_, offset, scratch_));
+    MessageBoxSeen box = WaitForBox(installer.Id(), {});
+    ASSERT_NE(box.window, nullptr) << "no message";
+    EXPECT_EQ(box.caption, kAppTitle);
+    EXPECT_EQ(box.text,
+              "This installer is damaged: its contents differ from the ones it was built with.\n"
+              "Nothing has been installed. Please download the installer again.");
+    EXPECT_EQ(FindDialog(installer.Id(), "Zephrin/Tollvex III Installation"), nullptr);
+    Click(box.window, IDOK);
+    ASSERT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kFailed);
+  }
+  EXPECT_EQ(ListFiles(scratch_), std::vector<std::string>{"damaged.exe"});
+}
+
+// A file of the payload that cannot be written: a folder of its name stands in the way.
+TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
+  const std::string dir = scratch_ + "\\Tvex";
+  ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA((dir + "\\License.txt").c_str(), nullptr));
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?");
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+}
+
+// An existing installation whose lib folder is a link to a folder outside it (laid out by
+// make_linked_install.cmake): the installation stops before it writes anything.
+TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
+  const std::string linked = Environment("TVEX_LINKED_DIR");
+  ASSERT_FALSE(linked.empty()) << "TVEX_LINKED_DIR is not set";
+  const std::string dir = linked + "\\Tvex", outside = linked + "\\outside";
+  ASSERT_TRUE(::GetFileAttributesA((dir + "\\lib").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+      << "the fixture's lib is not a link";
+  const std::vector<std::string> before = ListFiles(dir);
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, kInstallNow);
+  HWND question = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, "The folder \"" + dir +
+                          "\\lib\"\nis a link to another place (a "
+                          "symbolic link or a junction).\nNothing has been installed: no file is "
+                          "written through a link.\nPlease remove the link or choose another "
+                          "location");
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_TRUE(ListFiles(outside).empty()) << "written through the link";
+  EXPECT_EQ(ListFiles(dir), before) << "written before the check";
+}
+
+TEST_F(Signed, TheSignedInstallerPassesItsOwnCheckAndInstalls) {
+  const std::string signedInstaller = Environment("TVEX_SIGNED_INSTALLER");
+  if (!FileExists(signedInstaller)) GTEST_SKIP() << "no signed installer (see the app_sign test)";
+  ASSERT_NE(ReadFile(signedInstaller), ReadFile(small_)) << "not signed";
+  const std::string dir = scratch_ + "\\Tvex";
+  Installer installer(signedInstaller);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr) << "the signed installer refused itself";
+  AcceptAndChoose(main, dir);
+  ExpectSuccessfulInstall(installer, main);
+  EXPECT_EQ(ReadFile(dir + "\\License.txt"), ReadFile(tree_ + "\\License.txt"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "payload/paths.h"
+#include "payload/payload_check.h"
 #include "platform/message_box.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
@@ -20,6 +21,9 @@ const PayloadEntry kCapacitors{
 
 const PayloadEntry* const g_payloadTable[] = {&kCapacitors, &kLicense};
 const std::size_t g_payloadTableSize = 2;
+// Recorded as payloadgen records it: the check of the table above.
+const std::uint32_t g_payloadTableCrc =
+    PayloadTableCrc(PayloadTable{g_payloadTable, g_payloadTableSize});
 
 namespace {
 
@@ -53,6 +57,13 @@ TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   }
   EXPECT_EQ(table.rows[6].merge, table.rows[7].merge) << "beads merge like inductors";
   EXPECT_NE(table.rows[4].merge, table.rows[5].merge);
+}
+
+TEST(BuiltInPayload, IsTheLinkedTableAndPassesItsCheck) {
+  const PayloadTable table = BuiltInPayload();
+  EXPECT_EQ(table.entries, g_payloadTable);
+  EXPECT_EQ(table.count, 2u);
+  EXPECT_TRUE(BuiltInPayloadIntact());
 }
 
 class InstallJobRun : public ::testing::Test {

@@ -1,7 +1,8 @@
-# Lays out a product tree for the test installers: cmake -DOUT=<dir> -DSTUB=<tvex3.exe>
+# Lays out a product tree for the test installers: cmake -DOUT=<dir> [-DSTUB=<tvex3.exe>]
 # [-DLARGE_MB=<n>] -P make_test_tree.cmake. The tree is rewritten from scratch every time.
 #
-#   tvex3.exe                      the stand-in simulator (writes launch.log when started)
+#   tvex3.exe                      the stand-in simulator (writes launch.log when started), or
+#                                  without STUB a few bytes in its place (native trees)
 #   Changelog.txt                  stored (small)
 #   License.txt                    packed (text)
 #   examples\Educational\noise.asc packed, barely compressible
@@ -14,7 +15,11 @@ cmake_minimum_required(VERSION 3.20)
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}/examples/Educational" "${OUT}/lib/cmp" "${OUT}/lib/sub"
      "${OUT}/lib/sym")
-file(COPY_FILE "${STUB}" "${OUT}/tvex3.exe")
+if(STUB)
+  file(COPY_FILE "${STUB}" "${OUT}/tvex3.exe")
+else()
+  file(WRITE "${OUT}/tvex3.exe" "a program would be here\r\n")
+endif()
 
 file(WRITE "${OUT}/Changelog.txt" "Tvex III change log\r\n\r\n2.21m: test build.\r\n")
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -257,6 +258,58 @@ TEST_F(Resources, IconAndManifest) {
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
+}
+
+// A string of the version resource's US English, Unicode table; empty when missing.
+std::string VersionText(const std::vector<char>& info, const char* name) {
+  char* value = nullptr;
+  UINT size = 0;
+  const std::string path = std::string("\\StringFileInfo\\040904b0\\") + name;
+  if (!::VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) ||
+      size == 0)
+    return std::string();
+  return std::string(value, size - 1);
+}
+
+// What Explorer shows in the file's properties is what the program itself shows: the product
+// and version of the header line, the dialog's caption, the maker named in the shortcuts.
+TEST_F(Resources, VersionResourceNamesWhatTheDialogShows) {
+  const std::string program = gui::Environment("TVEX_SMALL_INSTALLER");
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(program.c_str(), &handle);
+  ASSERT_GT(size, 0u) << "no version resource";
+  std::vector<char> info(size);
+  ASSERT_TRUE(::GetFileVersionInfoA(program.c_str(), 0, size, info.data()));
+
+  const std::string product = VersionText(info, "ProductName");
+  const std::string version = VersionText(info, "ProductVersion");
+  EXPECT_EQ(VersionText(info, "FileVersion"), version);
+  EXPECT_EQ(VersionText(info, "CompanyName") + "'s Zephrin/Tollvex III",
+            "Quenmark Corporation's Zephrin/Tollvex III")
+      << "the maker as the shortcuts' description names it";
+  {
+    gui::Installer installer(program);
+    HWND main = installer.WaitForMain();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(gui::ItemText(main, 1008), "Installs " + product + " Version " + version);
+    EXPECT_EQ(VersionText(info, "FileDescription"), gui::WindowText(main));
+  }
+
+  // The numbers Windows compares: major, minor, the revision letter counted from a = 1, 0.
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  ASSERT_TRUE(::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+  ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  unsigned major = 0, minor = 0;
+  char letter = 0;
+  ASSERT_EQ(std::sscanf(version.c_str(), "%u.%u%c", &major, &minor, &letter), 3) << version;
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), major);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), minor);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), static_cast<unsigned>(letter - 'a' + 1));
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionLS), 0u);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 
 }  // namespace

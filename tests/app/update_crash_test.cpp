@@ -19,6 +19,7 @@
 // The program's own built-in table is not used: the test installs a table of its own.
 const PayloadEntry* const g_payloadTable[] = {nullptr};
 const std::size_t g_payloadTableSize = 0;
+const std::uint32_t g_payloadTableCrc = 0;
 
 namespace {
 

@@ -24,6 +24,11 @@ std::string TextBytes(std::size_t size);
 // does; AddRaw stores any bytes under any sizes (corrupt streams, for instance).
 class TestPayload {
  public:
+  TestPayload() = default;
+  // The table points into the object: it is never copied.
+  TestPayload(const TestPayload&) = delete;
+  TestPayload& operator=(const TestPayload&) = delete;
+
   void Add(const std::string& name, const std::string& content, bool readOnly = false);
   void AddRaw(const std::string& name, const std::string& stored, std::uint32_t size,
               std::uint32_t packedSize, bool readOnly = false);

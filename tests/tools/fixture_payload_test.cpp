@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/payload_check.h"
 #include "payload/payload_entry.h"
 
 namespace {
@@ -55,6 +56,12 @@ TEST(FixturePayload, EveryEntryGivesBackItsFile) {
   EXPECT_EQ(names, (std::vector<std::string>{".\\Changelog.txt", ".\\Docs\\exact.txt",
                                              ".\\Docs\\noise.bin", ".\\lib\\sym\\cap.asy",
                                              ".\\lib\\sym\\res.asy", ".\\License.txt"}));
+}
+
+TEST(FixturePayload, PassesTheCheckRecordedWithIt) {
+  const PayloadTable table{g_payloadTable, g_payloadTableSize};
+  EXPECT_TRUE(PayloadTableIntact(table, g_payloadTableCrc));
+  EXPECT_NE(g_payloadTableCrc, PayloadTableCrc(PayloadTable{g_payloadTable, 0}));
 }
 
 TEST(FixturePayload, NamesAndDataFollowEachOtherOnWordBoundaries) {

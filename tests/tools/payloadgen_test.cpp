@@ -7,9 +7,11 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "payload/payload_check.h"
 #include "platform/file_system.h"
 #include "tools/payloadgen/gzip_pack.h"
 #include "tools/payloadgen/payload_image.h"
@@ -106,6 +108,18 @@ std::string InflateBody(const std::uint8_t* stream, std::size_t size, std::size_
   inflateEnd(&z);
   return out;
 }
+
+// Fails every open of one path.
+class FailingOpen : public platform::RealFileSystem {
+ public:
+  explicit FailingOpen(std::string victim) : victim_(std::move(victim)) {}
+  std::FILE* Open(const std::string& path, const char* mode) override {
+    return path == victim_ ? nullptr : RealFileSystem::Open(path, mode);
+  }
+
+ private:
+  std::string victim_;
+};
 
 TEST(PayloadOrder, FoldsLettersAndComparesOtherBytesByValue) {
   TempTree tree;
@@ -217,6 +231,61 @@ TEST(PayloadImage, LaysNamesAndDataOutOnWordBoundariesInTableOrder) {
   EXPECT_EQ(image.blob.size(), expected);
 }
 
+TEST(PayloadImage, TheTableRecordsTheCheckOfItsOwnContents) {
+  TempTree tree;
+  tree.Add("a.txt", "stored");
+  tree.Add("lib/sym/cap.asy", "read-only");
+  tree.Add("z.bin", Noise(4000, 9));
+  std::vector<PayloadFile> files = Scan(tree);
+  PayloadImage image = Build(files);
+  // The table as a program sees it, rebuilt over the blob from the layout.
+  std::vector<PayloadEntry> entries;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const payloadgen::EntryLayout& e = image.entries[i];
+    entries.push_back({reinterpret_cast<const char*>(image.blob.data() + e.nameOffset),
+                       files[i].readOnly ? 1u : 0u, static_cast<std::uint32_t>(files[i].size),
+                       e.packedSize, 0, image.blob.data() + e.dataOffset});
+  }
+  std::vector<const PayloadEntry*> pointers;
+  for (const PayloadEntry& e : entries) pointers.push_back(&e);
+  const std::uint32_t crc = PayloadTableCrc(PayloadTable{pointers.data(), pointers.size()});
+  EXPECT_EQ(image.crc, crc);
+  char line[64];
+  std::snprintf(line, sizeof line, "g_payloadTableCrc = 0x%08Xu;", crc);
+  EXPECT_NE(image.table.find(line), std::string::npos) << image.table;
+
+  // Another byte of content, another check.
+  tree.Add("a.txt", "stoRed");
+  EXPECT_NE(Build(Scan(tree)).crc, crc);
+}
+
+TEST(ContentStamp, FollowsTheBytesNotTheTimes) {
+  TempTree tree;
+  tree.Add("a.txt", "first");
+  tree.Add("b/c.bin", Noise(3000, 4));
+  std::string before, after, error;
+  ASSERT_TRUE(payloadgen::ContentStamp(Scan(tree), "header\n", before, error)) << error;
+  EXPECT_EQ(before.rfind("header\n", 0), 0u);
+
+  // Same bytes, another time: the same stamp.
+  const fs::path a = tree.path() / "a.txt";
+  const fs::file_time_type time = fs::last_write_time(a);
+  fs::last_write_time(a, time - std::chrono::hours(5));
+  ASSERT_TRUE(payloadgen::ContentStamp(Scan(tree), "header\n", after, error)) << error;
+  EXPECT_EQ(after, before);
+
+  // Same size and time, other bytes (as tar -x and rsync -a leave a replaced file): another.
+  tree.Add("a.txt", "fir5t");
+  fs::last_write_time(a, time - std::chrono::hours(5));
+  ASSERT_TRUE(payloadgen::ContentStamp(Scan(tree), "header\n", after, error)) << error;
+  EXPECT_NE(after, before);
+
+  FailingOpen failing(Scan(tree)[0].path);
+  platform::ScopedFileSystem scope(failing);
+  EXPECT_FALSE(payloadgen::ContentStamp(Scan(tree), "header\n", after, error));
+  EXPECT_NE(error.find("a.txt"), std::string::npos) << error;
+}
+
 TEST(PayloadImage, AssemblerFileSuitsEachObjectFormat) {
   PayloadImage elf, coff;
   std::string error;
@@ -323,17 +392,127 @@ TEST(PayloadRefusals, NamesWindowsCannotStoreAndMissingRootsAreRefused) {
   EXPECT_NE(error.find("what?.txt"), std::string::npos) << error;
 }
 
-// Fails every open of one path.
-class FailingOpen : public platform::RealFileSystem {
- public:
-  explicit FailingOpen(std::string victim) : victim_(std::move(victim)) {}
-  std::FILE* Open(const std::string& path, const char* mode) override {
-    return path == victim_ ? nullptr : RealFileSystem::Open(path, mode);
-  }
+// Whether the tree holds an entry of exactly this name in that folder (a case-insensitive file
+// system, or one that drops trailing dots, keeps another).
+bool Holds(const TempTree& tree, const std::string& folder, const std::string& name) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(tree.path() / folder, ec))
+    if (entry.path().filename().string() == name) return true;
+  return false;
+}
 
- private:
-  std::string victim_;
-};
+// The refusal of a tree: its message, or "" when it was accepted.
+std::string Refusal(const TempTree& tree) {
+  std::vector<PayloadFile> files;
+  std::string error;
+  return payloadgen::ScanPayloadTree(tree.root(), files, error) ? std::string() : error;
+}
+
+TEST(PayloadRefusals, NamesDifferingOnlyInCaseAreRefusedNamingBoth) {
+  {
+    TempTree tree;
+    tree.Add("Readme.txt", "one");
+    tree.Add("README.TXT", "two");
+    if (!Holds(tree, "", "Readme.txt") || !Holds(tree, "", "README.TXT"))
+      GTEST_SKIP() << "this file system folds case itself";
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("Readme.txt"), std::string::npos) << error;
+    EXPECT_NE(error.find("README.TXT"), std::string::npos) << error;
+    EXPECT_NE(error.find("letter case"), std::string::npos) << error;
+  }
+  {
+    // Two folders that Windows would make one: their files would mix.
+    TempTree tree;
+    tree.Add("lib/cmp/standard.cap", "c");
+    tree.Add("LIB/CMP/standard.res", "r");
+    ASSERT_TRUE(Holds(tree, "", "LIB"));
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("refusing"), std::string::npos) << error;
+    EXPECT_NE(error.find("LIB"), std::string::npos) << error;
+    EXPECT_NE(error.find("lib"), std::string::npos) << error;
+  }
+  {
+    // A file and a folder of one name.
+    TempTree tree;
+    tree.Add("Docs/a.txt", "a");
+    tree.Add("docs", "a file");
+    ASSERT_TRUE(Holds(tree, "", "docs"));
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("Docs"), std::string::npos) << error;
+    EXPECT_NE(error.find("docs"), std::string::npos) << error;
+  }
+  {
+    // Equal only after folding letters: these two differ for Windows too.
+    TempTree tree;
+    tree.Add("a[1].txt", "1");
+    tree.Add("a{1}.txt", "2");
+    EXPECT_EQ(Refusal(tree), "");
+  }
+}
+
+TEST(PayloadRefusals, DeviceNamesAreRefusedWithOrWithoutExtension) {
+  for (const char* name : {"CON", "nul.txt", "com1.asc", "Lpt9.lib", "aux.tar.gz", "PRN"}) {
+    SCOPED_TRACE(name);
+    TempTree tree;
+    tree.Add("ok.txt", "fine");
+    tree.Add(std::string("lib/") + name, "x");
+    if (!Holds(tree, "lib", name)) {
+      std::cout << "  (this file system cannot hold " << name << ")\n";
+      continue;
+    }
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find(name), std::string::npos) << error;
+    EXPECT_NE(error.find("reserves for a device"), std::string::npos) << error;
+  }
+  TempTree folder;
+  std::error_code ec;
+  fs::create_directories(folder.path() / "con", ec);
+  if (!ec && Holds(folder, "", "con")) {
+    folder.Add("con/readme.txt", "in a folder named like a device");
+    const std::string error = Refusal(folder);
+    EXPECT_NE(error.find("reserves for a device"), std::string::npos) << error;
+  }
+  TempTree fine;
+  for (const char* name : {"console.txt", "com10.asc", "nul_.txt", "lpt.txt", "auxiliary"})
+    fine.Add(name, "x");
+  EXPECT_EQ(Refusal(fine), "");
+}
+
+TEST(PayloadRefusals, NamesEndingInADotOrABlankAreRefused) {
+  for (const std::string relative : {"notes.", "notes ", "dir./file.txt", "dir /file.txt"}) {
+    SCOPED_TRACE(relative);
+    TempTree tree;
+    tree.Add(relative, "x");
+    const std::string first = relative.substr(0, relative.find('/'));
+    if (!Holds(tree, "", first)) {
+      std::cout << "  (this file system cannot hold \"" << first << "\")\n";
+      continue;
+    }
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("dot or a blank"), std::string::npos) << error;
+    EXPECT_NE(error.find(first), std::string::npos) << error;
+  }
+  TempTree fine;
+  fine.Add(".hidden", "x");
+  fine.Add("a.b.c", "x");
+  EXPECT_EQ(Refusal(fine), "");
+}
+
+TEST(PayloadRefusals, BytesOutsidePrintableAsciiAreRefused) {
+  for (const std::string& name :
+       {std::string("caf\xC3\xA9.txt"), std::string("del\x7F.txt"), std::string("tab\there.txt")}) {
+    SCOPED_TRACE(name);
+    TempTree tree;
+    tree.Add("sub/" + name, "x");
+    if (!Holds(tree, "sub", name)) {
+      std::cout << "  (this file system cannot hold that name)\n";
+      continue;
+    }
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("refusing"), std::string::npos) << error;
+    EXPECT_NE(error.find("sub"), std::string::npos) << error;
+  }
+}
 
 TEST(PayloadImage, AnUnreadableFileFailsTheBuildByName) {
   TempTree tree;

@@ -5,9 +5,9 @@
 // --report prints the table's totals (entries stored and packed, bytes installed and bytes in
 // the image) and always rebuilds.
 // Writes OUTDIR/payload.bin, payload.s and payload_table.cpp, each only when its bytes change,
-// so a build that runs it every time recompiles nothing for an unchanged tree. A listing of the
-// tree (names, sizes, times) kept in OUTDIR/payload.stamp lets an untouched tree skip reading
-// and packing altogether.
+// so a build that runs it every time recompiles nothing for an unchanged tree. A fingerprint of
+// the tree's contents (names, sizes and checksums of every file's bytes; never times) kept in
+// OUTDIR/payload.stamp lets a tree whose bytes did not change skip packing altogether.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,14 +30,6 @@ int Usage() {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "payloadgen: %s\n", message.c_str());
   return 1;
-}
-
-std::string Stamp(const std::string& root, const std::vector<payloadgen::PayloadFile>& files,
-                  const std::string& target, const std::string& symbol) {
-  std::string stamp = "payloadgen 1 " + target + " " + symbol + " " + root + "\n";
-  for (const payloadgen::PayloadFile& f : files)
-    stamp += f.name + "\t" + std::to_string(f.size) + "\t" + std::to_string(f.modified) + "\n";
-  return stamp;
 }
 
 bool SameText(const std::string& path, const std::string& text) {
@@ -85,7 +77,10 @@ int main(int argc, char** argv) {
   const std::string asmPath = outDir + "/" + payloadgen::kAsmFileName;
   const std::string tablePath = outDir + "/" + payloadgen::kTableFileName;
   const std::string stampPath = outDir + "/payload.stamp";
-  const std::string stamp = Stamp(root, files, target, symbol);
+  std::string stamp;
+  if (!payloadgen::ContentStamp(files, "payloadgen 2 " + target + " " + symbol + "\n", stamp,
+                                error))
+    return Fail(error);
   platform::FileSystem& fs = platform::Fs();
   if (fs.Find(outDir) != platform::EntryKind::kDirectory && fs.MakeDirectory(outDir) != 0)
     return Fail("cannot create the output directory " + outDir);

@@ -1,11 +1,15 @@
 #include "tools/payloadgen/payload_image.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
 
+#include "payload/payload_check.h"
 #include "platform/file_system.h"
 #include "tools/payloadgen/gzip_pack.h"
 
@@ -42,6 +46,29 @@ struct Contribution {
 
 void Pad(std::vector<std::uint8_t>& blob) {
   while (blob.size() % 4 != 0) blob.push_back(0);
+}
+
+// The table as the programs will see it, over the blob, for its check.
+std::uint32_t TableCrc(const std::vector<PayloadFile>& files, const PayloadImage& image) {
+  std::vector<PayloadEntry> entries(files.size());
+  std::vector<const PayloadEntry*> pointers(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const EntryLayout& layout = image.entries[i];
+    entries[i] = {reinterpret_cast<const char*>(image.blob.data() + layout.nameOffset),
+                  files[i].readOnly ? 1u : 0u,
+                  static_cast<std::uint32_t>(files[i].size),
+                  layout.packedSize,
+                  0,
+                  image.blob.data() + layout.dataOffset};
+    pointers[i] = &entries[i];
+  }
+  return PayloadTableCrc(PayloadTable{pointers.data(), pointers.size()});
+}
+
+std::string Hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08Xu", static_cast<unsigned>(value));
+  return text;
 }
 
 std::string Quote(const std::string& text) {
@@ -126,6 +153,8 @@ bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat forma
     image.table +=
         "};\nconst std::size_t g_payloadTableSize = " + std::to_string(files.size()) + ";\n";
   }
+  image.crc = TableCrc(files, image);
+  image.table += "const std::uint32_t g_payloadTableCrc = " + Hex32(image.crc) + ";\n";
   // An empty blob still needs its symbol; one word of padding keeps it addressable.
   if (image.blob.empty()) image.blob.assign(4, 0);
 
@@ -135,6 +164,30 @@ bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat forma
                    section + "\t.balign 16\n\t.globl " + symbol + "\n" + symbol + ":\n" +
                    "\t.incbin \"" + kBlobFileName + "\"\n";
   if (format == ObjectFormat::kElf) image.assembly += "\t.section .note.GNU-stack,\"\",@progbits\n";
+  return true;
+}
+
+bool ContentStamp(const std::vector<PayloadFile>& files, const std::string& header,
+                  std::string& stamp, std::string& error) {
+  stamp = header;
+  std::vector<std::uint8_t> buffer(1 << 16);
+  for (const PayloadFile& file : files) {
+    FilePtr f(platform::Fs().Open(file.path, "rb"));
+    if (!f) {
+      error = "cannot open " + file.path;
+      return false;
+    }
+    uLong crc = crc32(0L, Z_NULL, 0);
+    uLong adler = adler32(0L, Z_NULL, 0);
+    std::uint64_t size = 0;
+    while (std::size_t got = platform::Fs().Read(buffer.data(), 1, buffer.size(), f.get())) {
+      crc = crc32(crc, buffer.data(), static_cast<uInt>(got));
+      adler = adler32(adler, buffer.data(), static_cast<uInt>(got));
+      size += got;
+    }
+    stamp +=
+        file.name + "\t" + std::to_string(size) + "\t" + Hex32(crc) + "\t" + Hex32(adler) + "\n";
+  }
   return true;
 }
 

@@ -6,6 +6,7 @@
 //   blob, in table order:  ".\name\0" pad to 4 | data (packed stream or plain bytes) pad to 4 | ...
 //   table:                 PayloadEntry kEntries[i] = { blob + nameOffset, bReadOnly, nSize,
 //                                                       nPackedSize, 0, blob + dataOffset }
+//                          g_payloadTableCrc = PayloadTableCrc of the table (payload_check.h)
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,7 @@ struct EntryLayout {
 // The three outputs, as bytes, and the layout behind the table.
 struct PayloadImage {
   std::vector<EntryLayout> entries;  // in table order, one per file
+  std::uint32_t crc = 0;             // the check recorded in the table
   std::vector<std::uint8_t> blob;
   std::string assembly;
   std::string table;
@@ -47,6 +49,13 @@ struct PayloadImage {
 bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat format,
                        const std::string& symbol, unsigned threads, PayloadImage& image,
                        std::string& error);
+
+// A fingerprint of the tree's contents for deciding whether the outputs are up to date: every
+// file's name, size, CRC-32 and Adler-32, read through the platform seam, after header. Times
+// play no part, so a file replaced by another of the same size with its time kept (as tar -x
+// and rsync -a do) still changes it. Returns false with error naming a file that cannot be read.
+bool ContentStamp(const std::vector<PayloadFile>& files, const std::string& header,
+                  std::string& stamp, std::string& error);
 
 // Totals of a built table, for reports and benchmarks.
 struct PayloadTotals {

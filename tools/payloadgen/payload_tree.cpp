@@ -2,23 +2,38 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "platform/ascii.h"
+#include "platform/windows_names.h"
 
 namespace payloadgen {
 namespace fs = std::filesystem;
 
 namespace {
 
-// A path component that Windows cannot create, or that would be split at a backslash.
-bool HasForbiddenCharacter(const std::string& component) {
+// Why Windows could not reproduce a name as it is in the tree, or empty when it can.
+std::string NameProblem(const std::string& component) {
+  if (platform::ForbiddenNameCharacter(component) != '\0')
+    return "the name holds a character that Windows cannot store in a file name";
   for (unsigned char c : component) {
-    if (c < 0x20 || std::strchr("\\<>:\"|?*", c) != nullptr) return true;
+    if (c > 0x7E) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", c);
+      return std::string("the name holds the byte ") + hex +
+             ", outside plain ASCII: the installer's 8-bit file calls would store it under "
+             "another name";
+    }
   }
-  return false;
+  if (platform::IsReservedDeviceName(component))
+    return "\"" + component + "\" is a name that Windows reserves for a device";
+  if (platform::EndsInDotOrBlank(component))
+    return "the name ends in a dot or a blank, which Windows drops from the name it stores";
+  return std::string();
 }
 
 std::string Describe(fs::file_type type) {
@@ -68,6 +83,9 @@ bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, s
     error = "cannot list " + root + ": " + ec.message();
     return false;
   }
+  // Every name seen so far, folded to lower case, with the path it came from: Windows keeps
+  // one entry for names that differ only in case, so the second would overwrite the first.
+  std::map<std::string, fs::path> folded;
   for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (ec) break;
     const fs::path& path = it->path();
@@ -75,13 +93,22 @@ bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, s
     std::string name = ".";
     for (const fs::path& part : relative) {
       std::string component = part.string();
-      if (HasForbiddenCharacter(component)) {
-        error = "refusing " + path.string() +
-                ": the name holds a character that Windows cannot store in a file name";
+      const std::string problem = NameProblem(component);
+      if (!problem.empty()) {
+        error = "refusing " + path.string() + ": " + problem;
         return false;
       }
       name += '\\';
       name += component;
+    }
+    const auto [seen, added] = folded.emplace(platform::AsciiLowered(name), path);
+    if (!added) {
+      // Named in a fixed order, whatever order the tree was listed in.
+      std::string first = seen->second.string(), second = path.string();
+      if (second < first) std::swap(first, second);
+      error = "refusing " + first + " and " + second +
+              ": their names differ only in letter case, and Windows would install them as one";
+      return false;
     }
     fs::file_status status = it->symlink_status(ec);
     if (ec) {
@@ -110,13 +137,7 @@ bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, s
               " bytes, the payload holds files below 4 GiB only";
       return false;
     }
-    fs::file_time_type modified = it->last_write_time(ec);
-    if (ec) {
-      error = "cannot read the time of " + path.string() + ": " + ec.message();
-      return false;
-    }
     PayloadFile file;
-    file.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
     file.name = std::move(name);
     file.path = path.string();
     file.size = size;

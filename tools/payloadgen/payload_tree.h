@@ -23,7 +23,6 @@ struct PayloadFile {
   std::string name;  // ".\lib\sym\cap.asy"
   std::string path;  // where it lies on this machine
   std::uint64_t size = 0;
-  std::int64_t modified = 0;  // last write time in the file system's own ticks
   bool readOnly = false;
 };
 
@@ -36,10 +35,14 @@ bool PayloadNameLess(const std::string& a, const std::string& b);
 bool IsReadOnlyPayloadName(const std::string& name);
 
 // Lists every regular file below root in table order. Returns false and sets error to a message
-// that names the offending path for: a root that is not a directory, a symbolic link, anything
-// that is neither a regular file nor a directory, a name with a character Windows cannot store
-// (backslash, control characters, <>:"|?*), a name that joined to kReferenceInstallDir exceeds
-// kMaxInstalledPathLength, a file of 4 GiB or more, or an unreadable directory.
+// that names the offending path (both of them for a pair) for: a root that is not a directory,
+// a symbolic link, anything that is neither a regular file nor a directory, a file or folder
+// name with a character Windows cannot store (backslash, control characters, <>:"|?*), a byte
+// outside printable ASCII, a device name that Windows reserves (CON, PRN, AUX, NUL, COM1-COM9,
+// LPT1-LPT9, with or without an extension, in any case), a name ending in a dot or a blank, two
+// names that differ only in letter case ("Readme.txt" beside "README.TXT", "lib\cmp" beside
+// "LIB\CMP"), a name that joined to kReferenceInstallDir exceeds kMaxInstalledPathLength, a
+// file of 4 GiB or more, or an unreadable directory.
 bool ScanPayloadTree(const std::string& root, std::vector<PayloadFile>& files, std::string& error);
 
 }  // namespace payloadgen

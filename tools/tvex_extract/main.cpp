@@ -1,6 +1,7 @@
 // tvex-extract [--update] DIR: installs the built-in payload below DIR as the installer's
 // worker does, then prints how many files and bytes it wrote and how long it took. Every
-// message goes to stderr; a failure that stops the installation exits with code 1.
+// message goes to stderr; a damaged payload (refused before anything is written) and a failure
+// that stops the installation exit with code 1.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "app/install_job.h"
 #include "payload/extraction.h"
 #include "payload/paths.h"
+#include "payload/payload_check.h"
 
 namespace {
 
@@ -41,6 +43,10 @@ int main(int argc, char** argv) {
       return Usage();
   }
   if (dir == nullptr) return Usage();
+  if (!BuiltInPayloadIntact()) {
+    StderrReport().Message(kDamagedPayloadText);
+    return 1;
+  }
 
   // Backslashes throughout, so that CreateDirectoryTree can walk up the chain; the file seam
   // maps them back to slashes on POSIX.

@@ -1,0 +1,28 @@
+// What an install directory must be before anything is written to it, and where the
+// installation's first new folder lies. Portable: the rules are texts, the file tests go
+// through the file seam.
+#pragma once
+
+#include <string>
+
+// Caption of the box that refuses a directory by these rules.
+inline constexpr char kDirectoryNotAllowedCaption[] = "Directory Not Allowed";
+
+// The text that tells the user why dir cannot be an install directory, or empty when it can.
+// dir must be a full path: a drive letter, a colon and a backslash ("C:\Tvex", "C:\"), or a
+// network share ("\\server\share\Tvex"). No name in it may hold a character Windows forbids
+// (control characters, / < > : " | ? *, the wildcards among them), be a device name that
+// Windows reserves (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension),
+// or end in a dot or a blank ("." and ".." included).
+std::string InstallDirProblem(const std::string& dir);
+
+// The outermost folder of dir (a full path that InstallDirProblem accepts) that does not exist
+// yet: the first folder an installation into dir makes (on a drive that does not exist, the
+// first below its root). Empty when dir exists or is a root. A path that begins with a single
+// backslash (the form POSIX paths take in the portable code) is walked from that backslash.
+std::string OutermostMissingDirectory(const std::string& dir);
+
+// True when path is dir or lies below it. Whole names are compared, letters without regard to
+// case, and one trailing backslash of either is ignored ("C:\Program Files (x86)" does not lie
+// below "C:\Program Files"). False when either is empty.
+bool IsWithinDirectory(const std::string& path, const std::string& dir);

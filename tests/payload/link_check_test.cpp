@@ -1,0 +1,91 @@
+#include "payload/link_check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "payload/extraction.h"
+#include "tests/support/test_payload.h"
+#include "tests/support/box_capture.h"
+#include "tests/support/disk_files.h"
+#include "tests/support/work_dir.h"
+
+namespace {
+
+
+using namespace tvex_test;
+namespace fs = std::filesystem;
+
+class LinkCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_ = work_.Path("Tvex");
+    outside_ = work_.Path("outside");
+    ASSERT_TRUE(MakeDir(install_));
+    ASSERT_TRUE(MakeDir(outside_));
+    payload_.Add(".\\Changelog.txt", "log");
+    payload_.Add(".\\lib\\cmp\\standard.cap", "caps");
+    payload_.Add(".\\lib\\sym\\cap.asy", "symbol");
+    payload_.Add(".\\tvex3.exe", "program");
+  }
+
+  // Makes link a symbolic link to target; false where the platform makes none (Wine's
+  // CreateSymbolicLink reports success and makes nothing; the driver's tests cover Windows).
+  bool Link(const std::string& target, const std::string& link) {
+    std::error_code error;
+    fs::create_directory_symlink(NativePath(target), NativePath(link), error);
+    return !error && Exists(link);
+  }
+
+  WorkDir work_;
+  std::string install_, outside_;
+  TestPayload payload_;
+};
+
+TEST_F(LinkCheck, PlainAndMissingFoldersPass) {
+  EXPECT_EQ(FindLinkedDirectory(install_, payload_.Table()), "");
+  ASSERT_TRUE(MakeDir(install_ + "\\lib"));
+  EXPECT_EQ(FindLinkedDirectory(install_ + "\\", payload_.Table()), "");
+  EXPECT_EQ(FindLinkedDirectory(work_.Path("not yet made"), payload_.Table()), "");
+}
+
+TEST_F(LinkCheck, FindsTheFirstLinkOnTheWayDown) {
+  ASSERT_TRUE(MakeDir(install_ + "\\lib"));
+  if (!Link(outside_, install_ + "\\lib\\sym")) GTEST_SKIP() << "no symbolic links here";
+  EXPECT_EQ(FindLinkedDirectory(install_, payload_.Table()), install_ + "\\lib\\sym");
+
+  // One level up, above folders that the installation would use through it.
+  RemoveTree(install_ + "\\lib");
+  ASSERT_TRUE(Link(outside_, install_ + "\\lib"));
+  EXPECT_EQ(FindLinkedDirectory(install_ + "\\", payload_.Table()), install_ + "\\lib");
+}
+
+TEST_F(LinkCheck, TheInstallDirectoryItselfMayNotBeALink) {
+  const std::string linked = work_.Path("Linked Tvex");
+  if (!Link(install_, linked)) GTEST_SKIP() << "no symbolic links here";
+  EXPECT_EQ(FindLinkedDirectory(linked, payload_.Table()), linked);
+  EXPECT_EQ(FindLinkedDirectory(linked + "\\", payload_.Table()), linked);
+  // Folders above the install directory are the user's choice, links or not.
+  EXPECT_EQ(FindLinkedDirectory(linked + "\\inner", payload_.Table()), "");
+}
+
+TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {
+  ASSERT_TRUE(MakeDir(install_ + "\\lib"));
+  if (!Link(outside_, install_ + "\\lib\\cmp")) GTEST_SKIP() << "no symbolic links here";
+  WriteAll(install_ + "\\tvex3.exe", "the previous program");
+  TestReport report;
+  for (bool update : {false, true}) {
+    SCOPED_TRACE(update ? "update" : "overwrite");
+    BoxCapture boxes;
+    EXPECT_FALSE(RunExtraction(ExtractionJob{install_, update, payload_.Table(), {}}, report));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{LinkedDirectoryText(install_ + "\\lib\\cmp")});
+    // Not even the files that come before the link in table order were written.
+    EXPECT_FALSE(Exists(install_ + "\\Changelog.txt"));
+    EXPECT_EQ(ReadAll(install_ + "\\tvex3.exe"), "the previous program");
+    EXPECT_FALSE(Exists(install_ + "\\lib\\sym"));
+    EXPECT_FALSE(Exists(outside_ + "\\standard.cap"));
+  }
+}
+
+}  // namespace
