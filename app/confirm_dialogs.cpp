@@ -7,12 +7,6 @@ CQuitDlg::CQuitDlg() : platform::Dialog(IDD_QUIT) {}
 COverwriteUpdateDlg::COverwriteUpdateDlg() : platform::Dialog(IDD_OVERWRITE_UPDATE) {}
 
 void COverwriteUpdateDlg::DoDataExchange(platform::DataExchange& dx) {
-  // Read from the button whichever the direction: the choice lives in the controls.
-  m_bUpdate = ::IsDlgButtonChecked(dx.Dialog(), IDC_UPDATE) == BST_CHECKED ? 1 : 0;
-}
-
-BOOL COverwriteUpdateDlg::OnInitDialog() {
-  platform::Dialog::OnInitDialog();
-  ::CheckRadioButton(Handle(), IDC_OVERWRITE, IDC_UPDATE, IDC_OVERWRITE);
-  return TRUE;
+  static_assert(IDC_UPDATE == IDC_OVERWRITE + kUpdate, "the two choices form one group");
+  dx.Radio(IDC_OVERWRITE, IDC_UPDATE, m_nChoice);
 }

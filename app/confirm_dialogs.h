@@ -11,17 +11,21 @@ class CQuitDlg : public platform::Dialog {
   CQuitDlg();
 };
 
-// "Overwrite or Update?": opens with Overwrite checked; after IDOK m_bUpdate is 1 for "Update
-// Installation" and 0 for "Overwrite Installation(Recommended)". Owned by the main dialog.
+// "Overwrite or Update?": opens with Overwrite checked; after IDOK Update() tells whether
+// "Update Installation" was chosen rather than "Overwrite Installation(Recommended)". Owned by
+// the main dialog.
 class COverwriteUpdateDlg : public platform::Dialog {
  public:
   COverwriteUpdateDlg();
 
-  int m_bUpdate = 0;
+  bool Update() const { return m_nChoice == kUpdate; }
 
  protected:
-  // m_bUpdate = whether "Update Installation" is checked, in both directions.
+  // The group of the two choices ↔ m_nChoice.
   void DoDataExchange(platform::DataExchange& dx) override;
-  // Checks Overwrite in the group of the two choices.
-  BOOL OnInitDialog() override;
+
+ private:
+  static constexpr int kOverwrite = 0;  // positions in the group
+  static constexpr int kUpdate = 1;
+  int m_nChoice = kOverwrite;
 };

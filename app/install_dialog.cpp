@@ -14,14 +14,11 @@ constexpr char kVersion[] = "Version " TVEX_VERSION_TEXT;
 // The controls that only an accepted agreement makes usable, in the order they are switched.
 constexpr int kDirectoryControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE};
 
-}  // namespace
+// The controls that the Overwrite or Update question disables, in the order they are switched.
+constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE,
+                                     IDC_ACCEPT,    IDC_DECLINE,     IDCANCEL};
 
-void ResolveDefaultInstallDir(CInstallDlg& dialog) {
-  std::string programFiles;
-  if (!ReadProgramFilesDir(HKEY_LOCAL_MACHINE, kCurrentVersionKey, programFiles)) return;
-  dialog.m_strInstallDir = InstallDirBelow(programFiles, dialog.m_strInstallDir);
-  dialog.UpdateData(false);
-}
+}  // namespace
 
 CInstallDlg::CInstallDlg()
     : platform::Dialog(IDD_INSTALL),
@@ -32,22 +29,47 @@ CInstallDlg::CInstallDlg()
 CInstallDlg::~CInstallDlg() = default;
 
 void CInstallDlg::DoDataExchange(platform::DataExchange& dx) {
-  if (!m_editAgreement) m_editAgreement = dx.Control(IDC_AGREEMENT);
   dx.Text(IDC_INSTALL_DIR, m_strInstallDir);
   dx.Text(IDC_STATUS, m_strStatus);
   dx.Text(IDC_TITLE, m_strTitle);
   dx.Text(IDC_AGREEMENT, m_strAgreement);
+}
 
-  const bool directoryUsable = m_bAccepted != 0 && m_bInstalling == 0;
+void CInstallDlg::ApplyEnableRule() {
+  const bool installing = m_sequence.Installing();
+  const bool directoryUsable = m_bAccepted && !installing;
   for (int id : kDirectoryControls) EnableItem(id, directoryUsable);
-  EnableItem(IDC_ACCEPT, m_bInstalling == 0);
-  EnableItem(IDC_DECLINE, m_bInstalling == 0);
+  EnableItem(IDC_ACCEPT, !installing);
+  EnableItem(IDC_DECLINE, !installing);
+}
+
+void CInstallDlg::Refresh(bool save) {
+  UpdateData(save);
+  ApplyEnableRule();
+}
+
+void CInstallDlg::ShowProgress(const std::string& line) {
+  m_strStatus = line;
+  Refresh(false);
+  ::UpdateWindow(Handle());
+}
+
+void CInstallDlg::SetQuestionControlsEnabled(bool enable) {
+  for (int id : kQuestionControls) EnableItem(id, enable);
+}
+
+void CInstallDlg::ResolveDefaultInstallDir() {
+  std::string programFiles;
+  if (!ReadProgramFilesDir(HKEY_LOCAL_MACHINE, kCurrentVersionKey, programFiles)) return;
+  m_strInstallDir = InstallDirBelow(programFiles, m_strInstallDir);
+  Refresh(false);
 }
 
 BOOL CInstallDlg::OnInitDialog() {
   platform::Dialog::OnInitDialog();
+  ApplyEnableRule();
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  ResolveDefaultInstallDir(*this);
+  ResolveDefaultInstallDir();
 
   LOGFONTA font = {};
   if (HDC dc = ::GetDC(Handle())) {
@@ -65,58 +87,70 @@ BOOL CInstallDlg::OnInitDialog() {
 void CInstallDlg::OnCommand(int id, int notifyCode, HWND control) {
   // While the finishing steps run, a box they show may leave the dialog usable: nothing that
   // starts another step may run then.
-  if (m_bFinishing) return;
+  if (m_sequence.Finishing()) return;
+  if (id == IDC_AGREEMENT) {
+    if (notifyCode == EN_CHANGE) OnAgreementChange();
+    return;
+  }
+  platform::Dialog::OnCommand(id, notifyCode, control);
+}
+
+void CInstallDlg::OnButtonClicked(int id) {
   switch (id) {
-    case IDC_AGREEMENT:
-      if (notifyCode == EN_CHANGE) OnAgreementChange();
-      return;
     case IDC_ACCEPT:
-      if (notifyCode == BN_CLICKED) OnAccept();
+      OnAccept();
       return;
     case IDC_DECLINE:
-      if (notifyCode == BN_CLICKED) OnDecline();
+      OnDecline();
       return;
     case IDC_BROWSE:
-      if (notifyCode == BN_CLICKED) OnBrowse();
+      OnBrowse();
       return;
     case IDC_INSTALL_NOW:
-      if (notifyCode == BN_CLICKED) OnInstallNow();
+      OnInstallNow();
       return;
     default:
-      platform::Dialog::OnCommand(id, notifyCode, control);
+      platform::Dialog::OnButtonClicked(id);
   }
 }
 
-void CInstallDlg::OnAgreementChange() { UpdateData(false); }
+void CInstallDlg::OnTimer(UINT_PTR timerId) { m_sequence.OnTimer(timerId); }
+
+void CInstallDlg::OnAgreementChange() { Refresh(false); }
 
 void CInstallDlg::OnAccept() {
-  m_bAccepted = 1;
-  UpdateData(true);
+  m_bAccepted = true;
+  Refresh(true);
 }
 
 void CInstallDlg::OnDecline() {
-  if (m_bAccepted == 0) OnCancel();
-  m_bAccepted = 0;
-  UpdateData(true);
+  if (!m_bAccepted) OnCancel();
+  m_bAccepted = false;
+  Refresh(true);
 }
 
 void CInstallDlg::OnBrowse() {
-  UpdateData(true);
+  Refresh(true);
   // Owned by the dialog, so that nothing else in it can be pressed while the browser is open.
   CFolderBrowser browser(m_strInstallDir.c_str(), 0, Handle());
   if (browser.Browse() == IDOK) m_strInstallDir = browser.m_strSelectedPath;
-  UpdateData(false);
+  Refresh(false);
+}
+
+void CInstallDlg::OnInstallNow() {
+  Refresh(true);
+  m_sequence.InstallNow(m_strInstallDir);
 }
 
 void CInstallDlg::OnCancel() {
-  if (m_bInstalling == 0) {
+  if (!m_sequence.Installing()) {
     EndDialog(IDCANCEL);
     return;
   }
-  if (m_bAskingQuit) return;
-  m_bAskingQuit = true;
+  if (m_sequence.AskingQuit()) return;
+  m_sequence.SetAskingQuit(true);
   CQuitDlg question;
   const INT_PTR answer = question.DoModal();
-  m_bAskingQuit = false;
+  m_sequence.SetAskingQuit(false);
   if (answer == IDOK) EndDialog(IDCANCEL);
 }

@@ -1,5 +1,5 @@
-// The installer's main dialog: the agreement, the install directory and the installation
-// that it drives from its progress timer.
+// The installer's main dialog: the agreement, the install directory, and the installation that
+// it shows and drives through its installation sequence.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,7 @@
 #include <string>
 #include <type_traits>
 
-#include "app/install_progress.h"
-#include "app/installer_end.h"
+#include "app/install_sequence.h"
 #include "platform/dialog.h"
 
 // Deletes a GDI object when it goes out of scope.
@@ -23,35 +22,46 @@ class CInstallDlg : public platform::Dialog {
   CInstallDlg();
   ~CInstallDlg() override;
 
-  HWND m_editAgreement = nullptr;  // control 1000, attached by the first data exchange
-  std::string m_strInstallDir;     // control 1001
-  std::string m_strStatus;         // control 1006
-  std::string m_strTitle;          // control 1008
-  std::string m_strAgreement;      // control 1000
-  HICON m_hIcon = nullptr;         // the dialog's small icon (resource 128)
-  int m_bAccepted = 0;             // Accept pressed and not withdrawn
-  int m_bInstalling = 0;           // the extraction worker runs
-  UINT_PTR m_nTimerId = 0;         // the progress timer, 0 when none runs
-  FontHandle m_font;               // 10-point Arial for the agreement text
+  // The agreement text the dialog shows (8-bit, in the system's code page).
+  void SetAgreement(std::string text) { m_strAgreement = std::move(text); }
 
-  // The process's exit code for how the dialog ended (app/installer_end.h): kExitInstalled
-  // after the finishing steps, kExitFailed when a shortcut could not be made, kExitUserQuit
-  // when it ended any other way (Decline, Cancel, Quit).
-  int ExitCode() const { return m_nExitCode; }
+  // An installation is under way (the quit question then decides how the dialog ends).
+  bool Installing() const { return m_sequence.Installing(); }
+
+  // The process's exit code for how the dialog ended (app/installer_end.h).
+  int ExitCode() const { return m_sequence.ExitCode(); }
+
+  // What the installation sequence asks of its dialog.
+  // Shows line as the progress line and brings every control up to date at once.
+  void ShowProgress(const std::string& line);
+  // Switches the controls that the Overwrite or Update question disables.
+  void SetQuestionControlsEnabled(bool enable);
+  // Ends the dialog once the installation is complete.
+  void Close() { OnOK(); }
 
  protected:
-  // Exchanges the four texts and then applies the enable rule: the directory label and field,
-  // Install Now and Browse are usable only after Accept and outside an installation; Accept
-  // and Decline only outside an installation.
+  // The control ↔ member table: the directory, status, title and agreement texts.
   void DoDataExchange(platform::DataExchange& dx) override;
   // First exchange, small icon, the machine's default directory, the agreement font.
   BOOL OnInitDialog() override;
-  // The message map: EN_CHANGE of 1000 and BN_CLICKED of 1003, 1004, 1002 and 1007.
+  // EN_CHANGE of the agreement, then the buttons (through OnButtonClicked).
   void OnCommand(int id, int notifyCode, HWND control) override;
+  // Accept, Decline, Browse and Install Now; OK and Cancel as every dialog has them.
+  void OnButtonClicked(int id) override;
   // Shows the worker's progress; on the first tick after it ends, finishes the installation.
   void OnTimer(UINT_PTR timerId) override;
   // Ends at once, except during an installation, where it asks the quit question first.
   void OnCancel() override;
+
+ private:
+  // The enable rule: the directory label and field, Install Now and Browse are usable only
+  // after Accept and outside an installation; Accept and Decline only outside an installation.
+  void ApplyEnableRule();
+  // The controls into the members (save) or the members into the controls, then the rule.
+  void Refresh(bool save);
+  // Sets the directory below the machine's Program Files folder when the registry names an
+  // existing one.
+  void ResolveDefaultInstallDir();
 
   // Undoes any edit of the agreement text.
   void OnAgreementChange();
@@ -59,28 +69,14 @@ class CInstallDlg : public platform::Dialog {
   // Before Accept it closes the installer; after it, it withdraws the acceptance.
   void OnDecline();
   void OnBrowse();
-  // Checks and creates the directory, asks Overwrite or Update when the program is already
-  // there, then starts the timer and the extraction worker.
   void OnInstallNow();
 
- private:
-  // The steps after a complete extraction, ending with the start of the installed program.
-  void FinishInstallation(UINT_PTR timerId);
-  void SetControlsEnabled(bool enable);
-
-  bool m_bAskingQuit = false;  // the quit question is open: completion waits for its answer
-  bool m_bFinishing = false;   // the finishing steps run
-  int m_nExitCode = kExitUserQuit;
-  // The installation under way, as the worker was given it.
-  std::string m_strTargetDir;
-  bool m_bUpdateMode = false;
-  std::shared_ptr<InstallProgress> m_progress;  // shared with the worker
+  std::string m_strInstallDir;  // control 1001
+  std::string m_strStatus;      // control 1006
+  std::string m_strTitle;       // control 1008
+  std::string m_strAgreement;   // control 1000
+  HICON m_hIcon = nullptr;      // the dialog's small icon (resource 128)
+  bool m_bAccepted = false;     // Accept pressed and not withdrawn
+  FontHandle m_font;            // 10-point Arial for the agreement text
+  CInstallSequence m_sequence{*this};
 };
-
-// Sets the dialog's directory below the machine's Program Files folder when the registry
-// names an existing one, and refreshes its controls whenever the value could be read.
-void ResolveDefaultInstallDir(CInstallDlg& dialog);
-
-// Sets timer id 1 with the period on the dialog window, retrying at once while it fails, up
-// to 9,999 calls. Returns the timer id, or 0 when every call failed.
-UINT_PTR StartProgressTimer(CInstallDlg& dialog, UINT periodMs);

@@ -1,5 +1,5 @@
-// The installation as the main dialog drives it: Install Now, the progress timer and the
-// finishing steps.
+#include "app/install_sequence.h"
+
 #include <process.h>
 
 #include <cstdio>
@@ -31,10 +31,6 @@ constexpr char kProgramName[] = ".\\tvex3.exe";
 constexpr char kProgramBaseName[] = "tvex3";
 constexpr char kLinkName[] = "Tvex III";
 constexpr char kLinkDescription[] = TVEX_LINK_DESCRIPTION;
-
-// The controls that the Overwrite or Update question disables, in the order they are switched.
-constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL_NOW, IDC_BROWSE,
-                                     IDC_ACCEPT,    IDC_DECLINE,     IDCANCEL};
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -102,34 +98,28 @@ void StartInstalledProgram(std::string commandLine, const std::string& directory
 
 }  // namespace
 
-UINT_PTR StartProgressTimer(CInstallDlg& dialog, UINT periodMs) {
+UINT_PTR StartProgressTimer(HWND window, UINT periodMs) {
   UINT_PTR id = 0;
   for (int attempt = 1; attempt <= kTimerAttempts; ++attempt) {
-    id = ::SetTimer(dialog.Handle(), kProgressTimerId, periodMs, nullptr);
+    id = ::SetTimer(window, kProgressTimerId, periodMs, nullptr);
     if (id != 0) break;
   }
   return id;
 }
 
-void CInstallDlg::SetControlsEnabled(bool enable) {
-  for (int id : kQuestionControls) EnableItem(id, enable);
-}
-
-void CInstallDlg::OnInstallNow() {
-  UpdateData(true);
-  const std::string& dir = m_strInstallDir;
-
+void CInstallSequence::InstallNow(const std::string& dir) {
+  const HWND owner = dialog_.Handle();
   // Refused before anything is written: a directory Windows would not take as typed, or one
   // where a file of the installation would pass the path limit.
   if (const std::string problem = InstallDirProblem(dir); !problem.empty()) {
     platform::OwnedMessageBox(
-        Handle(), problem, kDirectoryNotAllowedCaption,
+        owner, problem, kDirectoryNotAllowedCaption,
         platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
     return;
   }
   if (!InstallPathsFit(BuiltInPayload(), dir)) {
     platform::OwnedMessageBox(
-        Handle(),
+        owner,
         "The directory \"" + dir +
             "\"\nis too long for the files to be installed in it.\nPlease choose another location",
         "Directory Too Long",
@@ -139,7 +129,7 @@ void CInstallDlg::OnInstallNow() {
 
   if (!MakeInstallDirectory(dir) || !DirectoryExists(dir.c_str())) {
     platform::OwnedMessageBox(
-        Handle(), "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
+        owner, "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
         "Directory Not Found",
         platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
     return;
@@ -147,57 +137,59 @@ void CInstallDlg::OnInstallNow() {
 
   bool update = false;
   if (FileExists(JoinPath(dir.c_str(), kProgramName).c_str())) {
-    SetControlsEnabled(false);
+    dialog_.SetQuestionControlsEnabled(false);
     COverwriteUpdateDlg question;
     const INT_PTR answer = question.DoModal();
-    SetControlsEnabled(true);
+    dialog_.SetQuestionControlsEnabled(true);
     // A question that could not be shown counts as cancelled.
     if (answer != IDOK) return;
-    update = question.m_bUpdate != 0;
+    update = question.Update();
   }
+  StartWorker(dir, update);
+}
 
-  m_strTargetDir = dir;
-  m_bUpdateMode = update;
-  m_progress = std::make_shared<InstallProgress>(Handle());
-  m_bInstalling = 1;
-  UpdateData(true);
-  m_nTimerId = StartProgressTimer(*this, kProgressPeriodMs);
-  auto start = std::make_unique<WorkerStart>(WorkerStart{InstallJob(dir, update), m_progress});
+bool CInstallSequence::StartWorker(const std::string& dir, bool update) {
+  const HWND owner = dialog_.Handle();
+  targetDir_ = dir;
+  update_ = update;
+  progress_ = std::make_shared<InstallProgress>(owner);
+  installing_ = true;
+  dialog_.ShowProgress(std::string());
+  timerId_ = StartProgressTimer(owner, kProgressPeriodMs);
+  auto start = std::make_unique<WorkerStart>(WorkerStart{InstallJob(dir, update), progress_});
   if (_beginthread(&ExtractionWorker, 0, start.get()) != static_cast<uintptr_t>(-1)) {
     start.release();  // the worker owns it now
-  } else {
-    // Without a worker nothing would ever end the installation: back to Ready.
-    if (m_nTimerId) ::KillTimer(Handle(), m_nTimerId);
-    m_nTimerId = 0;
-    m_bInstalling = 0;
-    UpdateData(false);
-    ShowAppMessage(Handle(), "Could not start the installation");
+    return true;
   }
+  // Without a worker nothing would ever end the installation: back to Ready.
+  if (timerId_) ::KillTimer(owner, timerId_);
+  timerId_ = 0;
+  installing_ = false;
+  dialog_.ShowProgress(std::string());
+  ShowAppMessage(owner, "Could not start the installation");
+  return false;
 }
 
-void CInstallDlg::OnTimer(UINT_PTR timerId) {
-  if (timerId != m_nTimerId) return;
+void CInstallSequence::OnTimer(UINT_PTR timerId) {
+  if (timerId != timerId_) return;
   // While the quit question is open the answer decides: completion waits for the next tick.
-  if (!m_progress || !m_progress->Done() || m_bAskingQuit) {
-    m_strStatus = m_progress ? m_progress->Status() : std::string();
-    UpdateData(false);
-    ::UpdateWindow(Handle());
+  if (!progress_ || !progress_->Done() || askingQuit_) {
+    dialog_.ShowProgress(progress_ ? progress_->Status() : std::string());
     return;
   }
-  FinishInstallation(timerId);
+  Finish(timerId);
 }
 
-void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
-  m_bFinishing = true;
-  m_nExitCode = kExitInstalled;
-  m_bInstalling = 0;
-  m_strStatus.clear();
-  UpdateData(false);
-  ::UpdateWindow(Handle());
-  ::KillTimer(Handle(), timerId);
-  m_nTimerId = 0;
+void CInstallSequence::Finish(UINT_PTR timerId) {
+  const HWND owner = dialog_.Handle();
+  finishing_ = true;
+  exitCode_ = kExitInstalled;
+  installing_ = false;
+  dialog_.ShowProgress(std::string());
+  ::KillTimer(owner, timerId);
+  timerId_ = 0;
 
-  const std::string& dir = m_strTargetDir;
+  const std::string& dir = targetDir_;
   const std::string program = JoinPath(dir.c_str(), kProgramName);
   if (FileExists(program.c_str())) {
     RemoveOldStartMenuLinks();
@@ -205,27 +197,27 @@ void CInstallDlg::FinishInstallation(UINT_PTR timerId) {
     std::string startMenuLink;
     if (auto message = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
                                          kLinkDescription)) {
-      ShowAppMessage(Handle(), *message);
-      m_nExitCode = kExitFailed;
+      ShowAppMessage(owner, *message);
+      exitCode_ = kExitFailed;
     } else if (auto message = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
                                                   kLinkName, kLinkDescription)) {
-      ShowAppMessage(Handle(), *message);
-      m_nExitCode = kExitFailed;
+      ShowAppMessage(owner, *message);
+      exitCode_ = kExitFailed;
     } else {
       const std::string commandLine = Quoted(program);
       WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str());
-      ShowAppMessage(Handle(), TVEX_PRODUCT_NAME " has been successfully installed");
+      ShowAppMessage(owner, TVEX_PRODUCT_NAME " has been successfully installed");
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();
       RegisterUninstallEntry(program.c_str());
-      if (!m_bUpdateMode) {
+      if (!update_) {
         const std::string settings = FindSettingsFile();
         if (!settings.empty()) std::remove(settings.c_str());
       }
       StartInstalledProgram(commandLine, dir);
     }
   }
-  m_bFinishing = false;
-  OnOK();
+  finishing_ = false;
+  dialog_.Close();
 }

@@ -39,11 +39,11 @@ int CInstallerApp::Run() {
 BOOL CInstallerApp::InitInstance() {
   CInstallDlg dialog;
   platform::Dialog::SetMainDialog(&dialog);
-  dialog.m_strAgreement = NarrowToAnsi(WidenLatin1(kAgreementText));
+  dialog.SetAgreement(NarrowToAnsi(WidenLatin1(kAgreementText)));
   dialog.DoModal();
   platform::Dialog::SetMainDialog(nullptr);
   // Quit during an installation: the worker may be halfway through a file.
-  if (dialog.m_bInstalling != 0) EndInstaller(kExitUserQuit);
+  if (dialog.Installing()) EndInstaller(kExitUserQuit);
   m_nExitCode = dialog.ExitCode();
   return FALSE;
 }

@@ -39,6 +39,16 @@ void DataExchange::Check(int id, int& value) {
   }
 }
 
+void DataExchange::Radio(int firstId, int lastId, int& index) {
+  if (saving_) {
+    index = -1;
+    for (int id = firstId; id <= lastId; ++id)
+      if (::IsDlgButtonChecked(dialog_, id) == BST_CHECKED) index = id - firstId;
+  } else {
+    ::CheckRadioButton(dialog_, firstId, lastId, firstId + index);
+  }
+}
+
 Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() {
@@ -82,7 +92,11 @@ BOOL Dialog::OnInitDialog() {
   return TRUE;
 }
 
-void Dialog::OnCommand(int id, int, HWND) {
+void Dialog::OnCommand(int id, int notifyCode, HWND) {
+  if (notifyCode == BN_CLICKED) OnButtonClicked(id);
+}
+
+void Dialog::OnButtonClicked(int id) {
   if (id == IDOK) {
     OnOK();
   } else if (id == IDCANCEL) {

@@ -34,6 +34,11 @@ class DataExchange {
   // control is checked exactly when value is non-zero.
   void Check(int id, int& value);
 
+  // A group of radio buttons with the consecutive ids firstId to lastId. Saving: index = the
+  // position of the checked one in the group (0 for firstId), -1 when none is. Otherwise the
+  // button at index is checked and the others of the group cleared.
+  void Radio(int firstId, int lastId, int& index);
+
  private:
   HWND dialog_;
   bool saving_;
@@ -82,9 +87,13 @@ class Dialog {
   // returns TRUE (the system then focuses the first tab stop).
   virtual BOOL OnInitDialog();
 
-  // WM_COMMAND from a control, a menu or an accelerator. The default sends IDOK to OnOK and
-  // IDCANCEL (button, Escape, close box) to OnCancel and ignores everything else.
+  // WM_COMMAND from a control, a menu or an accelerator. The default hands clicks (BN_CLICKED,
+  // which Escape, the close box and Enter send too) to OnButtonClicked and ignores everything
+  // else.
   virtual void OnCommand(int id, int notifyCode, HWND control);
+
+  // A button was clicked. The default sends IDOK to OnOK and IDCANCEL to OnCancel.
+  virtual void OnButtonClicked(int id);
 
   // WM_TIMER with the timer's id; the default does nothing.
   virtual void OnTimer(UINT_PTR timerId);

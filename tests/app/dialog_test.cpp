@@ -15,6 +15,8 @@ namespace {
 constexpr int kTemplate = 200;
 constexpr int kEdit = 300;
 constexpr int kCheck = 301;
+constexpr int kFirstRadio = 302;
+constexpr int kSecondRadio = 303;
 
 // A dialog whose behaviour the test supplies: steps run one per timer tick.
 class ScriptedDialog : public platform::Dialog {
@@ -23,8 +25,10 @@ class ScriptedDialog : public platform::Dialog {
 
   std::string m_strText = "initial";
   int m_bChecked = 1;
+  int m_nRadio = 1;
   std::vector<std::function<void(ScriptedDialog&)>> steps;
   std::vector<std::pair<int, int>> commands;  // (id, notification) in arrival order
+  std::vector<int> clicks;                    // ids given to OnButtonClicked
   std::vector<UINT_PTR> ticks;
   int exchanges = 0;
   int okCalls = 0;
@@ -35,6 +39,7 @@ class ScriptedDialog : public platform::Dialog {
     ++exchanges;
     dx.Text(kEdit, m_strText);
     dx.Check(kCheck, m_bChecked);
+    dx.Radio(kFirstRadio, kSecondRadio, m_nRadio);
   }
   BOOL OnInitDialog() override {
     platform::Dialog::OnInitDialog();
@@ -45,6 +50,10 @@ class ScriptedDialog : public platform::Dialog {
   void OnCommand(int id, int code, HWND control) override {
     commands.emplace_back(id, code);
     platform::Dialog::OnCommand(id, code, control);
+  }
+  void OnButtonClicked(int id) override {
+    clicks.push_back(id);
+    platform::Dialog::OnButtonClicked(id);
   }
   void OnOK() override {
     ++okCalls;
@@ -72,23 +81,28 @@ TEST(DialogLayer, ExchangeRunsBothWaysAndOkSavesBeforeEnding) {
   ScriptedDialog dialog;
   std::string shownAtStart;
   int checkedAtStart = -1;
+  UINT secondAtStart = BST_UNCHECKED;
   dialog.steps = {
       [&](ScriptedDialog& d) {
         char text[64] = {};
         ::GetDlgItemTextA(d.Handle(), kEdit, text, sizeof text);
         shownAtStart = text;
         checkedAtStart = ::IsDlgButtonChecked(d.Handle(), kCheck);
+        secondAtStart = ::IsDlgButtonChecked(d.Handle(), kSecondRadio);
         ::SetDlgItemTextA(d.Handle(), kEdit, "typed");
         ::CheckDlgButton(d.Handle(), kCheck, BST_UNCHECKED);
+        ::CheckRadioButton(d.Handle(), kFirstRadio, kSecondRadio, kFirstRadio);
       },
       [](ScriptedDialog& d) { ::PostMessageA(d.Handle(), WM_COMMAND, IDOK, 0); },
   };
   EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_EQ(shownAtStart, "initial");
   EXPECT_EQ(checkedAtStart, BST_CHECKED);
+  EXPECT_EQ(secondAtStart, static_cast<UINT>(BST_CHECKED)) << "the group shows position 1";
   EXPECT_EQ(dialog.okCalls, 1);
   EXPECT_EQ(dialog.m_strText, "typed");
   EXPECT_EQ(dialog.m_bChecked, 0);
+  EXPECT_EQ(dialog.m_nRadio, 0) << "the group saves the position checked";
   EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the run";
 }
 
@@ -131,6 +145,8 @@ TEST(DialogLayer, CancelCommandsAndTimersReachTheirHandlers) {
   auto cancel = std::find_if(click, c.end(), [](const auto& e) { return e.first == IDCANCEL; });
   EXPECT_NE(cancel, c.end());
   EXPECT_EQ(dialog.okCalls, 0);
+  // Clicks, and only clicks, reach the button handler: the check box's, then Cancel.
+  EXPECT_EQ(dialog.clicks, (std::vector<int>{kCheck, IDCANCEL}));
 }
 
 TEST(DialogLayer, AHandlerThatThrowsLeavesTheDialogRunning) {
