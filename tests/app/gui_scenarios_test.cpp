@@ -8,16 +8,13 @@
 #include <thread>
 #include <utility>
 
-#include "gui_driver.h"
+#include "app/resource.h"
 #include "tests/support/built_payload.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace {
 
 using namespace gui;
-
-constexpr int kAgreement = 1000, kDir = 1001, kBrowse = 1002, kAccept = 1003, kDecline = 1004,
-              kDirLabel = 1005, kStatus = 1006, kInstallNow = 1007, kTitle = 1008;
-constexpr int kOverwrite = 1010, kUpdate = 1011;
 
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -71,9 +68,9 @@ class InstallerTest : public ::testing::Test {
 
   // Accept, then the directory typed into its field.
   void AcceptAndChoose(HWND main, const std::string& dir) {
-    Click(main, kAccept);
-    ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
-    SetItemText(main, kDir, dir);
+    Click(main, IDC_ACCEPT);
+    ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
+    SetItemText(main, IDC_INSTALL_DIR, dir);
   }
 
   // Expects the success box (a box other than the windows seen): answers it and waits for the
@@ -92,7 +89,7 @@ class InstallerTest : public ::testing::Test {
   // Presses Install Now and expects the success box: answers it and waits for the end.
   void ExpectSuccessfulInstall(Installer& installer, HWND main,
                                std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
-    Click(main, kInstallNow);
+    Click(main, IDC_INSTALL_NOW);
     ExpectSuccessAndEnd(installer, {main}, timeout);
   }
 
@@ -111,14 +108,14 @@ class InstallerTest : public ::testing::Test {
   // the question, closed by OK.
   HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
     AcceptAndChoose(main, dir);
-    Click(main, kInstallNow);
+    Click(main, IDC_INSTALL_NOW);
     HWND question = nullptr;
     EXPECT_TRUE(
         WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
     if (!question) return nullptr;
-    Click(question, kUpdate);
-    EXPECT_TRUE(WaitFor([&] { return ItemChecked(question, kUpdate); }));
-    EXPECT_FALSE(ItemChecked(question, kOverwrite));
+    Click(question, IDC_UPDATE);
+    EXPECT_TRUE(WaitFor([&] { return ItemChecked(question, IDC_UPDATE); }));
+    EXPECT_FALSE(ItemChecked(question, IDC_OVERWRITE));
     Click(question, IDOK);
     return question;
   }
@@ -134,7 +131,8 @@ class InstallerTest : public ::testing::Test {
   }
 
   void ExpectStateAccepted(HWND main) {
-    for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow, IDCANCEL, kAgreement})
+    for (int id : {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE,
+                   IDC_INSTALL_NOW, IDCANCEL, IDC_AGREEMENT})
       EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
   }
 
@@ -160,23 +158,23 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
 
-  EXPECT_EQ(ItemText(main, kTitle), "Installs Zephrin/TvexIII Version 2.21m");
-  EXPECT_EQ(ItemText(main, kStatus), "");
-  EXPECT_EQ(ItemText(main, kDir), "C:\\Program Files\\QMK\\TvexIII");
-  for (int id : {kAccept, kDecline, IDCANCEL, kAgreement})
+  EXPECT_EQ(ItemText(main, IDC_TITLE), "Installs Zephrin/TvexIII Version 2.21m");
+  EXPECT_EQ(ItemText(main, IDC_STATUS), "");
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "C:\\Program Files\\QMK\\TvexIII");
+  for (int id : {IDC_ACCEPT, IDC_DECLINE, IDCANCEL, IDC_AGREEMENT})
     EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
-  for (int id : {kDirLabel, kDir, kBrowse, kInstallNow})
+  for (int id : {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE, IDC_INSTALL_NOW})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
 
-  const std::string agreement = ItemText(main, kAgreement);
+  const std::string agreement = ItemText(main, IDC_AGREEMENT);
   EXPECT_EQ(agreement.size(), 2586u);
   EXPECT_EQ(std::count(agreement.begin(), agreement.end(), '\n'), 46);
   // Typing and deleting in the agreement are undone at once.
-  Type(main, kAgreement, 'x');
-  EXPECT_EQ(ItemText(main, kAgreement), agreement);
-  Send(::GetDlgItem(main, kAgreement), EM_SETSEL, 0, -1);
-  Send(::GetDlgItem(main, kAgreement), WM_CLEAR);
-  EXPECT_EQ(ItemText(main, kAgreement), agreement);
+  Type(main, IDC_AGREEMENT, 'x');
+  EXPECT_EQ(ItemText(main, IDC_AGREEMENT), agreement);
+  Send(::GetDlgItem(main, IDC_AGREEMENT), EM_SETSEL, 0, -1);
+  Send(::GetDlgItem(main, IDC_AGREEMENT), WM_CLEAR);
+  EXPECT_EQ(ItemText(main, IDC_AGREEMENT), agreement);
 
   // Cancel before an installation ends the program at once, without a question; nothing was
   // installed, which the exit code tells whoever started it.
@@ -190,8 +188,8 @@ TEST_F(FirstShow, ArgumentsAreIgnoredAndTheCloseBoxEndsIt) {
   Installer installer(small_, "-uninstall " + std::string(20000, 'x'));
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(ItemEnabled(main, kAccept));
-  EXPECT_FALSE(ItemEnabled(main, kInstallNow));
+  EXPECT_TRUE(ItemEnabled(main, IDC_ACCEPT));
+  EXPECT_FALSE(ItemEnabled(main, IDC_INSTALL_NOW));
   ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kUserQuit);
@@ -215,7 +213,7 @@ TEST_F(FirstShow, TheDefaultDirectoryFollowsTheRegistrysProgramFilesFolder) {
     HWND main = Start(installer);
     SetRegistryText(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", saved);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(ItemText(main, kDir), c.shown);
+    EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), c.shown);
   }
 }
 
@@ -223,7 +221,7 @@ TEST_F(Decline, BeforeAcceptEndsTheInstaller) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  Click(main, kDecline);
+  Click(main, IDC_DECLINE);
   EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kUserQuit);
 }
@@ -235,22 +233,22 @@ TEST_F(Decline, AfterAcceptWithdrawsItAndKeepsTheDirectory) {
   AcceptAndChoose(main, "D:\\Typed\\By Hand");
   ExpectStateAccepted(main);
 
-  Click(main, kDecline);
+  Click(main, IDC_DECLINE);
   // The four are switched one after the other: wait for the last of them.
-  ASSERT_TRUE(WaitFor([&] { return !ItemEnabled(main, kBrowse); }));
-  for (int id : {kDirLabel, kDir, kBrowse, kInstallNow})
+  ASSERT_TRUE(WaitFor([&] { return !ItemEnabled(main, IDC_BROWSE); }));
+  for (int id : {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE, IDC_INSTALL_NOW})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
-  EXPECT_TRUE(ItemEnabled(main, kAccept));
-  EXPECT_TRUE(ItemEnabled(main, kDecline));
-  EXPECT_EQ(ItemText(main, kDir), "D:\\Typed\\By Hand");
+  EXPECT_TRUE(ItemEnabled(main, IDC_ACCEPT));
+  EXPECT_TRUE(ItemEnabled(main, IDC_DECLINE));
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "D:\\Typed\\By Hand");
   EXPECT_TRUE(installer.Running());
 
   // Accept pressed twice changes nothing beyond the first time.
-  Click(main, kAccept);
-  Click(main, kAccept);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  Click(main, IDC_ACCEPT);
+  Click(main, IDC_ACCEPT);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
   ExpectStateAccepted(main);
-  EXPECT_EQ(ItemText(main, kDir), "D:\\Typed\\By Hand");
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "D:\\Typed\\By Hand");
 }
 
 TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
@@ -264,7 +262,7 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
 
   // No question: the next box is the success message, and by then the shortcuts and the
   // manifest exist while the uninstall entry is still to come.
@@ -278,7 +276,7 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   EXPECT_TRUE(FileExists(dir + "\\uninstall.info"));
   EXPECT_FALSE(RegistryValueExists(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName"));
   // Finishing: the status line cleared and the enable rule applied before the box.
-  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_EQ(ItemText(main, IDC_STATUS), "");
   ExpectStateAccepted(main);
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
@@ -322,14 +320,15 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   HWND question = nullptr;
   ASSERT_TRUE(
       WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
-  EXPECT_TRUE(ItemChecked(question, kOverwrite));
-  EXPECT_FALSE(ItemChecked(question, kUpdate));
+  EXPECT_TRUE(ItemChecked(question, IDC_OVERWRITE));
+  EXPECT_FALSE(ItemChecked(question, IDC_UPDATE));
   EXPECT_EQ(::GetWindow(question, GW_OWNER), main);
-  for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow, IDCANCEL})
+  for (int id : {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE,
+                 IDC_INSTALL_NOW, IDCANCEL})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
 
   Click(question, IDCANCEL);
@@ -337,12 +336,12 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDCANCEL); }));
   ExpectStateAccepted(main);
   std::this_thread::sleep_for(500ms);
-  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_EQ(ItemText(main, IDC_STATUS), "");
   EXPECT_EQ(ReadFile(dir + "\\launch.log"), launches);
   EXPECT_NE(ReadFile(database).find("MyNPN"), std::string::npos);
 
   // Asked again and confirmed as it opens: overwrite.
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   ASSERT_TRUE(
       WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
   Click(question, IDOK);
@@ -374,7 +373,7 @@ TEST_F(BadDirectory, ADirectoryThatCannotBeCreatedIsReported) {
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, "Q:\\missing\\Tvex");
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   MessageBoxSeen box = WaitForBox(installer.Id(), {main});
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Directory Not Found");
@@ -385,8 +384,8 @@ TEST_F(BadDirectory, ADirectoryThatCannotBeCreatedIsReported) {
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
   ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
   ExpectStateAccepted(main);
-  EXPECT_EQ(ItemText(main, kDir), "Q:\\missing\\Tvex");
-  EXPECT_EQ(ItemText(main, kStatus), "");
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "Q:\\missing\\Tvex");
+  EXPECT_EQ(ItemText(main, IDC_STATUS), "");
   EXPECT_TRUE(installer.Running());
 }
 
@@ -396,7 +395,7 @@ TEST_F(BadDirectory, ADirectoryTooLongForThePayloadIsRefusedBeforeAnythingIsWrit
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, tooLong);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   MessageBoxSeen box = WaitForBox(installer.Id(), {main});
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Directory Too Long");
@@ -408,8 +407,8 @@ TEST_F(BadDirectory, ADirectoryTooLongForThePayloadIsRefusedBeforeAnythingIsWrit
   EXPECT_FALSE(DirectoryExists(scratch_ + "\\" + std::string(200, 'x')));
 
   // Another, shorter choice installs.
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kInstallNow); }));
-  SetItemText(main, kDir, scratch_ + "\\Tvex");
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_NOW); }));
+  SetItemText(main, IDC_INSTALL_DIR, scratch_ + "\\Tvex");
   ExpectSuccessfulInstall(installer, main);
   EXPECT_TRUE(FileExists(scratch_ + "\\Tvex\\tvex3.exe"));
 }
@@ -418,8 +417,8 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  Click(main, kAccept);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
+  Click(main, IDC_ACCEPT);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
   // What each refusal names: the relative path would land in the working directory, the
   // wildcard would pass the existence test by matching, the device and the trailing dot would
   // be stored under other names.
@@ -432,8 +431,8 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
   };
   for (const auto& [dir, reason] : cases) {
     SCOPED_TRACE(dir);
-    SetItemText(main, kDir, dir);
-    Click(main, kInstallNow);
+    SetItemText(main, IDC_INSTALL_DIR, dir);
+    Click(main, IDC_INSTALL_NOW);
     MessageBoxSeen box = WaitForBox(installer.Id(), {main});
     ASSERT_NE(box.window, nullptr);
     EXPECT_EQ(box.caption, "Directory Not Allowed");
@@ -444,7 +443,7 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
     ExpectStateAccepted(main);
-    EXPECT_EQ(ItemText(main, kDir), dir);
+    EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), dir);
   }
   EXPECT_TRUE(ListFiles(scratch_).empty());
   EXPECT_FALSE(DirectoryExists(scratch_ + "\\con"));
@@ -455,18 +454,19 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
 
 // Starts the large installer into dir and asks the quit question while it runs.
 HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
-  Click(main, kAccept);
-  EXPECT_TRUE(WaitFor([&] { return ItemEnabled(main, kDir); }));
-  SetItemText(main, kDir, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_ACCEPT);
+  EXPECT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
+  SetItemText(main, IDC_INSTALL_DIR, dir);
+  Click(main, IDC_INSTALL_NOW);
   // Installing: a progress line shows and only Cancel and the agreement are usable.
-  EXPECT_TRUE(WaitFor([&] { return !ItemText(main, kStatus).empty(); }));
-  EXPECT_NE(ItemText(main, kStatus).find("Extracting: "), std::string::npos)
-      << ItemText(main, kStatus);
-  for (int id : {kAccept, kDecline, kDirLabel, kDir, kBrowse, kInstallNow})
+  EXPECT_TRUE(WaitFor([&] { return !ItemText(main, IDC_STATUS).empty(); }));
+  EXPECT_NE(ItemText(main, IDC_STATUS).find("Extracting: "), std::string::npos)
+      << ItemText(main, IDC_STATUS);
+  for (int id :
+       {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE, IDC_INSTALL_NOW})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
   EXPECT_TRUE(ItemEnabled(main, IDCANCEL));
-  EXPECT_TRUE(ItemEnabled(main, kAgreement));
+  EXPECT_TRUE(ItemEnabled(main, IDC_AGREEMENT));
 
   Click(main, IDCANCEL);
   HWND question = nullptr;
@@ -551,7 +551,7 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
   std::string lines;  // every progress line seen, for the failure message
   ASSERT_TRUE(WaitFor(
       [&] {
-        const std::string line = ItemText(main, kStatus);
+        const std::string line = ItemText(main, IDC_STATUS);
         if (lines.rfind(line) == std::string::npos) lines += line + "|";
         return line.rfind("Merging: ", 0) == 0;
       },
@@ -586,7 +586,7 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   ASSERT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, kShellFolders, "Desktop"));
 
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, kAppTitle);
@@ -674,7 +674,7 @@ TEST_F(OldEntries, AreRemovedInTheOrderOfTheFinishingSteps) {
   SetRegistryText(HKEY_USERS, kDefaultUserFolders, "Programs", userPrograms);
 
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
 
   // The common folder keeps the user's file: reported before the second pass and before any
   // shortcut, in an application box that keeps the dialog from input.
@@ -734,7 +734,7 @@ TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, folder);
 
-  Click(main, kBrowse);
+  Click(main, IDC_BROWSE);
   MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
   ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
   EXPECT_NE(browser.text.find("Select the directory to install Zephrin/Tollvex III"),
@@ -744,11 +744,11 @@ TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {
   EXPECT_EQ(::GetWindow(browser.window, GW_OWNER), main);
   Click(browser.window, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
-  EXPECT_EQ(ItemText(main, kDir), folder);
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), folder);
 
   // A hand-typed directory becomes the starting point; OK as it opens chooses it as it is.
-  SetItemText(main, kDir, scratch_);
-  Click(main, kBrowse);
+  SetItemText(main, IDC_INSTALL_DIR, scratch_);
+  Click(main, IDC_BROWSE);
   browser = WaitForBox(installer.Id(), {main});
   ASSERT_NE(browser.window, nullptr);
   EXPECT_NE(browser.text.find(scratch_.size() > 35 ? scratch_.substr(0, 35) + "..." : scratch_),
@@ -756,7 +756,8 @@ TEST_F(FolderBrowser, CancelKeepsTheDirectoryAndOkTakesTheFolderItself) {
       << browser.text;
   Click(browser.window, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
-  ASSERT_TRUE(WaitFor([&] { return ItemText(main, kDir) == scratch_; })) << ItemText(main, kDir);
+  ASSERT_TRUE(WaitFor([&] { return ItemText(main, IDC_INSTALL_DIR) == scratch_; }))
+      << ItemText(main, IDC_INSTALL_DIR);
   EXPECT_TRUE(installer.Running());
 }
 
@@ -815,7 +816,7 @@ TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?");
@@ -839,7 +840,7 @@ TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   AcceptAndChoose(main, dir);
-  Click(main, kInstallNow);
+  Click(main, IDC_INSTALL_NOW);
   HWND question = nullptr;
   ASSERT_TRUE(
       WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));

@@ -1,5 +1,5 @@
-// The installer's resources as built into the program: the three dialog templates control by
-// control, the icon and the manifest.
+// The installer's resources as built into the program: what the three dialogs show a user and
+// how they can be used, the icon, the manifest and the version resource.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gui_driver.h"
+#include "app/resource.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace {
 
@@ -160,101 +161,116 @@ class Resources : public ::testing::Test {
     keep_.push_back(bytes);
     return TemplateReader(reinterpret_cast<const BYTE*>(keep_.back().data())).Read();
   }
-  void ExpectControls(const Template& t, const std::vector<Control>& expected) {
-    ASSERT_EQ(t.controls.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      const Control& a = t.controls[i];
-      const Control& e = expected[i];
-      SCOPED_TRACE("control " + std::to_string(e.id) + " " + e.text);
-      EXPECT_EQ(a.id, e.id);
-      EXPECT_EQ(a.kind, e.kind);
-      EXPECT_EQ(a.text, e.text);
-      EXPECT_EQ(a.x, e.x);
-      EXPECT_EQ(a.y, e.y);
-      EXPECT_EQ(a.w, e.w);
-      EXPECT_EQ(a.h, e.h);
-      EXPECT_EQ(a.style, e.style) << std::hex << a.style << " != " << e.style;
-    }
-  }
-
   HMODULE module_ = nullptr;
   std::vector<std::string> keep_;
 };
 
-constexpr DWORD kPlainDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+// The three dialogs, with the texts a user reads on each of their controls (by id; -1 for the
+// labels without one), the default button and the caption.
+struct DialogFacts {
+  int id;
+  const char* caption;
+  int defaultButton;
+  std::vector<std::pair<int, std::string>> texts;
+};
 
-TEST_F(Resources, MainDialogTemplate) {
-  Template t = Dialog(100);
-  EXPECT_TRUE(t.extended);
-  EXPECT_EQ(t.style, kPlainDialog | WS_VISIBLE);
-  EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
-  EXPECT_EQ(t.w, 273);
-  EXPECT_EQ(t.h, 236);
-  EXPECT_EQ(t.caption, "Zephrin/Tollvex III Installation");
-  EXPECT_EQ(t.pointSize, 8);
-  EXPECT_EQ(t.font, "MS Sans Serif");
-  ExpectControls(
-      t, {
-             {1007, "Button", "Install Now", 98, 201, 77, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
-             {2, "Button", "Cancel", 29, 152, 58, 14, BS_PUSHBUTTON | WS_TABSTOP},
-             {1000, "Edit", "", 7, 20, 259, 125,
-              ES_MULTILINE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
-             {1005, "Static", "Installation Directory:", 7, 171, 112, 11, SS_LEFT | WS_GROUP},
-             {1001, "Edit", "", 7, 185, 207, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
-             {1002, "Button", "Browse", 216, 185, 50, 14, WS_TABSTOP},
-             {1003, "Button", "Accept", 107, 152, 58, 14, WS_TABSTOP},
-             {1004, "Button", "Decline", 184, 152, 58, 14, WS_TABSTOP},
-             {1006, "Static", "Static", 7, 218, 259, 14, SS_LEFT | WS_GROUP},
-             {1008, "Static", "Static", 7, 2, 259, 14, SS_CENTER | WS_GROUP},
-         });
+std::vector<DialogFacts> AllDialogs() {
+  return {
+      {IDD_INSTALL,
+       "Zephrin/Tollvex III Installation",
+       IDC_INSTALL_NOW,
+       {{IDC_INSTALL_NOW, "Install Now"},
+        {IDCANCEL, "Cancel"},
+        {IDC_AGREEMENT, ""},
+        {IDC_DIR_LABEL, "Installation Directory:"},
+        {IDC_INSTALL_DIR, ""},
+        {IDC_BROWSE, "Browse"},
+        {IDC_ACCEPT, "Accept"},
+        {IDC_DECLINE, "Decline"},
+        {IDC_STATUS, "Static"},
+        {IDC_TITLE, "Static"}}},
+      {IDD_QUIT,
+       "TvexIII Installation",
+       IDOK,
+       {{IDOK, "Yes"}, {IDCANCEL, "No"}, {-1, "Reallly Quit installing Tvex III?"}}},
+      {IDD_OVERWRITE_UPDATE,
+       "Overwrite or Update?",
+       IDOK,
+       {{-1,
+         "A previous copy of Zephrin has been found.  Would you like to overwrite all files or "
+         "update?"},
+        {IDC_OVERWRITE, "Overwrite Installation(Recommended)"},
+        {IDC_UPDATE, "Update Installation"},
+        {IDOK, "OK"},
+        {IDCANCEL, "Cancel"},
+        {-1, "(Note:  Either way, it is never required to uninstall a previous version.)"}}},
+  };
 }
 
-TEST_F(Resources, QuitQuestionTemplate) {
-  Template t = Dialog(101);
-  EXPECT_FALSE(t.extended);
-  EXPECT_EQ(t.style, kPlainDialog);
-  EXPECT_EQ(t.w, 186);
-  EXPECT_EQ(t.h, 57);
-  EXPECT_EQ(t.caption, "TvexIII Installation");
-  EXPECT_EQ(t.pointSize, 8);
-  EXPECT_EQ(t.font, "MS Sans Serif");
-  ExpectControls(t, {
-                        {1, "Button", "Yes", 104, 36, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
-                        {2, "Button", "No", 23, 36, 50, 14, WS_TABSTOP},
-                        {-1, "Static", "Reallly Quit installing Tvex III?", 7, 16, 172, 14,
-                         SS_CENTER | WS_GROUP},
-                    });
+bool Overlap(const Control& a, const Control& b) {
+  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-TEST_F(Resources, OverwriteOrUpdateTemplate) {
-  Template t = Dialog(129);
-  EXPECT_FALSE(t.extended);
-  EXPECT_EQ(t.style, kPlainDialog);
-  EXPECT_EQ(t.w, 187);
-  EXPECT_EQ(t.h, 108);
-  EXPECT_EQ(t.caption, "Overwrite or Update?");
-  EXPECT_EQ(t.font, "MS Sans Serif");
-  ExpectControls(
-      t,
-      {
-          {-1, "Static",
-           "A previous copy of Zephrin has been found.  Would you like to overwrite all files or "
-           "update?",
-           7, 5, 173, 26, SS_CENTER | WS_GROUP},
-          {1010, "Button", "Overwrite Installation(Recommended)", 14, 35, 166, 12,
-           BS_AUTORADIOBUTTON | WS_TABSTOP},
-          {1011, "Button", "Update Installation", 14, 48, 166, 12, BS_AUTORADIOBUTTON | WS_TABSTOP},
-          {1, "Button", "OK", 130, 88, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
-          {2, "Button", "Cancel", 7, 88, 50, 14, WS_TABSTOP},
-          {-1, "Static",
-           "(Note:  Either way, it is never required to uninstall a previous version.)", 7, 63, 173,
-           21, SS_CENTER | WS_GROUP},
-      });
+TEST_F(Resources, EachDialogShowsItsTextsWithOneDefaultButton) {
+  for (const DialogFacts& facts : AllDialogs()) {
+    SCOPED_TRACE("dialog " + std::to_string(facts.id));
+    const Template t = Dialog(facts.id);
+    EXPECT_EQ(t.caption, facts.caption);
+    // Every control that is there is one the user is meant to see, in the order of the tab key.
+    ASSERT_EQ(t.controls.size(), facts.texts.size());
+    int defaults = 0;
+    for (std::size_t i = 0; i < t.controls.size(); ++i) {
+      const Control& c = t.controls[i];
+      EXPECT_EQ(c.id, facts.texts[i].first);
+      EXPECT_EQ(c.text, facts.texts[i].second) << "control " << c.id;
+      if (c.kind == "Button" && (c.style & 0xF) == BS_DEFPUSHBUTTON) {
+        ++defaults;
+        EXPECT_EQ(c.id, facts.defaultButton) << "Enter presses it";
+      }
+    }
+    EXPECT_EQ(defaults, 1);
+  }
+}
+
+TEST_F(Resources, EveryControlLiesInsideItsDialogApartFromTheOthers) {
+  for (const DialogFacts& facts : AllDialogs()) {
+    SCOPED_TRACE("dialog " + std::to_string(facts.id));
+    const Template t = Dialog(facts.id);
+    for (std::size_t i = 0; i < t.controls.size(); ++i) {
+      const Control& c = t.controls[i];
+      EXPECT_TRUE(c.x >= 0 && c.y >= 0 && c.x + c.w <= t.w && c.y + c.h <= t.h)
+          << "control " << c.id << " " << c.text << " is cut off";
+      EXPECT_GT(c.w, 0);
+      EXPECT_GT(c.h, 0);
+      for (std::size_t j = i + 1; j < t.controls.size(); ++j)
+        EXPECT_FALSE(Overlap(c, t.controls[j]))
+            << "control " << c.id << " covers control " << t.controls[j].id;
+    }
+  }
+}
+
+TEST_F(Resources, EveryButtonAndFieldIsReachedWithTheTabKey) {
+  for (const DialogFacts& facts : AllDialogs()) {
+    SCOPED_TRACE("dialog " + std::to_string(facts.id));
+    for (const Control& c : Dialog(facts.id).controls) {
+      if (c.kind == "Button" || c.kind == "Edit") {
+        EXPECT_TRUE(c.style & WS_TABSTOP) << "control " << c.id;
+      }
+    }
+  }
+  // The agreement can be read whole: it scrolls both ways.
+  constexpr DWORD kScrolls = ES_MULTILINE | WS_VSCROLL | WS_HSCROLL;
+  for (const Control& c : Dialog(IDD_INSTALL).controls) {
+    if (c.id == IDC_AGREEMENT) {
+      EXPECT_EQ(c.style & kScrolls, kScrolls);
+    }
+  }
 }
 
 TEST_F(Resources, IconAndManifest) {
-  EXPECT_FALSE(Bytes(MAKEINTRESOURCEA(14), 128).empty()) << "no icon group 128";  // RT_GROUP_ICON
-  const std::string manifest = Bytes(MAKEINTRESOURCEA(24), 1);                    // RT_MANIFEST
+  EXPECT_FALSE(Bytes(MAKEINTRESOURCEA(14), IDR_MAINFRAME).empty())
+      << "no icon group 128";                                   // RT_GROUP_ICON
+  const std::string manifest = Bytes(MAKEINTRESOURCEA(24), 1);  // RT_MANIFEST
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
@@ -291,7 +307,7 @@ TEST_F(Resources, VersionResourceNamesWhatTheDialogShows) {
     gui::Installer installer(program);
     HWND main = installer.WaitForMain();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(gui::ItemText(main, 1008), "Installs " + product + " Version " + version);
+    EXPECT_EQ(gui::ItemText(main, IDC_TITLE), "Installs " + product + " Version " + version);
     EXPECT_EQ(VersionText(info, "FileDescription"), gui::WindowText(main));
   }
 

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <string>
 
-#include "screen.h"
-#include "side_by_side.h"
-#include "user_data.h"
-#include "walkthrough.h"
+#include "tools/demo_driver/screen.h"
+#include "tools/demo_driver/side_by_side.h"
+#include "tools/demo_driver/user_data.h"
+#include "tools/demo_driver/walkthrough.h"
 
 namespace {
 

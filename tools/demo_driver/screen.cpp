@@ -1,10 +1,11 @@
-#include "screen.h"
+#include "tools/demo_driver/screen.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <thread>
 
-#include "gui_driver.h"
+#include "app/resource.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace demo {
 
@@ -36,9 +37,9 @@ std::string ControlState(HWND main) {
   const struct {
     int id;
     const char* name;
-  } controls[] = {{kAccept, "Accept"},  {kDecline, "Decline"},
-                  {IDCANCEL, "Cancel"}, {kDir, "the directory field"},
-                  {kBrowse, "Browse"},  {kInstallNow, "Install Now"}};
+  } controls[] = {{IDC_ACCEPT, "Accept"}, {IDC_DECLINE, "Decline"},
+                  {IDCANCEL, "Cancel"},   {IDC_INSTALL_DIR, "the directory field"},
+                  {IDC_BROWSE, "Browse"}, {IDC_INSTALL_NOW, "Install Now"}};
   std::string usable, greyed;
   for (const auto& c : controls) {
     std::string& list = gui::ItemEnabled(main, c.id) ? usable : greyed;

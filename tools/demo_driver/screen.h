@@ -10,9 +10,6 @@
 namespace demo {
 
 // Control ids of the installer's dialogs, as the GUI tests know them.
-constexpr int kAgreement = 1000, kDir = 1001, kBrowse = 1002, kAccept = 1003, kDecline = 1004,
-              kDirLabel = 1005, kStatus = 1006, kInstallNow = 1007, kTitle = 1008;
-constexpr int kOverwrite = 1010, kUpdate = 1011;
 
 // Where a Windows path lies on the host ("/work/.../drive_c/Program Files/..."), when running
 // under Wine; empty otherwise.

@@ -1,4 +1,4 @@
-#include "side_by_side.h"
+#include "tools/demo_driver/side_by_side.h"
 
 #include <windows.h>
 
@@ -6,8 +6,9 @@
 #include <string>
 #include <thread>
 
-#include "gui_driver.h"
-#include "screen.h"
+#include "app/resource.h"
+#include "tools/demo_driver/screen.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace demo {
 
@@ -30,12 +31,12 @@ int TimeOurs(const std::string& installer, const std::string& dir) {
     Say("ours: the main dialog did not show");
     return 1;
   }
-  gui::Click(main, kAccept);
-  if (!gui::WaitFor([&] { return gui::ItemEnabled(main, kInstallNow); })) return 1;
-  gui::SetItemText(main, kDir, dir);
+  gui::Click(main, IDC_ACCEPT);
+  if (!gui::WaitFor([&] { return gui::ItemEnabled(main, IDC_INSTALL_NOW); })) return 1;
+  gui::SetItemText(main, IDC_INSTALL_DIR, dir);
   // Let the dialog settle before the clock starts.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  gui::Click(main, kInstallNow);
+  gui::Click(main, IDC_INSTALL_NOW);
   const Clock::time_point clicked = Clock::now();
   HWND box = nullptr;
   // A short poll: the figure is only as fine as it. (Polling every 250 ms instead changes the

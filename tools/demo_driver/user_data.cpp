@@ -1,12 +1,12 @@
-#include "user_data.h"
+#include "tools/demo_driver/user_data.h"
 
 #include <memory>
 #include <string>
 
 #include "cmpdb/record_document.h"
-#include "gui_driver.h"
 #include "platform/reporter.h"
-#include "screen.h"
+#include "tools/demo_driver/screen.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace demo {
 

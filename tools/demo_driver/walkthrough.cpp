@@ -1,4 +1,4 @@
-#include "walkthrough.h"
+#include "tools/demo_driver/walkthrough.h"
 
 #include <windows.h>
 
@@ -8,8 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "gui_driver.h"
-#include "screen.h"
+#include "app/resource.h"
+#include "tools/demo_driver/screen.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace demo {
 
@@ -109,34 +110,34 @@ int WalkInstall(const WalkOptions& options) {
     return 1;
   }
   ::SetForegroundWindow(main);
-  const std::string agreement = gui::ItemText(main, kAgreement);
+  const std::string agreement = gui::ItemText(main, IDC_AGREEMENT);
   Say("     Window \"%s\" after %.1f s", kMainCaption, SecondsSince(started));
-  Say("       header:    \"%s\"", gui::ItemText(main, kTitle).c_str());
+  Say("       header:    \"%s\"", gui::ItemText(main, IDC_TITLE).c_str());
   Say("       agreement: %zu characters, \"%s ...\" (read-only; Decline ends the installer)",
       agreement.size(), OneLine(agreement.substr(0, agreement.find('\r'))).c_str());
-  Say("       directory: %s", gui::ItemText(main, kDir).c_str());
+  Say("       directory: %s", gui::ItemText(main, IDC_INSTALL_DIR).c_str());
   Say("       %s", ControlState(main).c_str());
   // The update shows the same two pictures again: only the first installation takes them.
   if (!options.update) Screenshot("1-start", {main});
 
   Say("  2. Accept");
-  gui::Click(main, kAccept);
-  if (!gui::WaitFor([&] { return gui::ItemEnabled(main, kInstallNow); })) {
+  gui::Click(main, IDC_ACCEPT);
+  if (!gui::WaitFor([&] { return gui::ItemEnabled(main, IDC_INSTALL_NOW); })) {
     Say("     Install Now did not become usable.");
     return 1;
   }
   Say("       %s", ControlState(main).c_str());
   if (!options.update) Screenshot("2-accepted", {main});
 
-  if (!options.dir.empty()) gui::SetItemText(main, kDir, options.dir);
-  const std::string dir = gui::ItemText(main, kDir);
+  if (!options.dir.empty()) gui::SetItemText(main, IDC_INSTALL_DIR, options.dir);
+  const std::string dir = gui::ItemText(main, IDC_INSTALL_DIR);
   Say("  3. The directory: %s %s", dir.c_str(),
       options.dir.empty() ? "(the default, kept)" : "(typed in)");
   if (!HostPath(dir).empty()) Say("       on this machine: %s", HostPath(dir).c_str());
   const bool existing = gui::FileExists(dir + "\\tvex3.exe");
 
   Say("  4. Install Now");
-  gui::Click(main, kInstallNow);
+  gui::Click(main, IDC_INSTALL_NOW);
   Clock::time_point clicked = Clock::now();
   std::vector<HWND> known = {main};
   if (existing) {
@@ -150,8 +151,8 @@ int WalkInstall(const WalkOptions& options) {
     Say("     %s\\tvex3.exe is there already, so the installer asks \"%s\"", dir.c_str(),
         kQuestionCaption);
     Say("       chosen as it opens: %s",
-        gui::ItemChecked(question, kOverwrite) ? "Overwrite" : "Update");
-    const int choice = options.update ? kUpdate : kOverwrite;
+        gui::ItemChecked(question, IDC_OVERWRITE) ? "Overwrite" : "Update");
+    const int choice = options.update ? IDC_UPDATE : IDC_OVERWRITE;
     gui::Click(question, choice);
     gui::WaitFor([&] { return gui::ItemChecked(question, choice); }, std::chrono::seconds(5));
     Say("     %s, OK%s", options.update ? "Update" : "Overwrite",
@@ -174,7 +175,7 @@ int WalkInstall(const WalkOptions& options) {
       if (std::find(known.begin(), known.end(), window) == known.end()) box.window = window;
     }
     if (box.window) break;
-    const std::string status = OneLine(gui::ItemText(main, kStatus));
+    const std::string status = OneLine(gui::ItemText(main, IDC_STATUS));
     // One line per quarter second at most: the dialog itself changes it five times a second.
     if (!status.empty() && status != shown &&
         Clock::now() - lastPrinted >= std::chrono::milliseconds(250)) {

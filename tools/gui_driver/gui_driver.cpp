@@ -1,4 +1,4 @@
-#include "gui_driver.h"
+#include "tools/gui_driver/gui_driver.h"
 
 #include <cstdio>
 #include <fstream>
