@@ -1,9 +1,10 @@
 # Entry points; the README describes each. Trees: build/host (native), build/asan (native
 # under AddressSanitizer and UndefinedBehaviorSanitizer), build/win (mingw-w64, tests under Wine).
 #
-# Every configure names the payload outright: the default targets build no installer (the
-# payload is left empty), `installer` passes its own. So no tree keeps a PAYLOAD from an earlier
-# run in its cache, and a payload folder that has since been removed troubles no later build.
+# The payload is no part of any tree's configuration: `installer` (and `extract`) write the
+# folder's path into payload-root beside the tree's cache and build the installer, which reads
+# it when it builds; the default targets do not build the installer at all. So the caches stay
+# as they are, and a payload folder that has since been removed troubles no later build.
 SHELL := /bin/bash
 ROOT := $(abspath .)
 JOBS ?= $(shell nproc)
@@ -18,31 +19,36 @@ BUILD_TARGETS = $(if $(TARGETS),--target $(TARGETS))
 # Signing the installer (make installer SIGN_PKCS12=FILE): scripts/sign.sh reads them.
 export SIGN_PKCS12 SIGN_PASSWORD SIGN_TIMESTAMP
 
-# $(call configure_host,<payload dir or empty>) and the same for win.
-configure_host = cmake -S . -B $(BUILD)/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
-  -DTVEX_PAYLOAD_DIR=$(1) >/dev/null
-configure_win = cmake -S . -B $(BUILD)/win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTVEX_HOST_BIN=$(BUILD)/host \
-  -DTVEX_PAYLOAD_DIR=$(1) >/dev/null
+# $(call set_payload,<tree>): names PAYLOAD_DIR in the tree's payload-root, rewriting the file
+# only when the folder changes (what is in the folder, payloadgen compares itself).
+set_payload = d='$(PAYLOAD_DIR)'; f='$(BUILD)/$(1)/payload-root'; \
+  [ "$$(cat "$$f" 2>/dev/null)" = "$$d" ] || printf '%s\n' "$$d" >"$$f"
 
-.PHONY: all deps host asan win test installer extract sample bench demo fuzz clean
+.PHONY: all deps host-tree host asan win-tree win test installer extract sample bench demo fuzz \
+  clean
 
 all: installer
 
 deps:
 	@scripts/deps.sh ninja-build
 
-host: deps
-	@$(call configure_host,)
+# The trees' configuration alone (host-tree, win-tree), and the trees built.
+host-tree: deps
+	@cmake -S . -B $(BUILD)/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+host: host-tree
 	@cmake --build $(BUILD)/host -j $(JOBS) $(BUILD_TARGETS)
 
 asan: deps
 	@cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTVEX_SANITIZE=ON \
-	  -DTVEX_PAYLOAD_DIR= >/dev/null
+	  >/dev/null
 	@cmake --build $(BUILD)/asan -j $(JOBS) $(BUILD_TARGETS)
 
-win: host
-	@$(call configure_win,)
+win-tree: host
+	@cmake -S . -B $(BUILD)/win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTVEX_HOST_BIN=$(BUILD)/host >/dev/null
+
+win: win-tree
 	@cmake --build $(BUILD)/win -j $(JOBS) $(BUILD_TARGETS)
 
 test: host asan win
@@ -59,14 +65,14 @@ sample: win
 	@cmp -s $(BUILD)/win/tvex3.exe $(SAMPLE)/tvex3.exe || cp $(BUILD)/win/tvex3.exe $(SAMPLE)/tvex3.exe
 
 # build/host/tvex-extract alone, carrying PAYLOAD (default: the sample tree).
-extract: deps $(if $(PAYLOAD),,sample)
-	@$(call configure_host,$(PAYLOAD_DIR))
+extract: host-tree $(if $(PAYLOAD),,sample)
+	@$(call set_payload,host)
 	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
 
 installer: win $(if $(PAYLOAD),,sample)
-	@$(call configure_host,$(PAYLOAD_DIR))
+	@$(call set_payload,host)
+	@$(call set_payload,win)
 	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
-	@$(call configure_win,$(PAYLOAD_DIR))
 	@cmake --build $(BUILD)/win -j $(JOBS) --target tvexsetup
 	@if [ -n "$$SIGN_PKCS12" ]; then scripts/sign.sh $(BUILD)/win/tvexsetup.exe; fi
 	@echo "payload: $(PAYLOAD_DIR)"
@@ -80,7 +86,9 @@ bench: installer
 demo:
 	@scripts/demo.sh
 
-fuzz: deps
+# libFuzzer and its sanitizer runtime come with clang: installed for this target only.
+fuzz:
+	@scripts/deps.sh ninja-build clang libclang-rt-14-dev
 	@scripts/fuzz.sh
 
 clean:

@@ -13,7 +13,7 @@ ROUNDS=${1:-5}
 EXTRACT=$HOST/tvex-extract
 GENDIR=$HOST/tools/tvex_extract/tvex-extract_payload.payload
 
-payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$HOST/CMakeCache.txt" 2>/dev/null || true)
+payload=$(head -n 1 "$HOST/payload-root" 2>/dev/null || true)
 if [ -z "$payload" ] || [ ! -d "$payload" ] || [ ! -x "$EXTRACT" ]; then
   echo "bench: build the installer first (make installer)" >&2
   exit 1

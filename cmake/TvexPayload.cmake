@@ -1,5 +1,7 @@
 # tvex_add_payload(<target> <directory>): a static library defining g_payloadTable and
-# g_payloadTableSize (payload/payload_entry.h) from every file below <directory>.
+# g_payloadTableSize (payload/payload_entry.h) from every file below <directory>. <directory>
+# may be @<file>: the tree is then the folder named in <file> when the build runs, so that the
+# product's installer follows the file that `make installer` writes instead of the cache.
 #
 # payloadgen runs at every build, because nothing tells CMake when the tree changes, but it
 # rewrites its outputs only when their bytes change, so an unchanged tree recompiles nothing.
@@ -8,7 +10,9 @@
 # cross trees run the host build's (TVEX_HOST_BIN). The generating step is the custom target
 # <target>_generate: make it depend on whatever writes the tree.
 function(tvex_add_payload target dir)
-  get_filename_component(dir "${dir}" ABSOLUTE)
+  if(NOT dir MATCHES "^@")
+    get_filename_component(dir "${dir}" ABSOLUTE)
+  endif()
   set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}.payload")
   file(MAKE_DIRECTORY "${out}")
   string(MAKE_C_IDENTIFIER "tvex_payload_${target}" symbol)

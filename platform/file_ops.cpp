@@ -29,8 +29,10 @@ std::FILE* Unbuffered(std::FILE* f) {
 
 // A different number at every call, and different between processes started together.
 unsigned NextTempNumber() {
-  static std::atomic<unsigned> counter{static_cast<unsigned>(
-      std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u)};
+  // Unsigned throughout: the product wraps, as it is meant to.
+  static std::atomic<unsigned> counter{
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) *
+      2654435761u};
   return counter.fetch_add(0x9E3779B9u);
 }
 

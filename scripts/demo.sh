@@ -52,7 +52,7 @@ fi
 cmake --build "$WIN" --target tvex-demo >>"$DEMO/build.log" 2>&1 || { tail -40 "$DEMO/build.log"; exit 1; }
 INSTALLER=$WIN/tvexsetup.exe
 [ -f "$INSTALLER" ] || { echo "demo: no $INSTALLER"; exit 1; }
-payload=$(sed -n 's/^TVEX_PAYLOAD_DIR:PATH=//p' "$WIN/CMakeCache.txt")
+payload=$(head -n 1 "$WIN/payload-root")
 echo "   installer: $INSTALLER ($(stat -c %s "$INSTALLER") bytes)"
 echo "   carrying:  $payload ($(find "$payload" -type f | wc -l) files, $(find "$payload" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }') bytes)"
 

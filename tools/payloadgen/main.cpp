@@ -2,6 +2,8 @@
 //
 //   payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] [--report] ROOT OUTDIR
 //
+// ROOT may be @FILE: the tree is then the folder named on the first line of FILE, so that a
+// build can switch trees by rewriting FILE instead of its configuration.
 // --report prints the table's totals (entries stored and packed, bytes installed and bytes in
 // the image) and always rebuilds.
 // Writes OUTDIR/payload.bin, payload.s and payload_table.cpp, each only when its bytes change,
@@ -22,14 +24,26 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] [--report] ROOT "
-               "OUTDIR\n");
+               "usage: payloadgen [--target elf|coff] [--symbol NAME] [--jobs N] [--report] "
+               "ROOT|@FILE OUTDIR\n");
   return 2;
 }
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "payloadgen: %s\n", message.c_str());
   return 1;
+}
+
+// The folder named on the first line of the file at path; empty when there is none.
+std::string RootNamedIn(const std::string& path) {
+  std::FILE* f = platform::Fs().Open(path, "rb");
+  if (!f) return std::string();
+  char line[4096] = {};
+  std::string root;
+  if (std::fgets(line, sizeof line, f)) root = line;
+  platform::Fs().Close(f);
+  while (!root.empty() && (root.back() == '\n' || root.back() == '\r')) root.pop_back();
+  return root;
 }
 
 bool SameText(const std::string& path, const std::string& text) {
@@ -66,7 +80,13 @@ int main(int argc, char** argv) {
   }
   if (positional.size() != 2 || (target != "elf" && target != "coff") || symbol.empty())
     return Usage();
-  const std::string& root = positional[0];
+  std::string root = positional[0];
+  if (root.size() > 1 && root[0] == '@') {
+    const std::string named = RootNamedIn(root.substr(1));
+    if (named.empty())
+      return Fail(root.substr(1) + " names no payload folder (make installer PAYLOAD=DIR writes it)");
+    root = named;
+  }
   const std::string outDir = positional[1];
 
   std::vector<payloadgen::PayloadFile> files;
