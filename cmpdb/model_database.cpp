@@ -4,11 +4,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "cmpdb/merge_conventions.h"
 #include "cmpdb/statement_reader.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
-#include "platform/file_ops.h"
 #include "platform/file_system.h"
 
 const std::string_view kModelDatabaseHeader =
@@ -95,10 +93,7 @@ bool WriteModelDatabase(const char* path, const CRecordList& list) {
 
 MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
                                ModelKind kind, platform::Reporter& report) {
-  if (!output || !*output || !shipped || !*shipped || !existing || !*existing ||
-      !FileExists(existing)) {
-    return MergeResult::kFailed;
-  }
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
   if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   CRecordList combined;
   if (!LoadModelDatabase(existing, kind, combined)) return MergeResult::kFailed;

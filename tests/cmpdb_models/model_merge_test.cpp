@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/model_database.h"
 #include "cmpdb/record_list.h"
 #include "platform/file_system.h"

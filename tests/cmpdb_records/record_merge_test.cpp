@@ -1,11 +1,10 @@
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/record_merge.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <random>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_order.h"
 #include "platform/file_system.h"

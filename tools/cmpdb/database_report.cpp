@@ -4,10 +4,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/model_database.h"
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_list.h"
+#include "cmpdb/record_merge.h"
 #include "platform/ascii.h"
 
 namespace {

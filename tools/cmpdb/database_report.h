@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/merge_conventions.h"
 #include "platform/reporter.h"
 
 // The eight databases, in the order of the installer's merge table.
