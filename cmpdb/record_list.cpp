@@ -5,7 +5,6 @@
 #include "platform/ascii.h"
 
 void CRecordList::Append(std::unique_ptr<CModelRec> record) {
-  if (Count() >= m_nCapacity - 1) m_nCapacity *= 2;
   m_records.push_back(std::move(record));
 }
 
@@ -14,7 +13,6 @@ void CRecordList::Replace(int index, std::unique_ptr<CModelRec> record) {
 }
 
 std::vector<std::unique_ptr<CModelRec>> CRecordList::Release() {
-  m_nCapacity = kInitialCapacity;
   return std::exchange(m_records, {});
 }
 

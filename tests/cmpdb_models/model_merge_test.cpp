@@ -132,6 +132,23 @@ TEST_F(ModelMerge, UnreadableShippedCopyFailsAfterTheBackup) {
   EXPECT_EQ(ReadAll(db_), ".model B X\r\n");
 }
 
+TEST_F(ModelMerge, LoadingReplacesTheListAndAFailedLoadLeavesItEmpty) {
+  CRecordList list;
+  list.Append(MakeModelRecord(ModelKind::kBjt, ".model OLD NPN"));
+  WriteAll(db_, ".model A NPN\r\n.model B PNP\r\n");
+  ASSERT_TRUE(LoadModelDatabase(db_.c_str(), ModelKind::kBjt, list));
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.At(0)->m_strName, "A");
+  EXPECT_EQ(list.At(1)->m_strName, "B");
+
+  WriteAll(db_, std::string(".model C NPN\r\n\0\r\n", 17));
+  EXPECT_FALSE(LoadModelDatabase(db_.c_str(), ModelKind::kBjt, list));
+  EXPECT_EQ(list.Count(), 0) << "no part of a database that is not text";
+  list.Append(MakeModelRecord(ModelKind::kBjt, ".model OLD NPN"));
+  EXPECT_FALSE(LoadModelDatabase(dir_.Path("gone.bjt").c_str(), ModelKind::kBjt, list));
+  EXPECT_EQ(list.Count(), 0);
+}
+
 TEST_F(ModelMerge, ReadOnlyOutputIsMadeWritable) {
   ScriptedFileSystem fs;
   fs.simulateReadOnly = true;
@@ -232,7 +249,6 @@ TEST(ModelCombine, SameResultAsLookingEveryNameUp) {
     for (int i = 0; i < fastA.Count(); ++i) {
       ASSERT_EQ(fastA.At(i)->m_strStatement, slowA.At(i)->m_strStatement) << round << " " << i;
     }
-    EXPECT_EQ(fastA.Capacity(), slowA.Capacity());
   }
 }
 

@@ -105,23 +105,6 @@ TEST(ModelRecords, JfetPolarityAndTheKindFactory) {
   EXPECT_NE(dynamic_cast<CDiodeRec*>(MakeModelRecord(ModelKind::kDiode, "x").get()), nullptr);
 }
 
-TEST(RecordList, GrowsWhenTheSlotForTheNullWouldBeTaken) {
-  CRecordList list;
-  EXPECT_EQ(list.Capacity(), 32);
-  EXPECT_EQ(list.At(0), nullptr);
-  for (int i = 0; i < 31; ++i) list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Capacity(), 32) << "31 records and the null fill 32 slots";
-  list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Capacity(), 64);
-  for (int i = 0; i < 32; ++i) list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Count(), 64);
-  EXPECT_EQ(list.Capacity(), 128);
-  EXPECT_EQ(list.At(64), nullptr);
-  EXPECT_EQ(list.Release().size(), 64u);
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Capacity(), 32);
-}
-
 TEST(RecordList, FindRecordByName) {
   CRecordList list;
   EXPECT_EQ(FindRecordByName("Q1", list), -1) << "empty list";
