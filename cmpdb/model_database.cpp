@@ -50,9 +50,10 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
   return whole;
 }
 
-// The same result as looking every shipped name up with FindRecordByName, without walking the
-// whole list for each: the map holds, per name, the first index that carries it. A replacement
-// keeps the name (up to case) at its index, and an append adds only names not yet present.
+// The same result as looking every shipped name up by walking the list for the first record
+// that carries it, without the walk: the map holds, per name, the first index that carries it.
+// A replacement keeps the name (up to case) at its index, and an append adds only names not yet
+// present.
 void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
   std::unordered_map<std::string, int> firstIndex;
   for (int i = 0; i < existing.Count(); ++i) {

@@ -26,10 +26,3 @@ class CRecordList {
  private:
   std::vector<std::unique_ptr<CModelRec>> m_records;
 };
-
-// The index of the first record whose model name equals name, ignoring the case of ASCII
-// letters, or -1 when there is none or name is null or empty.
-int FindRecordByName(const char* name, const CRecordList& list);
-
-// Equality of two model names ignoring the case of ASCII letters, as FindRecordByName compares.
-bool SameModelName(const std::string& a, const std::string& b);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <random>
 
@@ -179,6 +180,63 @@ TEST(ResistorMerge, UnnamedRecordsMatchByValue) {
   mine.MergeFrom(again);
   ASSERT_EQ(mine.m_records.size(), 5u);
   EXPECT_EQ(mine.m_records[0]->m_strManufacturer, "ACME");
+}
+
+// Merges the one incoming resistor into a document of the one existing resistor.
+std::vector<std::unique_ptr<CResistorRec>> MergedPair(const CResistorRec& existing,
+                                                      const CResistorRec& incoming) {
+  CResistorDoc mine, theirs;
+  mine.m_records.push_back(std::make_unique<CResistorRec>(existing));
+  theirs.m_records.push_back(std::make_unique<CResistorRec>(incoming));
+  mine.MergeFrom(theirs);
+  return std::move(mine.m_records);
+}
+
+TEST(ResistorMerge, OnlyTheExistingRecordsNameDecidesAMatchByValue) {
+  CResistorRec unnamed, named;
+  unnamed.m_fResistance = named.m_fResistance = 100;
+  unnamed.m_fParam2 = named.m_fParam2 = 0.1f;
+  named.m_strManufacturer = "Vishay-like";
+  named.m_strPartNumber = "R100";
+  auto merged = MergedPair(unnamed, named);
+  ASSERT_EQ(merged.size(), 1u) << "the shipped named record replaces the user's unnamed one";
+  EXPECT_EQ(merged[0]->m_strManufacturer, "Vishay-like");
+  EXPECT_EQ(MergedPair(named, unnamed).size(), 2u);
+  CResistorRec halfNamed = unnamed;
+  halfNamed.m_strManufacturer = "M";
+  EXPECT_EQ(MergedPair(halfNamed, unnamed).size(), 2u) << "a manufacturer alone is a name";
+}
+
+TEST(ResistorMerge, ValuesMatchAsNumbers) {
+  // Of two equal records that do not match by key the sort leaves the user's one last, so only
+  // a match by value keeps the shipped -0.
+  CResistorRec zero, negativeZero;
+  negativeZero.m_fParam3 = -0.0f;
+  auto merged = MergedPair(zero, negativeZero);
+  ASSERT_EQ(merged.size(), 1u);
+  EXPECT_TRUE(std::signbit(merged[0]->m_fParam3)) << "-0 equals +0";
+  CResistorRec nan;
+  nan.m_fResistance = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(MergedPair(nan, nan).size(), 2u) << "NaN equals nothing";
+}
+
+TEST(InductorMerge, EmptyManufacturersNeverMatch) {
+  CInductorDoc mine, theirs;
+  auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
+    doc.m_records.push_back(std::make_unique<CInductorRec>());
+    doc.m_records.back()->m_strManufacturer = maker;
+    doc.m_records.back()->m_strPartNumber = part;
+    doc.m_records.back()->m_fInductance = henries;
+  };
+  add(mine, "", "abc", 1);
+  add(mine, "TOKO", "abc", 2);
+  add(theirs, "", "ABC", 3);
+  add(theirs, "toko", "ABC", 4);
+  mine.MergeFrom(theirs);
+  ASSERT_EQ(mine.m_records.size(), 3u);
+  EXPECT_EQ(mine.m_records[0]->m_fInductance, 1);
+  EXPECT_EQ(mine.m_records[1]->m_fInductance, 3);
+  EXPECT_EQ(mine.m_records[2]->m_fInductance, 4);
 }
 
 TEST(InductorMerge, NormalisedMakerSharesTheKey) {
