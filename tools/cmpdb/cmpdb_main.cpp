@@ -1,4 +1,5 @@
-// cmpdb merge KIND OUTPUT SHIPPED EXISTING | dump FILE [--kind KIND] | check FILE [--kind KIND]
+// tvex-cmpdb merge KIND OUTPUT SHIPPED EXISTING | dump FILE [--kind KIND] | check FILE [--kind
+// KIND]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,9 +11,9 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: cmpdb merge KIND OUTPUT SHIPPED EXISTING\n"
-      "       cmpdb dump FILE [--kind KIND]\n"
-      "       cmpdb check FILE [--kind KIND]\n"
+      "usage: tvex-cmpdb merge KIND OUTPUT SHIPPED EXISTING\n"
+      "       tvex-cmpdb dump FILE [--kind KIND]\n"
+      "       tvex-cmpdb check FILE [--kind KIND]\n"
       "KIND: bjt mos jft dio cap res ind bead\n",
       stderr);
   return 2;
@@ -22,7 +23,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   // Every message the merges and readers have for the user becomes a line on stderr.
-  platform::StderrReporter report("cmpdb");
+  platform::StderrReporter report("tvex-cmpdb");
   if (argc < 3) return Usage();
   const std::string command = argv[1];
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
     return Usage();
   }
   if (!kind) {
-    std::fprintf(stderr, "cmpdb: no database kind for %s (use --kind)\n", path.c_str());
+    std::fprintf(stderr, "tvex-cmpdb: no database kind for %s (use --kind)\n", path.c_str());
     return 2;
   }
   bool ok = command == "dump" ? DumpDatabase(*kind, path, stdout, report)

@@ -126,9 +126,11 @@ bool CheckRecords(const std::string& path, std::FILE* out, platform::Reporter& r
   return true;
 }
 
-bool LoadModels(DatabaseKind kind, const std::string& path, CRecordList& list) {
+// The model loader reports nothing itself, so the report says which file failed.
+bool LoadModels(DatabaseKind kind, const std::string& path, CRecordList& list,
+                platform::Reporter& report) {
   if (LoadModelDatabase(path.c_str(), ModelKindOf(kind), list)) return true;
-  std::fprintf(stderr, "cmpdb: cannot read %s\n", path.c_str());
+  report.Message("cannot read " + path);
   return false;
 }
 
@@ -178,7 +180,7 @@ bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
       break;
   }
   CRecordList list;
-  if (!LoadModels(kind, path, list)) return false;
+  if (!LoadModels(kind, path, list, report)) return false;
   for (int i = 0; i < list.Count(); ++i) {
     std::fprintf(out, "%s\t%s\n", Printable(list.At(i)->m_strName).c_str(),
                  Printable(list.At(i)->m_strStatement).c_str());
@@ -201,7 +203,7 @@ bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
   }
   if (!IsModelKind(kind)) return false;
   CRecordList list;
-  if (!LoadModels(kind, path, list)) return false;
+  if (!LoadModels(kind, path, list, report)) return false;
   // Model databases keep file order; the key is the model name.
   std::unordered_map<std::string, std::size_t> names;
   auto folded = [](const std::string& s) { return platform::AsciiLowered(s); };

@@ -1,4 +1,4 @@
-// What cmpdb prints about a database: every record on a line of its own, or a summary of the
+// What tvex-cmpdb prints about a database: every record on a line of its own, or a summary of the
 // record count, the records out of order and the records that share a key.
 #pragma once
 
