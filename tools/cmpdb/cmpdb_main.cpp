@@ -14,7 +14,15 @@ int Usage() {
       "usage: tvex-cmpdb merge KIND OUTPUT SHIPPED EXISTING\n"
       "       tvex-cmpdb dump FILE [--kind KIND]\n"
       "       tvex-cmpdb check FILE [--kind KIND]\n"
-      "KIND: bjt mos jft dio cap res ind bead\n",
+      "KIND: bjt mos jft dio cap res ind bead\n"
+      "dump writes one line per record, its columns separated by tabs:\n"
+      "  bjt   name statement polarity mfg Vceo IcRating\n"
+      "  mos   name statement channel mfg Vds Ron Qg\n"
+      "  jft   name statement polarity mfg\n"
+      "  dio   name statement type mfg Iave Vpk\n"
+      "  cap   manufacturer part type capacitance voltage param3 param4 param5 param6 param7\n"
+      "  res   manufacturer part resistance param2 param3\n"
+      "  ind, bead  manufacturer part inductance param2 param3 param4 param5\n",
       stderr);
   return 2;
 }
