@@ -64,28 +64,37 @@ TEST_F(DatabaseReport, DumpWritesOneLinePerRecord) {
 }
 
 TEST_F(DatabaseReport, DumpOfAModelDatabaseShowsWhatEachRecordTakesFromItsStatement) {
-  WriteAll(dir_.Path("q.bjt"),
-           "* header\r\n.model QX1 ako:Q2 PNP(Bf=90 Vceo=30 Icrating=800m mfg=Big_Parts)\r\n"
-           ".model Q3 NPN(Bf=100 Vceo=40)\r\n");
-  EXPECT_EQ(Report(DumpDatabase, DatabaseKind::kBjt, "q.bjt"),
-            "QX1\t.model QX1 ako:Q2 PNP(Bf=90 Vceo=30 Icrating=800m mfg=Big_Parts)"
-            "\tpnp\tBig Parts\t30\t0.8\n"
-            "Q3\t.model Q3 NPN(Bf=100 Vceo=40)\tnpn\t\t40\t0\n");
-  WriteAll(dir_.Path("m.mos"),
-           ".model M2 VDMOS(pchan Rg=3 Vds=-60 Ron=85m Qg=22n mfg=Harwick_Power)\r\n"
-           ".model M3 NMOS\r\n");
-  EXPECT_EQ(Report(DumpDatabase, DatabaseKind::kMos, "m.mos"),
-            "M2\t.model M2 VDMOS(pchan Rg=3 Vds=-60 Ron=85m Qg=22n mfg=Harwick_Power)"
-            "\tP-chan\tHarwick Power\t-60\t0.085\t2.2e-08\n"
-            "M3\t.model M3 NMOS\tN-chan\t\t0\t0\t0\n");
-  WriteAll(dir_.Path("j.jft"), ".model J1 PJF(Beta=1m mfg=X)\r\n");
-  EXPECT_EQ(Report(DumpDatabase, DatabaseKind::kJft, "j.jft"),
-            "J1\t.model J1 PJF(Beta=1m mfg=X)\tpjf\tX\n");
-  // Bytes that would break a line or a column apart are written as \xHH.
-  WriteAll(dir_.Path("d.dio"), ".model D\x01\\ D(Is=1n Iave=200m Vpk=75 mfg=Y type=silicon)\r\n");
-  EXPECT_EQ(Report(DumpDatabase, DatabaseKind::kDio, "d.dio"),
-            "D\\x01\\x5C\t.model D\\x01\\x5C D(Is=1n Iave=200m Vpk=75 mfg=Y type=silicon)"
-            "\tsilicon\tY\t0.2\t75\n");
+  struct Case {
+    const char* file;
+    DatabaseKind kind;
+    const char* text;
+    const char* dump;
+  };
+  const Case cases[] = {
+      {"q.bjt", DatabaseKind::kBjt,
+       "* header\r\n.model QX1 ako:Q2 PNP(Bf=90 Vceo=30 Icrating=800m mfg=Big_Parts)\r\n"
+       ".model Q3 NPN(Bf=100 Vceo=40)\r\n",
+       "QX1\t.model QX1 ako:Q2 PNP(Bf=90 Vceo=30 Icrating=800m mfg=Big_Parts)"
+       "\tpnp\tBig Parts\t30\t0.8\n"
+       "Q3\t.model Q3 NPN(Bf=100 Vceo=40)\tnpn\t\t40\t0\n"},
+      {"m.mos", DatabaseKind::kMos,
+       ".model M2 VDMOS(pchan Rg=3 Vds=-60 Ron=85m Qg=22n mfg=Harwick_Power)\r\n"
+       ".model M3 NMOS\r\n",
+       "M2\t.model M2 VDMOS(pchan Rg=3 Vds=-60 Ron=85m Qg=22n mfg=Harwick_Power)"
+       "\tP-chan\tHarwick Power\t-60\t0.085\t2.2e-08\n"
+       "M3\t.model M3 NMOS\tN-chan\t\t0\t0\t0\n"},
+      {"j.jft", DatabaseKind::kJft, ".model J1 PJF(Beta=1m mfg=X)\r\n",
+       "J1\t.model J1 PJF(Beta=1m mfg=X)\tpjf\tX\n"},
+      // Bytes that would break a line or a column apart are written as \xHH.
+      {"d.dio", DatabaseKind::kDio,
+       ".model D\x01\\ D(Is=1n Iave=200m Vpk=75 mfg=Y type=silicon)\r\n",
+       "D\\x01\\x5C\t.model D\\x01\\x5C D(Is=1n Iave=200m Vpk=75 mfg=Y type=silicon)"
+       "\tsilicon\tY\t0.2\t75\n"},
+  };
+  for (const Case& c : cases) {
+    WriteAll(dir_.Path(c.file), c.text);
+    EXPECT_EQ(Report(DumpDatabase, c.kind, c.file), c.dump) << c.file;
+  }
 }
 
 TEST_F(DatabaseReport, EveryModelOfTheSampleDatabasesDumpsWithTheColumnsOfItsKind) {

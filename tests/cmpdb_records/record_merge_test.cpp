@@ -99,23 +99,34 @@ TEST(MergeFrom, BucketsGiveExactlyTheWalksResult) {
   }
 }
 
-std::unique_ptr<CCapacitorRec> Cap(const char* maker, const char* part, float farads,
-                                   const char* type = "X7R") {
-  auto r = std::make_unique<CCapacitorRec>();
+// A new record of the class with its name set.
+template <class Rec>
+std::unique_ptr<Rec> Named(const char* maker, const char* part) {
+  auto r = std::make_unique<Rec>();
   r->m_strManufacturer = maker;
   r->m_strPartNumber = part;
+  return r;
+}
+
+std::unique_ptr<CCapacitorRec> Cap(const char* maker, const char* part, float farads,
+                                   const char* type = "X7R") {
+  auto r = Named<CCapacitorRec>(maker, part);
   r->m_strType = type;
   r->m_fCapacitance = farads;
   return r;
 }
 
 std::unique_ptr<CResistorRec> Res(const char* maker, const char* part, float ohms) {
-  auto r = std::make_unique<CResistorRec>();
-  r->m_strManufacturer = maker;
-  r->m_strPartNumber = part;
+  auto r = Named<CResistorRec>(maker, part);
   r->m_fResistance = ohms;
   r->m_fParam2 = 0.1f;
   r->m_fParam3 = 0.01f;
+  return r;
+}
+
+std::unique_ptr<CInductorRec> Ind(const char* maker, const char* part, float henries) {
+  auto r = Named<CInductorRec>(maker, part);
+  r->m_fInductance = henries;
   return r;
 }
 
@@ -222,37 +233,24 @@ TEST(ResistorMerge, ValuesMatchAsNumbers) {
 
 TEST(InductorMerge, EmptyManufacturersNeverMatch) {
   CInductorDoc mine, theirs;
-  auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
-    doc.m_records.push_back(std::make_unique<CInductorRec>());
-    doc.m_records.back()->m_strManufacturer = maker;
-    doc.m_records.back()->m_strPartNumber = part;
-    doc.m_records.back()->m_fInductance = henries;
-  };
-  add(mine, "", "abc", 1);
-  add(mine, "TOKO", "abc", 2);
-  add(theirs, "", "ABC", 3);
-  add(theirs, "toko", "ABC", 4);
+  mine.m_records.push_back(Ind("", "abc", 1));
+  mine.m_records.push_back(Ind("TOKO", "abc", 2));
+  theirs.m_records.push_back(Ind("", "ABC", 3));
+  theirs.m_records.push_back(Ind("toko", "ABC", 4));
   mine.MergeFrom(theirs);
-  ASSERT_EQ(mine.m_records.size(), 3u);
-  EXPECT_EQ(mine.m_records[0]->m_fInductance, 1);
-  EXPECT_EQ(mine.m_records[1]->m_fInductance, 3);
-  EXPECT_EQ(mine.m_records[2]->m_fInductance, 4);
+  std::vector<float> henries;
+  for (const auto& r : mine.m_records) henries.push_back(r->m_fInductance);
+  EXPECT_EQ(henries, (std::vector<float>{1, 3, 4})) << "only TOKO abc is replaced";
 }
 
 TEST(InductorMerge, NormalisedMakerSharesTheKey) {
   WorkDir dir;
   CInductorDoc mine, theirs;
-  auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
-    doc.m_records.push_back(std::make_unique<CInductorRec>());
-    doc.m_records.back()->m_strManufacturer = maker;
-    doc.m_records.back()->m_strPartNumber = part;
-    doc.m_records.back()->m_fInductance = henries;
-  };
-  add(mine, "we eisos", "744773", 1);
-  add(mine, "Coilcraft", "do1608", 2);
-  add(mine, "Coilcraft", "DO1608", 3);
-  add(theirs, "Wurth Elektronik eiSos", "744773", 4);
-  add(theirs, "Coilcraft", "Do1608", 5);
+  mine.m_records.push_back(Ind("we eisos", "744773", 1));
+  mine.m_records.push_back(Ind("Coilcraft", "do1608", 2));
+  mine.m_records.push_back(Ind("Coilcraft", "DO1608", 3));
+  theirs.m_records.push_back(Ind("Wurth Elektronik eiSos", "744773", 4));
+  theirs.m_records.push_back(Ind("Coilcraft", "Do1608", 5));
   // Names are normalised when the files are read.
   ASSERT_TRUE(mine.Save(dir.Path("mine.ind"), BoxReport()));
   ASSERT_TRUE(theirs.Save(dir.Path("theirs.ind"), BoxReport()));
