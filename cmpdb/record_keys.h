@@ -2,10 +2,10 @@
 // the whole list for every incoming record.
 //
 // An incoming record r shares a key with an existing record e exactly when a bucket that e
-// belongs to is one that r looks in:
-// the named bucket (manufacturer and part number, both non-empty, letters folded) for every
-// record class, and for resistors also the value bucket (the three numbers) that unnamed
-// existing records belong to and every incoming record looks in.
+// belongs to is one that r looks in: the named bucket (manufacturer and part number, both
+// non-empty, letters folded) for every record class, and for resistors also the value bucket
+// (the three numbers) that unnamed existing records belong to and every incoming record looks
+// in.
 #pragma once
 
 #include <string>

@@ -28,7 +28,7 @@ class CResistorRec : public CObject {
 int CompareResistorRecs(const CResistorRec& a, const CResistorRec& b);
 
 // The key buckets of a resistor: its name, and its values (which it belongs to when unnamed).
-// An incoming resistor so shares a key with an existing one of the same non-empty name (letter
-// case ignored), and with an unnamed existing one whose three numbers equal its own: only the
-// existing record's name is looked at for the second.
+// So an incoming resistor shares a key with an existing one of the same non-empty name (letter
+// case ignored), and with an unnamed existing one whose three numbers equal its own; for the
+// second, only the existing record's name is looked at.
 RecordKeys KeysOf(const CResistorRec& r);

@@ -1,5 +1,4 @@
-// tvex-cmpdb merge KIND OUTPUT SHIPPED EXISTING | dump FILE [--kind KIND] | check FILE [--kind
-// KIND]
+// tvex-cmpdb: merges, dumps or checks a component database; Usage() lists the commands.
 #include <cstdio>
 #include <cstring>
 #include <string>
