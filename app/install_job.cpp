@@ -1,7 +1,8 @@
 #include "app/install_job.h"
 
 #include "cmpdb/merge_conventions.h"
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/model_database.h"
+#include "cmpdb/record_merge.h"
 #include "payload/payload_check.h"
 
 namespace {

@@ -13,17 +13,10 @@ function(tvex_add_subfolders)
   endforeach()
 endfunction()
 
-# tvex_add_fuzz_target(<name> <harness.cpp> <cmpdb sources...>): a libFuzzer program under
-# AddressSanitizer and UndefinedBehaviorSanitizer (clang, TVEX_FUZZ only). The cmpdb sources it
-# exercises are compiled into the target itself so that libFuzzer sees their coverage whatever
-# the rest of the tree is built with.
+# tvex_add_fuzz_target(<name> <harness.cpp>): a libFuzzer program over the cmpdb library (clang,
+# TVEX_FUZZ only, where the whole tree is built with the coverage hooks and the sanitizers).
 function(tvex_add_fuzz_target name harness)
-  set(sources ${ARGN})
-  list(TRANSFORM sources PREPEND ${PROJECT_SOURCE_DIR}/cmpdb/)
-  add_executable(${name} ${harness} ${sources})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined
-                                         -fno-sanitize-recover=undefined)
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(${name} PRIVATE tvex_payload tvex_platform)
+  add_executable(${name} ${harness})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE tvex_cmpdb)
 endfunction()

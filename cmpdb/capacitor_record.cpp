@@ -36,11 +36,6 @@ int CompareCapacitorRecs(const CCapacitorRec& a, const CCapacitorRec& b) {
   return CompareTextNoCase(a.m_strPartNumber, b.m_strPartNumber);
 }
 
-bool SameCapacitor(const CCapacitorRec& existing, const CCapacitorRec& incoming) {
-  return SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
-         SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber);
-}
-
 RecordKeys KeysOf(const CCapacitorRec& r) {
   return {NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
 }

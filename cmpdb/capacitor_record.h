@@ -1,4 +1,4 @@
-// The capacitor record of standard.cap, its order and its key test.
+// The capacitor record of standard.cap, its order and its key.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,6 @@ class CCapacitorRec : public CObject {
 // regard to letter case.
 int CompareCapacitorRecs(const CCapacitorRec& a, const CCapacitorRec& b);
 
-// The key test: same non-empty manufacturer and part number, letter case ignored.
-bool SameCapacitor(const CCapacitorRec& existing, const CCapacitorRec& incoming);
-
-// The key buckets of a capacitor (the name only).
+// The key buckets of a capacitor: the name only, so two capacitors share a key when both have
+// the same non-empty manufacturer and part number, letter case ignored.
 RecordKeys KeysOf(const CCapacitorRec& r);

@@ -35,6 +35,10 @@ FileErrorCause FileErrorCauseFromErrno(int error) {
   }
 }
 
+FileErrorCause FileErrorCauseOfCreate(int error) {
+  return error == ENOENT ? FileErrorCause::kBadPath : FileErrorCauseFromErrno(error);
+}
+
 std::string FileErrorText(FileErrorCause cause, const std::string& path) {
   const char* format = "An unknown error occurred while accessing %1.";
   switch (cause) {
@@ -55,12 +59,6 @@ std::string FileErrorText(FileErrorCause cause, const std::string& path) {
     case FileErrorCause::kInvalidFile:
       format = "An invalid file handle was associated with %1.";
       break;
-    case FileErrorCause::kRemoveCurrentDir:
-      format = "%1 could not be removed because it is the current directory.";
-      break;
-    case FileErrorCause::kDirectoryFull:
-      format = "%1 could not be created because the directory is full.";
-      break;
     case FileErrorCause::kBadSeek:
       format = "Seek failed on %1";
       break;
@@ -75,9 +73,6 @@ std::string FileErrorText(FileErrorCause cause, const std::string& path) {
       break;
     case FileErrorCause::kDiskFull:
       format = "Disk full while accessing %1.";
-      break;
-    case FileErrorCause::kEndOfFile:
-      format = "An attempt was made to access %1 past its end.";
       break;
   }
   std::string text = format;

@@ -11,19 +11,21 @@ enum class FileErrorCause {
   kTooManyOpenFiles,
   kAccessDenied,
   kInvalidFile,
-  kRemoveCurrentDir,
-  kDirectoryFull,
   kBadSeek,
   kHardIo,
   kSharingViolation,
   kLockViolation,
   kDiskFull,
-  kEndOfFile,
 };
 
 // The cause that an errno value left by the runtime library stands for; kUnknown for values
 // that name none of the others.
 FileErrorCause FileErrorCauseFromErrno(int error);
+
+// The cause for a file that could not be created: ENOENT then means that a folder on its path
+// is missing, which counts as an invalid path (as the system's own error for it does); any
+// other value as FileErrorCauseFromErrno.
+FileErrorCause FileErrorCauseOfCreate(int error);
 
 // The message for the cause with the path in place of %1, for example "%1 was not found."
 // becomes "C:\x\standard.cap was not found.".

@@ -48,11 +48,6 @@ int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b) {
   return CompareTextExact(a.m_strPartNumber, b.m_strPartNumber);
 }
 
-bool SameInductor(const CInductorRec& existing, const CInductorRec& incoming) {
-  return SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
-         SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber);
-}
-
 RecordKeys KeysOf(const CInductorRec& r) {
   return {NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
 }

@@ -1,4 +1,4 @@
-// The inductor record of standard.ind and standard.bead, its order and its key test.
+// The inductor record of standard.ind and standard.bead, its order and its key.
 #pragma once
 
 #include <memory>
@@ -34,8 +34,6 @@ bool IsWurthName(const std::string& text);
 // letter case counting. Equal only for identical records.
 int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b);
 
-// The key test: same non-empty manufacturer and part number, letter case ignored.
-bool SameInductor(const CInductorRec& existing, const CInductorRec& incoming);
-
-// The key buckets of an inductor (the name only).
+// The key buckets of an inductor: the name only, so two inductors share a key when both have
+// the same non-empty manufacturer and part number, letter case ignored.
 RecordKeys KeysOf(const CInductorRec& r);

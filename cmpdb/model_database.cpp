@@ -4,11 +4,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "cmpdb/merge_conventions.h"
 #include "cmpdb/statement_reader.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
-#include "platform/file_ops.h"
 #include "platform/file_system.h"
 
 const std::string_view kModelDatabaseHeader =
@@ -52,9 +50,10 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
   return whole;
 }
 
-// The same result as looking every shipped name up with FindRecordByName, without walking the
-// whole list for each: the map holds, per name, the first index that carries it. A replacement
-// keeps the name (up to case) at its index, and an append adds only names not yet present.
+// The same result as looking every shipped name up by walking the list for the first record
+// that carries it, without the walk: the map holds, per name, the first index that carries it.
+// A replacement keeps the name (up to case) at its index, and an append adds only names not yet
+// present.
 void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
   std::unordered_map<std::string, int> firstIndex;
   for (int i = 0; i < existing.Count(); ++i) {
@@ -95,10 +94,7 @@ bool WriteModelDatabase(const char* path, const CRecordList& list) {
 
 MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
                                ModelKind kind, platform::Reporter& report) {
-  if (!output || !*output || !shipped || !*shipped || !existing || !*existing ||
-      !FileExists(existing)) {
-    return MergeResult::kFailed;
-  }
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
   if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   CRecordList combined;
   if (!LoadModelDatabase(existing, kind, combined)) return MergeResult::kFailed;

@@ -1,11 +1,13 @@
-// Loading, combining and writing the model-text databases (standard.bjt, .mos, .jft, .dio).
-// MergeModelDatabase itself is declared with the other merges in merge_operations.h.
+// Loading, combining and writing the model-text databases (standard.bjt, .mos, .jft, .dio),
+// and their merge.
 #pragma once
 
 #include <string_view>
 
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/merge_conventions.h"
+#include "cmpdb/model_records.h"
 #include "cmpdb/record_list.h"
+#include "platform/reporter.h"
 
 // The three lines every merged model database begins with, each ending in CR LF.
 extern const std::string_view kModelDatabaseHeader;
@@ -25,3 +27,10 @@ void CombineModelRecords(CRecordList& existing, CRecordList& shipped);
 // which then replaces the file at path (a read-only one too). False when the new file cannot be
 // made or written completely: the file at path is then as it was.
 bool WriteModelDatabase(const char* path, const CRecordList& list);
+
+// The merge of a model database under the conventions every merge shares
+// (merge_conventions.h): loads the existing and the shipped database as records of the kind,
+// combines them (CombineModelRecords) and writes the result (WriteModelDatabase) to output.
+// Fails when either database does not load or the result cannot be written.
+MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
+                               ModelKind kind, platform::Reporter& report);

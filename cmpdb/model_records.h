@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "cmpdb/merge_operations.h"
+// The four model databases, each holding records of one kind.
+enum class ModelKind { kBjt, kMosfet, kJfet, kDiode };
 
 // What every model record holds: its name (the merge key) and the statement it was built
 // from (what a merge writes back). The record list destroys records through this base.

@@ -20,12 +20,8 @@ void ReportFileError(int error, const std::string& path, platform::Reporter& rep
   report.Message(FileErrorText(FileErrorCauseFromErrno(error), path));
 }
 
-// Creating a file fails with ENOENT only when a folder on its path is missing, which the texts
-// call an invalid path, as the system's own error for it does.
 void ReportCreateError(int error, const std::string& path, platform::Reporter& report) {
-  FileErrorCause cause =
-      error == ENOENT ? FileErrorCause::kBadPath : FileErrorCauseFromErrno(error);
-  report.Message(FileErrorText(cause, path));
+  report.Message(FileErrorText(FileErrorCauseOfCreate(error), path));
 }
 
 void ReportArchiveError(const CArchive& ar, const std::string& path, const char* otherText,

@@ -46,21 +46,21 @@ class CRecordDoc {
 class CCapacitorDoc : public CRecordDoc<CCapacitorRec> {
  public:
   // Moves every incoming record into this document: each replaces the records of this list
-  // that share its key (SameCapacitor), then the list is sorted (CompareCapacitorRecs) and of
-  // each run of equal records only the last stays. The incoming document ends empty.
+  // that share its key (KeysOf), then the list is sorted (CompareCapacitorRecs) and of each run
+  // of equal records only the last stays. The incoming document ends empty.
   void MergeFrom(CCapacitorDoc& incoming);
 };
 
 class CResistorDoc : public CRecordDoc<CResistorRec> {
  public:
-  // MergeFrom of CCapacitorDoc with SameResistor and CompareResistorRecs.
+  // MergeFrom of CCapacitorDoc with the resistor's key and CompareResistorRecs.
   void MergeFrom(CResistorDoc& incoming);
 };
 
 // Inductors and ferrite beads.
 class CInductorDoc : public CRecordDoc<CInductorRec> {
  public:
-  // MergeFrom of CCapacitorDoc with SameInductor and CompareInductorRecs.
+  // MergeFrom of CCapacitorDoc with the inductor's key and CompareInductorRecs.
   void MergeFrom(CInductorDoc& incoming);
 };
 

@@ -1,10 +1,11 @@
-// The key buckets that let a merge find the records a key test matches without walking the
-// whole list for every incoming record.
+// The key buckets that let a merge find the records an incoming record replaces without walking
+// the whole list for every incoming record.
 //
-// A key test Same(e, r) holds exactly when a bucket that e belongs to is one that r looks in:
-// the named bucket (manufacturer and part number, both non-empty, letters folded) for every
-// record class, and for resistors also the value bucket (the three numbers) that unnamed
-// existing records belong to and every incoming record looks in.
+// An incoming record r shares a key with an existing record e exactly when a bucket that e
+// belongs to is one that r looks in: the named bucket (manufacturer and part number, both
+// non-empty, letters folded) for every record class, and for resistors also the value bucket
+// (the three numbers) that unnamed existing records belong to and every incoming record looks
+// in.
 #pragma once
 
 #include <string>

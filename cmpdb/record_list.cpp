@@ -2,10 +2,7 @@
 
 #include <utility>
 
-#include "platform/ascii.h"
-
 void CRecordList::Append(std::unique_ptr<CModelRec> record) {
-  if (Count() >= m_nCapacity - 1) m_nCapacity *= 2;
   m_records.push_back(std::move(record));
 }
 
@@ -14,19 +11,5 @@ void CRecordList::Replace(int index, std::unique_ptr<CModelRec> record) {
 }
 
 std::vector<std::unique_ptr<CModelRec>> CRecordList::Release() {
-  m_nCapacity = kInitialCapacity;
   return std::exchange(m_records, {});
-}
-
-bool SameModelName(const std::string& a, const std::string& b) {
-  return platform::EqualsNoCase(a, b);
-}
-
-int FindRecordByName(const char* name, const CRecordList& list) {
-  if (!name || !*name) return -1;
-  const std::string wanted(name);
-  for (int i = 0; i < list.Count(); ++i) {
-    if (SameModelName(list.At(i)->m_strName, wanted)) return i;
-  }
-  return -1;
 }

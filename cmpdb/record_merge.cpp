@@ -1,21 +1,15 @@
-#include "cmpdb/merge_conventions.h"
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/record_merge.h"
+
 #include "cmpdb/record_document.h"
-#include "platform/file_ops.h"
 
 namespace {
-
-bool IsEmptyPath(const char* path) { return !path || !*path; }
 
 // Backs up the existing database, loads it and the shipped one, moves the shipped records in,
 // and writes the result over the output; the save's success is the result.
 template <class Doc>
 MergeResult MergeRecordDatabase(const char* output, const char* shipped, const char* existing,
                                 platform::Reporter& report) {
-  if (IsEmptyPath(output) || IsEmptyPath(shipped) || IsEmptyPath(existing) ||
-      !FileExists(existing)) {
-    return MergeResult::kFailed;
-  }
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
   if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   std::unique_ptr<Doc> mine = LoadRecordDatabase<Doc>(existing, report);
   if (!mine) return MergeResult::kFailed;

@@ -27,13 +27,6 @@ int CompareFloats(float a, float b) {
   return d > 0 ? 1 : 0;
 }
 
-bool SameNonEmptyText(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty() || a.size() != b.size()) return false;
-  return CompareTextNoCase(a, b) == 0;
-}
-
-bool IsEmptyText(const std::string& t) { return t.empty(); }
-
 int CompareTextNoCase(const std::string& a, const std::string& b) {
   return platform::CompareNoCase(a, b);
 }

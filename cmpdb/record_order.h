@@ -11,13 +11,6 @@
 // (a NaN operand, or equal infinities). +0 and -0 compare equal.
 int CompareFloats(float a, float b);
 
-// True only when both texts are non-empty and equal when ASCII letters are compared without
-// regard to case.
-bool SameNonEmptyText(const std::string& a, const std::string& b);
-
-// True when the text is empty.
-bool IsEmptyText(const std::string& t);
-
 // Byte order of unsigned bytes after folding 'A'..'Z' onto 'a'..'z'; a prefix comes first.
 int CompareTextNoCase(const std::string& a, const std::string& b);
 

@@ -27,16 +27,6 @@ int CompareResistorRecs(const CResistorRec& a, const CResistorRec& b) {
   return CompareTextExact(a.m_strPartNumber, b.m_strPartNumber);
 }
 
-bool SameResistor(const CResistorRec& existing, const CResistorRec& incoming) {
-  if (SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
-      SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber)) {
-    return true;
-  }
-  return IsEmptyText(existing.m_strManufacturer) && IsEmptyText(existing.m_strPartNumber) &&
-         existing.m_fResistance == incoming.m_fResistance &&
-         existing.m_fParam2 == incoming.m_fParam2 && existing.m_fParam3 == incoming.m_fParam3;
-}
-
 RecordKeys KeysOf(const CResistorRec& r) {
   RecordKeys keys{NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
   const float values[3] = {r.m_fResistance, r.m_fParam2, r.m_fParam3};
@@ -49,6 +39,6 @@ RecordKeys KeysOf(const CResistorRec& r) {
     key.append(bits, sizeof v);
   }
   keys.values = std::move(key);
-  keys.valuesMember = IsEmptyText(r.m_strManufacturer) && IsEmptyText(r.m_strPartNumber);
+  keys.valuesMember = r.m_strManufacturer.empty() && r.m_strPartNumber.empty();
   return keys;
 }

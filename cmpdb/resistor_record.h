@@ -1,4 +1,4 @@
-// The resistor record of standard.res, its order and its key test.
+// The resistor record of standard.res, its order and its key.
 #pragma once
 
 #include <memory>
@@ -27,10 +27,8 @@ class CResistorRec : public CObject {
 // letter case counting. Equal only for identical records.
 int CompareResistorRecs(const CResistorRec& a, const CResistorRec& b);
 
-// The key test: the same non-empty name (letter case ignored), or an unnamed existing record
-// whose three numbers equal the incoming record's. Only the existing record's name is looked at
-// for the second alternative.
-bool SameResistor(const CResistorRec& existing, const CResistorRec& incoming);
-
 // The key buckets of a resistor: its name, and its values (which it belongs to when unnamed).
+// So an incoming resistor shares a key with an existing one of the same non-empty name (letter
+// case ignored), and with an unnamed existing one whose three numbers equal its own; for the
+// second, only the existing record's name is looked at.
 RecordKeys KeysOf(const CResistorRec& r);

@@ -163,12 +163,11 @@ if ! drive "$DEMO/fresh.result" install "$(winpath "$INSTALLER")"; then
   drive "$DEMO/fresh.result" install "$(winpath "$INSTALLER")"
 fi
 
-CMPDB=$HOST/cmpdb
-[ -x "$CMPDB" ] || CMPDB=$HOST/tools/cmpdb/cmpdb
+CMPDB=$HOST/tvex-cmpdb
 # Prints the user's record and model; false when either is missing.
 show_user_data() {
   local ok=0
-  echo "     standard.cap (cmpdb dump, the user's record):"
+  echo "     standard.cap (tvex-cmpdb dump, the user's record):"
   "$CMPDB" dump "$HOSTDIR/lib/cmp/standard.cap" | grep -i 'My Lab' | sed 's/^/       /' || { echo "       (missing)"; ok=1; }
   echo "     standard.bjt (the user's model):"
   grep -a 'MyNPN' "$HOSTDIR/lib/cmp/standard.bjt" | tr -d '\r' | sed 's/^/       /' || { echo "       (missing)"; ok=1; }

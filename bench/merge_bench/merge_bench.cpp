@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
+#include "cmpdb/record_merge.h"
 #include "platform/reporter.h"
 
 namespace {

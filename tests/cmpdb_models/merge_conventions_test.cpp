@@ -14,6 +14,22 @@ namespace {
 
 using namespace tvex_test;
 
+TEST(CanMerge, NeedsThreePathsAndTheExistingDatabase) {
+  WorkDir dir;
+  const std::string db = dir.Path("standard.cap");
+  const std::string missing = dir.Path("missing.cap");
+  WriteAll(db, "x");
+  EXPECT_TRUE(CanMerge(db.c_str(), db.c_str(), db.c_str()));
+  // Only the existing database must be there: the output is made, and a shipped copy that
+  // cannot be read fails the merge later, after the backup.
+  EXPECT_TRUE(CanMerge(missing.c_str(), missing.c_str(), db.c_str()));
+  EXPECT_FALSE(CanMerge(db.c_str(), db.c_str(), missing.c_str()));
+  EXPECT_FALSE(CanMerge(nullptr, db.c_str(), db.c_str()));
+  EXPECT_FALSE(CanMerge(db.c_str(), "", db.c_str()));
+  EXPECT_FALSE(CanMerge(db.c_str(), db.c_str(), ""));
+  EXPECT_FALSE(CanMerge(db.c_str(), db.c_str(), nullptr));
+}
+
 TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
   WorkDir dir;
   const std::string db = dir.Path("standard.bjt");

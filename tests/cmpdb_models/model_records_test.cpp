@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "cmpdb/model_params.h"
-#include "cmpdb/record_list.h"
 
 namespace {
 
@@ -103,39 +102,6 @@ TEST(ModelRecords, JfetPolarityAndTheKindFactory) {
   EXPECT_NE(dynamic_cast<CBjtRec*>(MakeModelRecord(ModelKind::kBjt, ".model").get()), nullptr);
   EXPECT_NE(dynamic_cast<CMosfetRec*>(MakeModelRecord(ModelKind::kMosfet, "").get()), nullptr);
   EXPECT_NE(dynamic_cast<CDiodeRec*>(MakeModelRecord(ModelKind::kDiode, "x").get()), nullptr);
-}
-
-TEST(RecordList, GrowsWhenTheSlotForTheNullWouldBeTaken) {
-  CRecordList list;
-  EXPECT_EQ(list.Capacity(), 32);
-  EXPECT_EQ(list.At(0), nullptr);
-  for (int i = 0; i < 31; ++i) list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Capacity(), 32) << "31 records and the null fill 32 slots";
-  list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Capacity(), 64);
-  for (int i = 0; i < 32; ++i) list.Append(MakeModelRecord(ModelKind::kBjt, ".model Q"));
-  EXPECT_EQ(list.Count(), 64);
-  EXPECT_EQ(list.Capacity(), 128);
-  EXPECT_EQ(list.At(64), nullptr);
-  EXPECT_EQ(list.Release().size(), 64u);
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Capacity(), 32);
-}
-
-TEST(RecordList, FindRecordByName) {
-  CRecordList list;
-  EXPECT_EQ(FindRecordByName("Q1", list), -1) << "empty list";
-  for (const char* s : {".model Q1 NPN", ".model q2 NPN", ".model Q2 PNP", ".model Q\xE4 NPN"}) {
-    list.Append(MakeModelRecord(ModelKind::kBjt, s));
-  }
-  EXPECT_EQ(FindRecordByName("q1", list), 0);
-  EXPECT_EQ(FindRecordByName("Q2", list), 1) << "the first of two";
-  EXPECT_EQ(FindRecordByName("Q\xE4", list), 3);
-  EXPECT_EQ(FindRecordByName("Q\xC4", list), -1) << "only ASCII letters fold";
-  EXPECT_EQ(FindRecordByName("Q", list), -1);
-  EXPECT_EQ(FindRecordByName("Q1 ", list), -1);
-  EXPECT_EQ(FindRecordByName("", list), -1);
-  EXPECT_EQ(FindRecordByName(nullptr, list), -1);
 }
 
 }  // namespace

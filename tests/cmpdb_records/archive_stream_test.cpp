@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
+#include "cmpdb/record_merge.h"
 #include "platform/file_system.h"
 #include "tests/cmpdb_records/document_bytes.h"
 #include "tests/support/box_capture.h"

@@ -1,11 +1,11 @@
-#include "cmpdb/merge_operations.h"
+#include "cmpdb/record_merge.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <random>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_order.h"
 #include "platform/file_system.h"
@@ -99,23 +99,34 @@ TEST(MergeFrom, BucketsGiveExactlyTheWalksResult) {
   }
 }
 
-std::unique_ptr<CCapacitorRec> Cap(const char* maker, const char* part, float farads,
-                                   const char* type = "X7R") {
-  auto r = std::make_unique<CCapacitorRec>();
+// A new record of the class with its name set.
+template <class Rec>
+std::unique_ptr<Rec> Named(const char* maker, const char* part) {
+  auto r = std::make_unique<Rec>();
   r->m_strManufacturer = maker;
   r->m_strPartNumber = part;
+  return r;
+}
+
+std::unique_ptr<CCapacitorRec> Cap(const char* maker, const char* part, float farads,
+                                   const char* type = "X7R") {
+  auto r = Named<CCapacitorRec>(maker, part);
   r->m_strType = type;
   r->m_fCapacitance = farads;
   return r;
 }
 
 std::unique_ptr<CResistorRec> Res(const char* maker, const char* part, float ohms) {
-  auto r = std::make_unique<CResistorRec>();
-  r->m_strManufacturer = maker;
-  r->m_strPartNumber = part;
+  auto r = Named<CResistorRec>(maker, part);
   r->m_fResistance = ohms;
   r->m_fParam2 = 0.1f;
   r->m_fParam3 = 0.01f;
+  return r;
+}
+
+std::unique_ptr<CInductorRec> Ind(const char* maker, const char* part, float henries) {
+  auto r = Named<CInductorRec>(maker, part);
+  r->m_fInductance = henries;
   return r;
 }
 
@@ -182,20 +193,64 @@ TEST(ResistorMerge, UnnamedRecordsMatchByValue) {
   EXPECT_EQ(mine.m_records[0]->m_strManufacturer, "ACME");
 }
 
+// Merges the one incoming resistor into a document of the one existing resistor.
+std::vector<std::unique_ptr<CResistorRec>> MergedPair(const CResistorRec& existing,
+                                                      const CResistorRec& incoming) {
+  CResistorDoc mine, theirs;
+  mine.m_records.push_back(std::make_unique<CResistorRec>(existing));
+  theirs.m_records.push_back(std::make_unique<CResistorRec>(incoming));
+  mine.MergeFrom(theirs);
+  return std::move(mine.m_records);
+}
+
+TEST(ResistorMerge, OnlyTheExistingRecordsNameDecidesAMatchByValue) {
+  CResistorRec unnamed, named;
+  unnamed.m_fResistance = named.m_fResistance = 100;
+  unnamed.m_fParam2 = named.m_fParam2 = 0.1f;
+  named.m_strManufacturer = "Vishay-like";
+  named.m_strPartNumber = "R100";
+  auto merged = MergedPair(unnamed, named);
+  ASSERT_EQ(merged.size(), 1u) << "the shipped named record replaces the user's unnamed one";
+  EXPECT_EQ(merged[0]->m_strManufacturer, "Vishay-like");
+  EXPECT_EQ(MergedPair(named, unnamed).size(), 2u);
+  CResistorRec halfNamed = unnamed;
+  halfNamed.m_strManufacturer = "M";
+  EXPECT_EQ(MergedPair(halfNamed, unnamed).size(), 2u) << "a manufacturer alone is a name";
+}
+
+TEST(ResistorMerge, ValuesMatchAsNumbers) {
+  // Of two equal records that do not match by key the sort leaves the user's one last, so only
+  // a match by value keeps the shipped -0.
+  CResistorRec zero, negativeZero;
+  negativeZero.m_fParam3 = -0.0f;
+  auto merged = MergedPair(zero, negativeZero);
+  ASSERT_EQ(merged.size(), 1u);
+  EXPECT_TRUE(std::signbit(merged[0]->m_fParam3)) << "-0 equals +0";
+  CResistorRec nan;
+  nan.m_fResistance = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(MergedPair(nan, nan).size(), 2u) << "NaN equals nothing";
+}
+
+TEST(InductorMerge, EmptyManufacturersNeverMatch) {
+  CInductorDoc mine, theirs;
+  mine.m_records.push_back(Ind("", "abc", 1));
+  mine.m_records.push_back(Ind("TOKO", "abc", 2));
+  theirs.m_records.push_back(Ind("", "ABC", 3));
+  theirs.m_records.push_back(Ind("toko", "ABC", 4));
+  mine.MergeFrom(theirs);
+  std::vector<float> henries;
+  for (const auto& r : mine.m_records) henries.push_back(r->m_fInductance);
+  EXPECT_EQ(henries, (std::vector<float>{1, 3, 4})) << "only TOKO abc is replaced";
+}
+
 TEST(InductorMerge, NormalisedMakerSharesTheKey) {
   WorkDir dir;
   CInductorDoc mine, theirs;
-  auto add = [](CInductorDoc& doc, const char* maker, const char* part, float henries) {
-    doc.m_records.push_back(std::make_unique<CInductorRec>());
-    doc.m_records.back()->m_strManufacturer = maker;
-    doc.m_records.back()->m_strPartNumber = part;
-    doc.m_records.back()->m_fInductance = henries;
-  };
-  add(mine, "we eisos", "744773", 1);
-  add(mine, "Coilcraft", "do1608", 2);
-  add(mine, "Coilcraft", "DO1608", 3);
-  add(theirs, "Wurth Elektronik eiSos", "744773", 4);
-  add(theirs, "Coilcraft", "Do1608", 5);
+  mine.m_records.push_back(Ind("we eisos", "744773", 1));
+  mine.m_records.push_back(Ind("Coilcraft", "do1608", 2));
+  mine.m_records.push_back(Ind("Coilcraft", "DO1608", 3));
+  theirs.m_records.push_back(Ind("Wurth Elektronik eiSos", "744773", 4));
+  theirs.m_records.push_back(Ind("Coilcraft", "Do1608", 5));
   // Names are normalised when the files are read.
   ASSERT_TRUE(mine.Save(dir.Path("mine.ind"), BoxReport()));
   ASSERT_TRUE(theirs.Save(dir.Path("theirs.ind"), BoxReport()));

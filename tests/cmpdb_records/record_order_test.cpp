@@ -41,10 +41,6 @@ TEST(TextOrders, FoldingPrefixesAndHighBytes) {
   EXPECT_LT(CompareTextExact("B", "a"), 0);
   EXPECT_LT(CompareTextExact("", "a"), 0);
   EXPECT_GT(CompareTextExact("\x80", "\x7F"), 0);
-  EXPECT_TRUE(SameNonEmptyText("Kemet", "KEMET"));
-  EXPECT_FALSE(SameNonEmptyText("", ""));
-  EXPECT_FALSE(SameNonEmptyText("A", "AB"));
-  EXPECT_FALSE(SameNonEmptyText("\xE9", "\xC9")) << "only ASCII letters fold";
 }
 
 TEST(CapacitorOrder, KeysInTheirOddOrder) {
@@ -87,28 +83,6 @@ TEST(ResistorAndInductorOrders, CaseCountsAndEmptyComesFirst) {
   x.m_strPartNumber = "abc";
   y.m_strPartNumber = "ABC";
   EXPECT_GT(CompareInductorRecs(x, y), 0);
-  EXPECT_TRUE(SameInductor(x, y) == false) << "empty manufacturers never match";
-  x.m_strManufacturer = y.m_strManufacturer = "TOKO";
-  EXPECT_TRUE(SameInductor(x, y));
-}
-
-TEST(ResistorKey, OnlyTheExistingRecordsNameDecides) {
-  CResistorRec unnamed, named;
-  unnamed.m_fResistance = named.m_fResistance = 100;
-  unnamed.m_fParam2 = named.m_fParam2 = 0.1f;
-  named.m_strManufacturer = "Vishay-like";
-  named.m_strPartNumber = "R100";
-  EXPECT_TRUE(SameResistor(unnamed, named));
-  EXPECT_FALSE(SameResistor(named, unnamed));
-  CResistorRec halfNamed = unnamed;
-  halfNamed.m_strManufacturer = "M";
-  EXPECT_FALSE(SameResistor(halfNamed, unnamed));
-  CResistorRec zero, negativeZero;
-  negativeZero.m_fParam3 = -0.0f;
-  EXPECT_TRUE(SameResistor(zero, negativeZero));
-  CResistorRec nan;
-  nan.m_fResistance = kNaN;
-  EXPECT_FALSE(SameResistor(nan, nan));
 }
 
 TEST(WurthName, PhrasesAnywhereInAnyCase) {

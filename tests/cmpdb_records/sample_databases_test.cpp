@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/record_document.h"
+#include "cmpdb/record_merge.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/work_dir.h"

@@ -1,11 +1,44 @@
-// The record merge written as plainly as it reads: one walk of the whole list per incoming
-// record, removal where a record stands. The documents' MergeFrom must give the same bytes.
+// The record merge written as plainly as it reads: the key tests spelled out field by field, one
+// walk of the whole list per incoming record, removal where a record stands. The documents'
+// MergeFrom, which finds the records through key buckets, must give the same bytes.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_order.h"
+#include "platform/ascii.h"
+
+// True only when both texts are non-empty and equal when ASCII letters are compared without
+// regard to case.
+inline bool SameNonEmptyText(const std::string& a, const std::string& b) {
+  return !a.empty() && !b.empty() && platform::EqualsNoCase(a, b);
+}
+
+// Same non-empty manufacturer and part number, letter case ignored.
+inline bool SameCapacitor(const CCapacitorRec& existing, const CCapacitorRec& incoming) {
+  return SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
+         SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber);
+}
+
+// The same non-empty name, or an unnamed existing record whose three numbers equal the incoming
+// record's; only the existing record's name is looked at for the second.
+inline bool SameResistor(const CResistorRec& existing, const CResistorRec& incoming) {
+  if (SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
+      SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber)) {
+    return true;
+  }
+  return existing.m_strManufacturer.empty() && existing.m_strPartNumber.empty() &&
+         existing.m_fResistance == incoming.m_fResistance &&
+         existing.m_fParam2 == incoming.m_fParam2 && existing.m_fParam3 == incoming.m_fParam3;
+}
+
+// Same non-empty manufacturer and part number, letter case ignored.
+inline bool SameInductor(const CInductorRec& existing, const CInductorRec& incoming) {
+  return SameNonEmptyText(existing.m_strManufacturer, incoming.m_strManufacturer) &&
+         SameNonEmptyText(existing.m_strPartNumber, incoming.m_strPartNumber);
+}
 
 inline bool SameKey(const CCapacitorRec& e, const CCapacitorRec& r) { return SameCapacitor(e, r); }
 inline bool SameKey(const CResistorRec& e, const CResistorRec& r) { return SameResistor(e, r); }

@@ -1,4 +1,4 @@
-// cmpdb merge KIND OUTPUT SHIPPED EXISTING | dump FILE [--kind KIND] | check FILE [--kind KIND]
+// tvex-cmpdb: merges, dumps or checks a component database; Usage() lists the commands.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,10 +10,18 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: cmpdb merge KIND OUTPUT SHIPPED EXISTING\n"
-      "       cmpdb dump FILE [--kind KIND]\n"
-      "       cmpdb check FILE [--kind KIND]\n"
-      "KIND: bjt mos jft dio cap res ind bead\n",
+      "usage: tvex-cmpdb merge KIND OUTPUT SHIPPED EXISTING\n"
+      "       tvex-cmpdb dump FILE [--kind KIND]\n"
+      "       tvex-cmpdb check FILE [--kind KIND]\n"
+      "KIND: bjt mos jft dio cap res ind bead\n"
+      "dump writes one line per record, its columns separated by tabs:\n"
+      "  bjt   name statement polarity mfg Vceo IcRating\n"
+      "  mos   name statement channel mfg Vds Ron Qg\n"
+      "  jft   name statement polarity mfg\n"
+      "  dio   name statement type mfg Iave Vpk\n"
+      "  cap   manufacturer part type capacitance voltage param3 param4 param5 param6 param7\n"
+      "  res   manufacturer part resistance param2 param3\n"
+      "  ind, bead  manufacturer part inductance param2 param3 param4 param5\n",
       stderr);
   return 2;
 }
@@ -22,7 +30,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   // Every message the merges and readers have for the user becomes a line on stderr.
-  platform::StderrReporter report("cmpdb");
+  platform::StderrReporter report("tvex-cmpdb");
   if (argc < 3) return Usage();
   const std::string command = argv[1];
 
@@ -44,7 +52,7 @@ int main(int argc, char** argv) {
     return Usage();
   }
   if (!kind) {
-    std::fprintf(stderr, "cmpdb: no database kind for %s (use --kind)\n", path.c_str());
+    std::fprintf(stderr, "tvex-cmpdb: no database kind for %s (use --kind)\n", path.c_str());
     return 2;
   }
   bool ok = command == "dump" ? DumpDatabase(*kind, path, stdout, report)

@@ -4,10 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cmpdb/merge_operations.h"
 #include "cmpdb/model_database.h"
+#include "cmpdb/model_records.h"
 #include "cmpdb/record_document.h"
 #include "cmpdb/record_list.h"
+#include "cmpdb/record_merge.h"
 #include "platform/ascii.h"
 
 namespace {
@@ -54,6 +55,39 @@ std::string Printable(const std::string& text) {
     }
   }
   return out;
+}
+
+// A model's name and statement, then what its record reads from the statement.
+void PrintLine(std::FILE* out, const CModelRec& r) {
+  std::string line = Printable(r.m_strName) + '\t' + Printable(r.m_strStatement);
+  auto text = [&line](const std::string& value) { line += '\t' + Printable(value); };
+  auto number = [&line](double value) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "\t%.15g", value);
+    line += digits;
+  };
+  if (const auto* bjt = dynamic_cast<const CBjtRec*>(&r)) {
+    text(bjt->m_strPolarity);
+    text(bjt->m_strMfg);
+    number(bjt->m_fVceo);
+    number(bjt->m_fIcRating);
+  } else if (const auto* mos = dynamic_cast<const CMosfetRec*>(&r)) {
+    text(mos->m_strChannel);
+    text(mos->m_strMfg);
+    number(mos->m_fVds);
+    number(mos->m_fRon);
+    number(mos->m_fQg);
+  } else if (const auto* jfet = dynamic_cast<const CJfetRec*>(&r)) {
+    text(jfet->m_strPolarity);
+    text(jfet->m_strMfg);
+  } else if (const auto* diode = dynamic_cast<const CDiodeRec*>(&r)) {
+    text(diode->m_strType);
+    text(diode->m_strMfg);
+    number(diode->m_fIave);
+    number(diode->m_fVpk);
+  }
+  line += '\n';
+  std::fputs(line.c_str(), out);
 }
 
 void PrintLine(std::FILE* out, const CCapacitorRec& r) {
@@ -126,9 +160,11 @@ bool CheckRecords(const std::string& path, std::FILE* out, platform::Reporter& r
   return true;
 }
 
-bool LoadModels(DatabaseKind kind, const std::string& path, CRecordList& list) {
+// The model loader reports nothing itself, so the report says which file failed.
+bool LoadModels(DatabaseKind kind, const std::string& path, CRecordList& list,
+                platform::Reporter& report) {
   if (LoadModelDatabase(path.c_str(), ModelKindOf(kind), list)) return true;
-  std::fprintf(stderr, "cmpdb: cannot read %s\n", path.c_str());
+  report.Message("cannot read " + path);
   return false;
 }
 
@@ -178,11 +214,8 @@ bool DumpDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
       break;
   }
   CRecordList list;
-  if (!LoadModels(kind, path, list)) return false;
-  for (int i = 0; i < list.Count(); ++i) {
-    std::fprintf(out, "%s\t%s\n", Printable(list.At(i)->m_strName).c_str(),
-                 Printable(list.At(i)->m_strStatement).c_str());
-  }
+  if (!LoadModels(kind, path, list, report)) return false;
+  for (int i = 0; i < list.Count(); ++i) PrintLine(out, *list.At(i));
   return true;
 }
 
@@ -201,7 +234,7 @@ bool CheckDatabase(DatabaseKind kind, const std::string& path, std::FILE* out,
   }
   if (!IsModelKind(kind)) return false;
   CRecordList list;
-  if (!LoadModels(kind, path, list)) return false;
+  if (!LoadModels(kind, path, list, report)) return false;
   // Model databases keep file order; the key is the model name.
   std::unordered_map<std::string, std::size_t> names;
   auto folded = [](const std::string& s) { return platform::AsciiLowered(s); };
