@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/find_handle.h"
 
 namespace platform {
 
@@ -41,30 +42,6 @@ int RealFileSystem::Truncate(std::FILE* f) {
   const __int64 at = ::_ftelli64(f);
   return at < 0 ? -1 : ::_chsize_s(::_fileno(f), at);
 }
-
-namespace {
-
-// A directory search, closed when it goes out of scope.
-class FindHandle {
- public:
-  FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
-      : handle_(::FindFirstFileA(pattern.c_str(), &data)) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  // False when the search found nothing (or could not be made).
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  // The next entry into data; false at the end.
-  bool Next(WIN32_FIND_DATAA& data) { return ::FindNextFileA(handle_, &data) != 0; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 EntryKind RealFileSystem::Find(const std::string& path) {
   if (path.empty()) return EntryKind::kNone;

@@ -104,6 +104,15 @@ class InstallerTest : public ::testing::Test {
     EXPECT_TRUE(WaitFor([&] { return !ReadFile(dir + "\\launch.log").empty(); }));
   }
 
+  // Accept, the directory, Install Now: the first box that follows (a null window when none
+  // came within the time).
+  MessageBoxSeen BoxAfterInstallNow(Installer& installer, HWND main, const std::string& dir,
+                                    std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    AcceptAndChoose(main, dir);
+    Click(main, IDC_INSTALL_NOW);
+    return WaitForBox(installer.Id(), {main}, timeout);
+  }
+
   // Accept, the directory, Install Now, and Update chosen in the question that follows; returns
   // the question, closed by OK.
   HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
@@ -261,12 +270,9 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-
   // No question: the next box is the success message, and by then the shortcuts and the
   // manifest exist while the uninstall entry is still to come.
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.text, kSuccess);
   EXPECT_EQ(box.caption, kAppTitle);
@@ -372,9 +378,7 @@ TEST_F(BadDirectory, ADirectoryThatCannotBeCreatedIsReported) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, "Q:\\missing\\Tvex");
-  Click(main, IDC_INSTALL_NOW);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, "Q:\\missing\\Tvex");
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Directory Not Found");
   EXPECT_EQ(box.text,
@@ -394,9 +398,7 @@ TEST_F(BadDirectory, ADirectoryTooLongForThePayloadIsRefusedBeforeAnythingIsWrit
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, tooLong);
-  Click(main, IDC_INSTALL_NOW);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, tooLong);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Directory Too Long");
   EXPECT_NE(box.text.find(tooLong), std::string::npos) << box.text;
@@ -585,9 +587,7 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   DeleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
   ASSERT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, kShellFolders, "Desktop"));
 
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, kAppTitle);
   EXPECT_EQ(box.text, "Could't find Desktop location");
@@ -673,12 +673,9 @@ TEST_F(OldEntries, AreRemovedInTheOrderOfTheFinishingSteps) {
   SetRegistryText(HKEY_LOCAL_MACHINE, kCommonFolders, "Common Programs", commonPrograms);
   SetRegistryText(HKEY_USERS, kDefaultUserFolders, "Programs", userPrograms);
 
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-
   // The common folder keeps the user's file: reported before the second pass and before any
   // shortcut, in an application box that keeps the dialog from input.
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, kAppTitle);
   EXPECT_EQ(box.text, "Trouble removing link:\n\n" + commonOld +
@@ -815,9 +812,7 @@ TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(60));
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?");
   Click(box.window, IDOK);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/disk_files.h"
+
 namespace {
 
 // A scratch folder below the temporary directory, removed with what it holds.
@@ -20,7 +22,7 @@ class Scratch {
     path_ = std::string(temp) + "tvex_app_test_" + std::to_string(::GetCurrentProcessId());
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~Scratch() { Remove(path_); }
+  ~Scratch() { tvex_test::RemoveTree(path_); }
   const std::string& path() const { return path_; }
   std::string Make(const std::string& relative) const {
     std::string full = path_;
@@ -40,22 +42,6 @@ class Scratch {
   }
 
  private:
-  static void Remove(const std::string& dir) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(dir + "\\" + name);
-        else
-          ::DeleteFileA((dir + "\\" + name).c_str());
-      } while (::FindNextFileA(find, &entry));
-      ::FindClose(find);
-    }
-    ::RemoveDirectoryA(dir.c_str());
-  }
   std::string path_;
 };
 

@@ -12,6 +12,7 @@ namespace {
 
 using tvex_test::Exists;
 using tvex_test::ReadAll;
+using tvex_test::RemoveTree;
 using tvex_test::WriteAll;
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -43,7 +44,7 @@ class StubTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     root_ = std::string("C:\\tvexstub\\") + info->name();
-    Remove(root_);
+    RemoveTree(root_);
     ::CreateDirectoryA("C:\\tvexstub", nullptr);
     for (const std::string& dir : {root_, root_ + "\\Tvex III", root_ + "\\Tvex III\\lib",
                                    root_ + "\\Desktop", root_ + "\\Start Menu"})
@@ -62,7 +63,7 @@ class StubTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    Remove(root_);
+    RemoveTree(root_);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry.c_str());
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kOldEntry.c_str());
   }
@@ -95,25 +96,6 @@ class StubTest : public ::testing::Test {
 
   std::string UninstallCommand() const { return "\"" + program_ + "\" -uninstall"; }
   std::string Log() const { return ReadAll(dir_ + "\\launch.log"); }
-
-  static void Remove(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(path + "\\" + name);
-        } else {
-          ::SetFileAttributesA((path + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-          ::DeleteFileA((path + "\\" + name).c_str());
-        }
-      } while (::FindNextFileA(find, &entry));
-      ::FindClose(find);
-    }
-    ::RemoveDirectoryA(path.c_str());
-  }
 
   std::string root_, dir_, program_, desktopLink_, startLink_;
 };

@@ -5,6 +5,9 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/find_handle.h"
+#include "platform/reg_key.h"
+
 namespace gui {
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -205,8 +208,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA entry;
-  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
+  if (platform::FindHandle search(path + "\\*", entry); search) {
     do {
       const std::string name = entry.cFileName;
       if (name == "." || name == "..") continue;
@@ -219,8 +221,7 @@ void RemoveTree(const std::string& path) {
         ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileA(child.c_str());
       }
-    } while (::FindNextFileA(find, &entry));
-    ::FindClose(find);
+    } while (search.Next(entry));
   }
   ::RemoveDirectoryA(path.c_str());
 }
@@ -231,8 +232,8 @@ void CollectFiles(const std::string& root, const std::string& relative,
                   std::vector<std::string>& files) {
   WIN32_FIND_DATAA entry;
   const std::string dir = relative.empty() ? root : root + "\\" + relative;
-  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
+  platform::FindHandle search(dir + "\\*", entry);
+  if (!search) return;
   do {
     const std::string name = entry.cFileName;
     if (name == "." || name == "..") continue;
@@ -241,8 +242,7 @@ void CollectFiles(const std::string& root, const std::string& relative,
       CollectFiles(root, child, files);
     else
       files.push_back(child);
-  } while (::FindNextFileA(find, &entry));
-  ::FindClose(find);
+  } while (search.Next(entry));
 }
 
 }  // namespace
@@ -270,20 +270,15 @@ bool RegistryValueExists(HKEY root, const std::string& key, const std::string& n
 
 void SetRegistryText(HKEY root, const std::string& key, const std::string& name,
                      const std::string& value) {
-  HKEY handle = nullptr;
-  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
-    return;
-  ::RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(handle);
+  platform::RegKey handle;
+  if (handle.Create(root, key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  handle.SetText(name.c_str(), value);
 }
 
 void DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) return;
-  ::RegDeleteValueA(handle, name.c_str());
-  ::RegCloseKey(handle);
+  platform::RegKey handle;
+  if (handle.Open(root, key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  ::RegDeleteValueA(handle.Get(), name.c_str());
 }
 
 void DeleteRegistryKey(HKEY root, const std::string& key) { ::RegDeleteTreeA(root, key.c_str()); }
