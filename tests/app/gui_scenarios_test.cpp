@@ -113,14 +113,20 @@ class InstallerTest : public ::testing::Test {
     return WaitForBox(installer.Id(), {main}, timeout);
   }
 
-  // Accept, the directory, Install Now, and Update chosen in the question that follows; returns
-  // the question, closed by OK.
-  HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
+  // Accept, the directory, Install Now: the Overwrite or Update question that follows (null
+  // when none came).
+  HWND QuestionAfterInstallNow(Installer& installer, HWND main, const std::string& dir) {
     AcceptAndChoose(main, dir);
     Click(main, IDC_INSTALL_NOW);
     HWND question = nullptr;
-    EXPECT_TRUE(
-        WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+    WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); });
+    return question;
+  }
+
+  // The question after Install Now answered with Update; returns the question, closed by OK.
+  HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
+    HWND question = QuestionAfterInstallNow(installer, main, dir);
+    EXPECT_NE(question, nullptr);
     if (!question) return nullptr;
     Click(question, IDC_UPDATE);
     EXPECT_TRUE(WaitFor([&] { return ItemChecked(question, IDC_UPDATE); }));
@@ -325,11 +331,8 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-  HWND question = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  HWND question = QuestionAfterInstallNow(installer, main, dir);
+  ASSERT_NE(question, nullptr);
   EXPECT_TRUE(ItemChecked(question, IDC_OVERWRITE));
   EXPECT_FALSE(ItemChecked(question, IDC_UPDATE));
   EXPECT_EQ(::GetWindow(question, GW_OWNER), main);
@@ -834,11 +837,8 @@ TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, dir);
-  Click(main, IDC_INSTALL_NOW);
-  HWND question = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  HWND question = QuestionAfterInstallNow(installer, main, dir);
+  ASSERT_NE(question, nullptr);
   Click(question, IDOK);
   MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
   ASSERT_NE(box.window, nullptr);
