@@ -19,43 +19,38 @@ MergeOutcome OutcomeOf(MergeResult result) {
   return MergeOutcome::kFailed;
 }
 
+using CmpdbMerge = MergeResult (*)(const char* output, const char* shipped, const char* existing,
+                                   platform::Reporter& report);
+
+// A merge of cmpdb/ as the engine calls it.
+template <CmpdbMerge merge>
+MergeOutcome Merge(const char* output, const char* shipped, const char* existing,
+                   platform::Reporter& report) {
+  return OutcomeOf(merge(output, shipped, existing, report));
+}
+
 template <ModelKind kind>
-MergeOutcome MergeModels(const char* output, const char* shipped, const char* existing,
-                         platform::Reporter& report) {
-  return OutcomeOf(MergeModelDatabase(output, shipped, existing, kind, report));
-}
-
-MergeOutcome MergeCapacitors(const char* output, const char* shipped, const char* existing,
-                             platform::Reporter& report) {
-  return OutcomeOf(MergeCapacitorDatabase(output, shipped, existing, report));
-}
-
-MergeOutcome MergeResistors(const char* output, const char* shipped, const char* existing,
-                            platform::Reporter& report) {
-  return OutcomeOf(MergeResistorDatabase(output, shipped, existing, report));
-}
-
-MergeOutcome MergeInductors(const char* output, const char* shipped, const char* existing,
-                            platform::Reporter& report) {
-  return OutcomeOf(MergeInductorDatabase(output, shipped, existing, report));
+MergeResult MergeModels(const char* output, const char* shipped, const char* existing,
+                        platform::Reporter& report) {
+  return MergeModelDatabase(output, shipped, existing, kind, report);
 }
 
 constexpr DatabaseMergeRow kMergeRows[] = {
-    {".\\lib\\cmp\\standard.bjt", MergeModels<ModelKind::kBjt>,
+    {".\\lib\\cmp\\standard.bjt", Merge<MergeModels<ModelKind::kBjt>>,
      "Trouble merging BJT databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.mos", MergeModels<ModelKind::kMosfet>,
+    {".\\lib\\cmp\\standard.mos", Merge<MergeModels<ModelKind::kMosfet>>,
      "Trouble merging MOSFET databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.jft", MergeModels<ModelKind::kJfet>,
+    {".\\lib\\cmp\\standard.jft", Merge<MergeModels<ModelKind::kJfet>>,
      "Trouble merging JFET databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.dio", MergeModels<ModelKind::kDiode>,
+    {".\\lib\\cmp\\standard.dio", Merge<MergeModels<ModelKind::kDiode>>,
      "Trouble merging diode databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.cap", MergeCapacitors,
+    {".\\lib\\cmp\\standard.cap", Merge<MergeCapacitorDatabase>,
      "Trouble merging capacitor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.res", MergeResistors,
+    {".\\lib\\cmp\\standard.res", Merge<MergeResistorDatabase>,
      "Trouble merging resistor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.ind", MergeInductors,
+    {".\\lib\\cmp\\standard.ind", Merge<MergeInductorDatabase>,
      "Trouble merging inductor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.bead", MergeInductors,
+    {".\\lib\\cmp\\standard.bead", Merge<MergeInductorDatabase>,
      "Trouble merging ferrite bead databases.\n    ...overwriting"},
 };
 

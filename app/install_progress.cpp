@@ -7,10 +7,7 @@ void InstallProgress::Progress(const std::string& line) {
   status_ = line;
 }
 
-void InstallProgress::Message(const std::string& text) {
-  platform::OwnedMessageBox(dialog_, text, platform::kAppTitle,
-                            platform::kMbOk | platform::kMbIconExclamation);
-}
+void InstallProgress::Message(const std::string& text) { platform::AppMessageBox(text, dialog_); }
 
 std::string InstallProgress::Status() const {
   std::lock_guard<std::mutex> guard(lock_);

@@ -34,13 +34,6 @@ constexpr char kLinkDescription[] = TVEX_LINK_DESCRIPTION;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The application message box as the installation shows it: owned by the dialog, so the
-// dialog takes no input while it is open.
-void ShowAppMessage(HWND dialog, const std::string& text) {
-  platform::OwnedMessageBox(dialog, text, platform::kAppTitle,
-                            platform::kMbOk | platform::kMbIconExclamation);
-}
-
 // What the worker thread is started with; it owns it.
 struct WorkerStart {
   ExtractionJob job;
@@ -166,7 +159,7 @@ bool CInstallSequence::StartWorker(const std::string& dir, bool update) {
   timerId_ = 0;
   installing_ = false;
   dialog_.ShowProgress(std::string());
-  ShowAppMessage(owner, "Could not start the installation");
+  platform::AppMessageBox("Could not start the installation", owner);
   return false;
 }
 
@@ -197,16 +190,16 @@ void CInstallSequence::Finish(UINT_PTR timerId) {
     std::string startMenuLink;
     if (auto message = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
                                          kLinkDescription)) {
-      ShowAppMessage(owner, *message);
+      platform::AppMessageBox(*message, owner);
       exitCode_ = kExitFailed;
     } else if (auto message = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
                                                   kLinkName, kLinkDescription)) {
-      ShowAppMessage(owner, *message);
+      platform::AppMessageBox(*message, owner);
       exitCode_ = kExitFailed;
     } else {
       const std::string commandLine = Quoted(program);
       WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str());
-      ShowAppMessage(owner, TVEX_PRODUCT_NAME " has been successfully installed");
+      platform::AppMessageBox(TVEX_PRODUCT_NAME " has been successfully installed", owner);
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();

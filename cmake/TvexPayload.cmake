@@ -1,15 +1,17 @@
-# tvex_add_payload(<target> <directory>): a static library defining g_payloadTable and
-# g_payloadTableSize (payload/payload_entry.h) from every file below <directory>. <directory>
-# may be @<file>: the tree is then the folder named in <file> when the build runs, so that the
-# product's installer follows the file that `make installer` writes instead of the cache.
+# tvex_add_payload(<target> <directory> [DEPENDS <targets that make the tree>]): a static
+# library defining g_payloadTable and g_payloadTableSize (payload/payload_entry.h) from every
+# file below <directory>. <directory> may be @<file>: the tree is then the folder named in
+# <file> when the build runs, so that the product's installer follows the file that
+# `make installer` writes instead of the cache.
 #
 # payloadgen runs at every build, because nothing tells CMake when the tree changes, but it
 # rewrites its outputs only when their bytes change, so an unchanged tree recompiles nothing.
 # The data reaches the object file through an assembler .incbin of the generated blob; the C++
 # side is a small table of pointers into it. Native trees run the payloadgen of the same tree;
 # cross trees run the host build's (TVEX_HOST_BIN). The generating step is the custom target
-# <target>_generate: make it depend on whatever writes the tree.
+# <target>_generate; it runs after the DEPENDS targets, whatever writes the tree.
 function(tvex_add_payload target dir)
+  cmake_parse_arguments(P "" "" "DEPENDS" ${ARGN})
   if(NOT dir MATCHES "^@")
     get_filename_component(dir "${dir}" ABSOLUTE)
   endif()
@@ -39,8 +41,8 @@ function(tvex_add_payload target dir)
     BYPRODUCTS ${outputs}
     COMMENT "Generating the payload table of ${target} from ${dir}"
     VERBATIM)
-  if(generator_target)
-    add_dependencies(${target}_generate ${generator_target})
+  if(generator_target OR P_DEPENDS)
+    add_dependencies(${target}_generate ${generator_target} ${P_DEPENDS})
   endif()
 
   add_library(${target} STATIC "${out}/payload_table.cpp" "${out}/payload.s")

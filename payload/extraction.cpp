@@ -70,6 +70,17 @@ WriteResult WriteFile(const PayloadEntry& entry, std::FILE* f, bool created,
   return {};
 }
 
+// Reports text, which stops the installation; false, for the caller to return.
+bool Fail(ExtractionReport& report, const std::string& text) {
+  report.Message(text);
+  return false;
+}
+
+// The progress line of an entry: verb ("Extracting: ", "Merging: "), its name and ".gz".
+std::string ProgressLine(const char* verb, const PayloadEntry& entry) {
+  return std::string(verb) + entry.pszName + ".gz\n";
+}
+
 // A payload file opened in table order, waiting for its content.
 struct OpenedFile {
   const PayloadEntry* entry = nullptr;
@@ -158,24 +169,19 @@ class FileWriter {
   // Writes one file; false after reporting its failure.
   bool Finish(const OpenedFile& opened) {
     const PayloadEntry& entry = *opened.entry;
-    report_.Progress(std::string("Extracting: ") + entry.pszName + ".gz\n");
-    if (opened.file == nullptr) return Fail(kWriteTrouble);
+    report_.Progress(ProgressLine("Extracting: ", entry));
+    if (opened.file == nullptr) return Fail(report_, kWriteTrouble);
     WriteResult written;
     try {
       written = WriteFile(entry, opened.file, opened.created, opened.path, expander_);
     } catch (const std::exception&) {
       written = {WriteResult::kWriteFailed, {}};  // no memory for the expansion
     }
-    if (written.kind == WriteResult::kWriteFailed) return Fail(kWriteTrouble);
+    if (written.kind == WriteResult::kWriteFailed) return Fail(report_, kWriteTrouble);
     if (written.kind == WriteResult::kExpandFailed)
-      return Fail("Trouble writing: " + opened.path + "\n" + written.message);
+      return Fail(report_, "Trouble writing: " + opened.path + "\n" + written.message);
     if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(opened.path, true);
     return true;
-  }
-
-  bool Fail(const std::string& text) {
-    report_.Message(text);
-    return false;
   }
 
   // A file opened after the failing one: closed unwritten, and removed when it is new.
@@ -232,30 +238,23 @@ class Extraction {
       if (IsTempFileName(name)) fs.Remove(folder + name);
   }
 
-  // Reports text; the installation stops.
-  bool Fail(const std::string& text) {
-    report_.Message(text);
-    return false;
-  }
-
   // Writes the shipped copy of an existing database into a new file beside it (inside the
   // install directory, so it has that directory's protection). In update mode the copy is merged
   // into the user's database; when the merge fails, and in Overwrite mode, the copy then takes
   // the database's place in one step, after a backup of a database that differs from it.
   bool ReplaceDatabase(const PayloadEntry& entry, const std::string& path) {
-    const DatabaseMergeRow* row =
-        job_.update ? FindMergeRow(job_.merges, entry.pszName) : nullptr;
-    report_.Progress(std::string(row ? "Merging: " : "Extracting: ") + entry.pszName + ".gz\n");
+    const DatabaseMergeRow* row = job_.update ? FindMergeRow(job_.merges, entry.pszName) : nullptr;
+    report_.Progress(ProgressLine(row ? "Merging: " : "Extracting: ", entry));
     platform::AtomicFile shipped(path);
-    if (!shipped.Stream()) return Fail(row ? kTempTrouble : kWriteTrouble);
+    if (!shipped.Stream()) return Fail(report_, row ? kTempTrouble : kWriteTrouble);
     if (!mergeExpander_) mergeExpander_.emplace();
     const std::string& name = row ? shipped.TempPath() : path;
     WriteResult written = WriteContent(entry, shipped.Stream(), name, *mergeExpander_);
     if (written.kind == WriteResult::kOk && !shipped.Close()) written = FailedToFinish(entry);
-    if (written.kind == WriteResult::kWriteFailed) return Fail(kWriteTrouble);
+    if (written.kind == WriteResult::kWriteFailed) return Fail(report_, kWriteTrouble);
     if (written.kind == WriteResult::kExpandFailed)
-      return Fail((row ? "Trouble un-gziping tmpfile: " : "Trouble writing: ") + name + "\n" +
-                  written.message);
+      return Fail(report_, (row ? "Trouble un-gziping tmpfile: " : "Trouble writing: ") + name +
+                               "\n" + written.message);
 
     if (row) {
       const MergeOutcome outcome =
@@ -263,12 +262,12 @@ class Extraction {
       if (outcome == MergeOutcome::kMerged) return true;
       if (outcome == MergeOutcome::kStopped) return false;
       report_.Message(row->pszFailure);
-      report_.Progress(std::string("Extracting: ") + entry.pszName + ".gz\n");
+      report_.Progress(ProgressLine("Extracting: ", entry));
     } else if (job_.backup && !SameFileContent(path.c_str(), shipped.TempPath().c_str()) &&
                !job_.backup(path.c_str(), report_)) {
       return false;
     }
-    if (!shipped.Commit()) return Fail(kWriteTrouble);
+    if (!shipped.Commit()) return Fail(report_, kWriteTrouble);
     if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(path, true);
     return true;
   }
@@ -285,9 +284,6 @@ class Extraction {
 bool RunExtraction(const ExtractionJob& job, ExtractionReport& report) {
   // Before anything is written: a link anywhere on the way stops the whole installation.
   const std::string linked = FindLinkedDirectory(job.installDir, job.payload);
-  if (!linked.empty()) {
-    report.Message(LinkedDirectoryText(linked));
-    return false;
-  }
+  if (!linked.empty()) return Fail(report, LinkedDirectoryText(linked));
   return Extraction(job, report).Run();
 }

@@ -16,7 +16,7 @@ struct ExtractionJob {
   std::string installDir;  // where the tree goes; a full path with backslashes
   bool update = false;     // merge the user's existing component databases
   PayloadTable payload;
-  DatabaseMergeTable merges;        // consulted in update mode only
+  DatabaseMergeTable merges;         // consulted in update mode only
   BackupOperation backup = nullptr;  // Overwrite mode; none: no backup is kept
 };
 

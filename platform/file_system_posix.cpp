@@ -21,6 +21,20 @@ std::string Native(const std::string& path) {
   return p;
 }
 
+// A binary write stream on the descriptor fd, which it then owns; null (with fd closed) when
+// fd is not open or no stream can be made.
+std::FILE* WriteStream(int fd) {
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) ::close(fd);
+  return f;
+}
+
+// Creates the file only when nothing of that name exists; errno EEXIST when something does.
+std::FILE* CreateExclusive(const std::string& path) {
+  return WriteStream(::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+}
+
 }  // namespace
 
 std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
@@ -38,17 +52,11 @@ std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
 
 std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created) {
   if (path.empty()) return nullptr;
-  const std::string native = Native(path);
   created = true;
-  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EEXIST) {
-    created = false;
-    fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
-  }
-  if (fd < 0) return nullptr;
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (!f) ::close(fd);
-  return f;
+  if (std::FILE* f = CreateExclusive(path)) return f;
+  if (errno != EEXIST) return nullptr;
+  created = false;
+  return WriteStream(::open(Native(path).c_str(), O_WRONLY | O_CLOEXEC));
 }
 
 int RealFileSystem::Truncate(std::FILE* f) {
@@ -115,11 +123,7 @@ int RealFileSystem::Sync(std::FILE* f) {
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   if (path.empty()) return nullptr;
-  const int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (!f) ::close(fd);
-  return f;
+  return CreateExclusive(path);
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) {

@@ -14,6 +14,18 @@
 #include "platform/find_handle.h"
 
 namespace platform {
+namespace {
+
+// A binary write stream on the descriptor fd, which it then owns; null (with fd closed) when
+// fd is not open or no stream can be made.
+std::FILE* WriteStream(int fd) {
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::_fdopen(fd, "wb");
+  if (!f) ::_close(fd);
+  return f;
+}
+
+}  // namespace
 
 std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   if (path.empty()) return nullptr;
@@ -28,13 +40,8 @@ std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   created = ::GetLastError() != ERROR_ALREADY_EXISTS;
   const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-  if (fd < 0) {
-    ::CloseHandle(h);
-    return nullptr;
-  }
-  std::FILE* f = ::_fdopen(fd, "wb");
-  if (!f) ::_close(fd);
-  return f;
+  if (fd < 0) ::CloseHandle(h);
+  return WriteStream(fd);
 }
 
 int RealFileSystem::Truncate(std::FILE* f) {
@@ -89,12 +96,9 @@ int RealFileSystem::Replace(const std::string& from, const std::string& to) {
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   if (path.empty()) return nullptr;
-  const int fd = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                         _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
-  std::FILE* f = ::_fdopen(fd, "wb");
-  if (!f) ::_close(fd);
-  return f;
+  return WriteStream(::_open(path.c_str(),
+                             _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                             _S_IREAD | _S_IWRITE));
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }

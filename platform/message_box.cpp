@@ -31,8 +31,8 @@ int Dispatch(void* owner, const std::string& text, const std::string& caption, u
 
 }  // namespace
 
-int AppMessageBox(const std::string& text) {
-  return Dispatch(nullptr, text, kAppTitle, kMbOk | kMbIconExclamation);
+int AppMessageBox(const std::string& text, void* owner) {
+  return Dispatch(owner, text, kAppTitle, kMbOk | kMbIconExclamation);
 }
 
 int OwnedMessageBox(void* owner, const std::string& text, const std::string& caption,

@@ -20,9 +20,9 @@ constexpr int kIdNo = 7;
 inline constexpr const char kAppTitle[] = "tvexsetup";
 
 // Shows text in an application message box (caption kAppTitle, OK button, exclamation icon)
-// and waits until it is closed; returns the button pressed. On POSIX the text goes to stderr
-// as one line and the result is kIdOk.
-int AppMessageBox(const std::string& text);
+// owned by owner (an HWND, or null) and waits until it is closed; returns the button pressed.
+// On POSIX the text goes to stderr as one line and the result is kIdOk.
+int AppMessageBox(const std::string& text, void* owner = nullptr);
 
 // Shows a box owned by a window (an HWND, or null) with its own caption and MessageBoxA flags.
 int OwnedMessageBox(void* owner, const std::string& text, const std::string& caption,

@@ -7,14 +7,14 @@
 #include "platform/dialog.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
-#include "shell/com_ptr.h"
 #include "platform/reg_key.h"
+#include "shell/com_ptr.h"
 
 namespace {
 
+using platform::RegKey;
 using shell::ComApartment;
 using shell::ComPtr;
-using platform::RegKey;
 
 constexpr char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -105,11 +105,10 @@ void ClearReadOnly(const char* path) {
 // main dialog while it runs, so the dialog takes no input until the box is closed.
 void ShowRemoveFailure(const char* path) {
   const platform::Dialog* main = platform::Dialog::MainDialog();
-  platform::OwnedMessageBox(
-      main ? main->Handle() : nullptr,
+  platform::AppMessageBox(
       std::string("Trouble removing link:\n\n") + path +
           "\n\nYou will have to delete this by hand with the correct permisssions",
-      platform::kAppTitle, platform::kMbOk | platform::kMbIconExclamation);
+      main ? main->Handle() : nullptr);
 }
 
 // One pass of RemoveOldStartMenuLinks over the "Programs" folder named by root\key\value.

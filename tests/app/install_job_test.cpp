@@ -5,9 +5,9 @@
 
 #include "payload/paths.h"
 #include "payload/payload_check.h"
-#include "platform/message_box.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
+#include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
 namespace {
@@ -28,13 +28,6 @@ const std::uint32_t g_payloadTableCrc =
 namespace {
 
 using namespace tvex_test;
-
-// Messages to the application message box, where a BoxCapture collects them.
-class BoxReport : public ExtractionReport {
- public:
-  void Progress(const std::string&) override {}
-  void Message(const std::string& text) override { platform::AppMessageBox(text); }
-};
 
 TEST(RealDatabaseMergeTable, HasTheEightDatabasesInOrder) {
   const DatabaseMergeTable table = RealDatabaseMergeTable();
@@ -72,7 +65,7 @@ class InstallJobRun : public ::testing::Test {
   WorkDir work_;
   std::string install_;
   BoxCapture boxes_;
-  BoxReport report_;
+  TestReport report_;
 };
 
 TEST_F(InstallJobRun, InstallsTheBuiltInTable) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/reporter.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
@@ -40,7 +41,7 @@ TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
   platform::ScopedFileSystem scoped(fs);
   fs.SetReadOnly(db + ".bak", true);
   BoxCapture boxes;
-  BoxReporter report;
+  platform::AppMessageReporter report;
   EXPECT_TRUE(BackupDatabase(db.c_str(), report));
   EXPECT_EQ(ReadAll(db + ".bak"), "user models\r\n");
   EXPECT_TRUE(boxes.Texts().empty());
@@ -50,7 +51,7 @@ TEST(BackupDatabase, CopiesOverAReadOnlyBackupWithoutAMessage) {
 TEST(BackupDatabase, NothingToBackUp) {
   WorkDir dir;
   BoxCapture boxes;
-  BoxReporter report;
+  platform::AppMessageReporter report;
   EXPECT_TRUE(BackupDatabase(nullptr, report));
   EXPECT_TRUE(BackupDatabase("", report));
   EXPECT_TRUE(BackupDatabase(dir.Path("missing").c_str(), report));
@@ -67,7 +68,7 @@ TEST(BackupDatabase, RetriesOnceAfterFiveSeconds) {
   fs.refusedReads = 1;
   platform::ScopedFileSystem scoped(fs);
   BoxCapture boxes;
-  BoxReporter report;
+  platform::AppMessageReporter report;
   EXPECT_TRUE(BackupDatabase(db.c_str(), report));
   EXPECT_EQ(ReadAll(db + ".bak"), "m");
   EXPECT_EQ(fs.sleeps, std::vector<unsigned>{5000});

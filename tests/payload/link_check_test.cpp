@@ -5,13 +5,12 @@
 #include <filesystem>
 
 #include "payload/extraction.h"
-#include "tests/support/test_payload.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
+#include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
 namespace {
-
 
 using namespace tvex_test;
 namespace fs = std::filesystem;

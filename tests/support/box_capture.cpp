@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/message_box.h"
+#include "platform/reporter.h"
 
 namespace tvex_test {
 namespace {
@@ -40,10 +41,8 @@ BoxCapture::BoxCapture() : m_boxes(std::make_shared<Boxes>()) {
       });
 }
 
-void BoxReporter::Message(const std::string& text) { platform::AppMessageBox(text); }
-
 platform::Reporter& BoxReport() {
-  static BoxReporter report;
+  static platform::AppMessageReporter report;
   return report;
 }
 

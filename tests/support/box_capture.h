@@ -10,13 +10,8 @@
 
 namespace tvex_test {
 
-// Reports every message as an application message box, where a BoxCapture collects it.
-class BoxReporter : public platform::Reporter {
- public:
-  void Message(const std::string& text) override;
-};
-
-// One BoxReporter for calls that need a reporter and nothing else of it.
+// A reporter that shows every message as an application message box, where a BoxCapture
+// collects it, for calls that need a reporter and nothing else of it.
 platform::Reporter& BoxReport();
 
 // Collects every message box shown while it lives (from any thread), answering each with OK.

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   if (root.size() > 1 && root[0] == '@') {
     const std::string named = RootNamedIn(root.substr(1));
     if (named.empty())
-      return Fail(root.substr(1) + " names no payload folder (make installer PAYLOAD=DIR writes it)");
+      return Fail(root.substr(1) +
+                  " names no payload folder (make installer PAYLOAD=DIR writes it)");
     root = named;
   }
   const std::string outDir = positional[1];

@@ -12,6 +12,7 @@
 #include "payload/extraction.h"
 #include "payload/paths.h"
 #include "payload/payload_check.h"
+#include "platform/reporter.h"
 
 namespace {
 
@@ -24,9 +25,10 @@ int Usage() {
 class StderrReport : public ExtractionReport {
  public:
   void Progress(const std::string&) override {}
-  void Message(const std::string& text) override {
-    std::fprintf(stderr, "tvex-extract: %s\n", text.c_str());
-  }
+  void Message(const std::string& text) override { stderr_.Message(text); }
+
+ private:
+  platform::StderrReporter stderr_{"tvex-extract"};
 };
 
 }  // namespace
