@@ -152,5 +152,7 @@ void CInstallDlg::OnCancel() {
   CQuitDlg question;
   const INT_PTR answer = question.DoModal();
   m_sequence.SetAskingQuit(false);
-  if (answer == IDOK) EndDialog(IDCANCEL);
+  if (answer != IDOK) return;
+  m_sequence.Stop();
+  EndDialog(IDCANCEL);
 }

@@ -27,9 +27,13 @@ class InstallProgress : public ExtractionReport {
   void MarkDone() { done_.store(true, std::memory_order_release); }
   bool Done() const { return done_.load(std::memory_order_acquire); }
 
+  // Set by the dialog when the user quits: the worker stops at the next entry.
+  void RequestStop() { stopping_.store(true); }
+
  private:
   const HWND dialog_;
   mutable std::mutex lock_;
   std::string status_;
   std::atomic<bool> done_{false};
+  std::atomic<bool> stopping_{false};
 };

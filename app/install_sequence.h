@@ -35,6 +35,10 @@ class CInstallSequence {
   // While the quit question is open, the finishing steps wait for its answer.
   void SetAskingQuit(bool asking) { askingQuit_ = asking; }
   bool AskingQuit() const { return askingQuit_; }
+  // The user quits: the worker stops at the next entry.
+  void Stop() {
+    if (progress_) progress_->RequestStop();
+  }
 
   // The process's exit code for how the installation ended: kExitInstalled after the
   // finishing steps, kExitFailed when a shortcut could not be made, kExitUserQuit otherwise.

@@ -1,6 +1,7 @@
 // The installer driven from outside through its windows, scenario by scenario. Each test
-// starts the real program built with a small test payload (or a large one where an
-// installation must take a while) and acts as a user would.
+// starts the real program built with a small test payload and acts as a user would. Where a
+// scenario must act while an installation runs, the test installer's hold point keeps the
+// installation at a known entry until the test lets it go (tests/app/install_hold_gate.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,11 +40,58 @@ bool IsReadOnly(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+// Holds the installers started while it lives at the first progress line that begins with line,
+// until Release (or its end).
+class Hold {
+ public:
+  Hold(const std::string& folder, const std::string& line) : gate_(folder + "\\hold.gate") {
+    WriteFile(gate_, "");
+    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", (line + "|" + gate_).c_str());
+  }
+  ~Hold() {
+    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", nullptr);
+    Release();
+  }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+  void Release() { ::DeleteFileA(gate_.c_str()); }
+
+ private:
+  std::string gate_;
+};
+
+// Waits until the status line begins with prefix. Fails at once, saying what it saw, when the
+// installer ends or shows another window first: a state already left is never waited for.
+::testing::AssertionResult AwaitStatus(
+    Installer& installer, HWND main, const std::string& prefix,
+    std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+  std::vector<std::string> seen;  // every line shown, in order
+  std::string failure;
+  const bool shown = WaitFor(
+      [&] {
+        const std::string line = ItemText(main, IDC_STATUS);
+        if (seen.empty() || seen.back() != line) seen.push_back(line);
+        if (line.rfind(prefix, 0) == 0) return true;
+        if (!installer.Running())
+          failure = "the installer ended (exit code " + std::to_string(installer.ExitCode()) + ")";
+        for (HWND window : Dialogs(installer.Id()))
+          if (window != main) failure = "the window \"" + WindowText(window) + "\" showed";
+        return !failure.empty();
+      },
+      timeout);
+  if (shown && failure.empty()) return ::testing::AssertionSuccess();
+  ::testing::AssertionResult result = ::testing::AssertionFailure();
+  result << (failure.empty() ? "no such line in time" : failure)
+         << " before the status line read \"" << prefix << "...\"; lines seen:";
+  for (const std::string& line : seen) result << " \"" << line << "\"";
+  return result;
+}
+
 class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     small_ = Environment("TVEX_SMALL_INSTALLER");
-    large_ = Environment("TVEX_LARGE_INSTALLER");
     tree_ = Environment("TVEX_SMALL_TREE");
     ASSERT_FALSE(small_.empty()) << "TVEX_SMALL_INSTALLER is not set";
     ASSERT_FALSE(tree_.empty()) << "TVEX_SMALL_TREE is not set";
@@ -54,9 +102,14 @@ class InstallerTest : public ::testing::Test {
     ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
   }
 
-  // A passing test leaves nothing behind; a failing one leaves its tree to look at.
+  // A passing test leaves nothing behind, once the programs its installations started have
+  // ended; a failing one leaves its tree to look at.
   void TearDown() override {
-    if (!HasFailure()) RemoveTree(scratch_);
+    if (HasFailure()) return;
+    EXPECT_TRUE(WaitForProgramsBelow(scratch_))
+        << "a program started below " << scratch_ << " still runs";
+    RemoveTree(scratch_);
+    EXPECT_FALSE(DirectoryExists(scratch_)) << "left behind below " << scratch_;
   }
 
   // Starts the installer and waits for its main dialog.
@@ -101,7 +154,8 @@ class InstallerTest : public ::testing::Test {
     AcceptAndChoose(main, dir);
     ExpectSuccessfulInstall(installer, main);
     // The started program has logged its start.
-    EXPECT_TRUE(WaitFor([&] { return !ReadFile(dir + "\\launch.log").empty(); }));
+    EXPECT_TRUE(WaitForProgramsBelow(dir));
+    EXPECT_FALSE(ReadFile(dir + "\\launch.log").empty());
   }
 
   // Accept, the directory, Install Now: the first box that follows (a null window when none
@@ -151,7 +205,7 @@ class InstallerTest : public ::testing::Test {
       EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
   }
 
-  std::string small_, large_, tree_, scratch_;
+  std::string small_, tree_, scratch_;
 };
 
 using FirstShow = InstallerTest;
@@ -315,7 +369,7 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
 
   // The program was started with its quoted path as the whole command line, in dir.
   const std::string launch = dir + "\\launch.log";
-  ASSERT_TRUE(WaitFor([&] { return !ReadFile(launch).empty(); }));
+  ASSERT_TRUE(WaitForProgramsBelow(dir));
   EXPECT_EQ(ReadFile(launch), "\"" + dir + "\\tvex3.exe\"\t" + dir + "\r\n");
   EXPECT_FALSE(FileExists(kSettingsFile)) << "the settings file survived a fresh install";
 }
@@ -344,7 +398,6 @@ TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDat
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(question); }));
   ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDCANCEL); }));
   ExpectStateAccepted(main);
-  std::this_thread::sleep_for(500ms);
   EXPECT_EQ(ItemText(main, IDC_STATUS), "");
   EXPECT_EQ(ReadFile(dir + "\\launch.log"), launches);
   EXPECT_NE(ReadFile(database).find("MyNPN"), std::string::npos);
@@ -457,16 +510,19 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
   EXPECT_TRUE(installer.Running());
 }
 
-// Starts the large installer into dir and asks the quit question while it runs.
+// The entry at which the quit scenarios hold the installation: files before it are written,
+// files after it are not.
+constexpr char kHeldEntry[] = "Extracting: .\\lib\\sub\\edge1025.lib.gz";
+
+// Starts an installation into dir that the hold keeps at its held entry, and asks the quit
+// question there.
 HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
   Click(main, IDC_ACCEPT);
   EXPECT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
   SetItemText(main, IDC_INSTALL_DIR, dir);
   Click(main, IDC_INSTALL_NOW);
-  // Installing: a progress line shows and only Cancel and the agreement are usable.
-  EXPECT_TRUE(WaitFor([&] { return !ItemText(main, IDC_STATUS).empty(); }));
-  EXPECT_NE(ItemText(main, IDC_STATUS).find("Extracting: "), std::string::npos)
-      << ItemText(main, IDC_STATUS);
+  // Installing: the progress line shows and only Cancel and the agreement are usable.
+  EXPECT_TRUE(AwaitStatus(installer, main, kHeldEntry));
   for (int id :
        {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE, IDC_INSTALL_NOW})
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
@@ -487,9 +543,9 @@ HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
 }
 
 TEST_F(QuitQuestion, NoLetsTheInstallationFinish) {
-  ASSERT_FALSE(large_.empty()) << "TVEX_LARGE_INSTALLER is not set";
   const std::string dir = scratch_ + "\\Tvex";
-  Installer installer(large_);
+  Hold hold(scratch_, kHeldEntry);
+  Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   HWND question = AskToQuit(installer, main, dir);
@@ -497,32 +553,28 @@ TEST_F(QuitQuestion, NoLetsTheInstallationFinish) {
   Click(question, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(question); }));
   EXPECT_TRUE(installer.Running());
+  EXPECT_EQ(ItemText(main, IDC_STATUS).rfind(kHeldEntry, 0), 0u) << "no longer held";
 
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main}, std::chrono::seconds(240));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, kSuccess);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_TRUE(FileExists(dir + "\\launch.log") ||
-              WaitFor([&] { return FileExists(dir + "\\launch.log"); }));
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  ASSERT_TRUE(::GetFileAttributesExA((dir + "\\lib\\big\\zeros1.bin").c_str(),
-                                     GetFileExInfoStandard, &data));
-  EXPECT_EQ(data.nFileSizeLow, 16u << 20);
+  hold.Release();
+  ExpectSuccessAndEnd(installer, {main});
+  for (const std::string& file : ListFiles(tree_))
+    EXPECT_EQ(ReadFile(dir + "\\" + file), ReadFile(tree_ + "\\" + file)) << file;
+  EXPECT_TRUE(WaitForProgramsBelow(dir));
+  EXPECT_FALSE(ReadFile(dir + "\\launch.log").empty());
 }
 
 TEST_F(QuitQuestion, YesEndsTheProcess) {
-  ASSERT_FALSE(large_.empty()) << "TVEX_LARGE_INSTALLER is not set";
   const std::string dir = scratch_ + "\\Tvex";
-  Installer installer(large_);
+  Hold hold(scratch_, kHeldEntry);
+  Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   HWND question = AskToQuit(installer, main, dir);
   ASSERT_NE(question, nullptr);
   Click(question, IDOK);
-  EXPECT_TRUE(installer.WaitForExit(std::chrono::seconds(10)));
+  EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kUserQuit) << "a quit is not a success";
-  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(WaitForProgramsBelow(dir));
   EXPECT_FALSE(FileExists(dir + "\\launch.log"));
   EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
 }
@@ -537,11 +589,10 @@ std::size_t UserModels(const std::string& path) {
   return count;
 }
 
-TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
+TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
   const std::string dir = scratch_ + "\\Tvex";
   InstallFresh(dir);
-  // A user's model database large enough that its merge takes a while.
-  constexpr std::size_t kUserModels = 300000;
+  constexpr std::size_t kUserModels = 20000;
   const std::string database = dir + "\\lib\\cmp\\standard.bjt";
   std::string users = ReadFile(database);
   for (std::size_t i = 0; i < kUserModels; ++i)
@@ -549,27 +600,22 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfALargeDatabaseLosesNothing) {
              " mfg=User_Lab)\r\n";
   WriteFile(database, users);
 
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  ASSERT_NE(StartUpdate(installer, main, dir), nullptr);
-  std::string lines;  // every progress line seen, for the failure message
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        const std::string line = ItemText(main, IDC_STATUS);
-        if (lines.rfind(line) == std::string::npos) lines += line + "|";
-        return line.rfind("Merging: ", 0) == 0;
-      },
-      std::chrono::seconds(60)))
-      << lines;
-  Click(main, IDCANCEL);
-  HWND quit = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
-  Click(quit, IDOK);
-  ASSERT_TRUE(installer.WaitForExit(std::chrono::seconds(30)));
-
-  // Ended wherever the merge stood: the database is the user's or the merged one, whole.
-  EXPECT_EQ(UserModels(database), kUserModels);
+  {
+    Hold hold(scratch_, "Merging: .\\lib\\cmp\\standard.bjt.gz");
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(StartUpdate(installer, main, dir), nullptr);
+    ASSERT_TRUE(AwaitStatus(installer, main, "Merging: "));
+    Click(main, IDCANCEL);
+    HWND quit = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
+    Click(quit, IDOK);
+    ASSERT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  }
+  EXPECT_EQ(ReadFile(database), users);
 
   Update(dir);
   EXPECT_EQ(UserModels(database), kUserModels);
@@ -602,7 +648,8 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   EXPECT_TRUE(FileExists(dir + "\\tvex3.exe"));
   EXPECT_FALSE(FileExists(startMenuLink));
   EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
-  std::this_thread::sleep_for(1s);
+  // Had the installer started the program, it would have logged its start by its end.
+  EXPECT_TRUE(WaitForProgramsBelow(dir));
   EXPECT_FALSE(FileExists(dir + "\\launch.log"));
 }
 

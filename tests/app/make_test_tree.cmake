@@ -1,5 +1,6 @@
-# Lays out a product tree for the test installers: cmake -DOUT=<dir> [-DSTUB=<tvex3.exe>]
-# [-DLARGE_MB=<n>] -P make_test_tree.cmake. The tree is rewritten from scratch every time.
+# Lays out a product tree for the test installers:
+#   cmake -DOUT=<dir> [-DSTUB=<tvex3.exe>] -P make_test_tree.cmake
+# The tree is rewritten from scratch every time.
 #
 #   tvex3.exe                      the stand-in simulator (writes launch.log when started), or
 #                                  without STUB a few bytes in its place (native trees)
@@ -10,7 +11,6 @@
 #   lib\sub\edge1024.lib           exactly 1024 bytes: stored
 #   lib\sub\edge1025.lib           1025 bytes: packed
 #   lib\sym\*.asy                  the six symbols installed read-only, and one writable
-#   lib\big\zeros<i>.bin           LARGE_MB files of 16 MiB of "0" each (slow installation)
 cmake_minimum_required(VERSION 3.20)
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}/examples/Educational" "${OUT}/lib/cmp" "${OUT}/lib/sub"
@@ -52,14 +52,3 @@ file(WRITE "${OUT}/lib/sub/edge1025.lib" "${edge}x")
 foreach(sym cap diode polcap schottky varactor zener res)
   file(WRITE "${OUT}/lib/sym/${sym}.asy" "Version 4\r\nSymbolType CELL\r\nSYMATTR Prefix ${sym}\r\n")
 endforeach()
-
-if(LARGE_MB)
-  file(MAKE_DIRECTORY "${OUT}/lib/big")
-  string(REPEAT "0000000000000000" 65536 mib)  # 1 MiB of '0' characters
-  foreach(i RANGE 1 ${LARGE_MB})
-    file(WRITE "${OUT}/lib/big/zeros${i}.bin" "")
-    foreach(j RANGE 1 16)
-      file(APPEND "${OUT}/lib/big/zeros${i}.bin" "${mib}")
-    endforeach()
-  endforeach()
-endif()

@@ -1,12 +1,18 @@
 #include "tools/gui_driver/gui_driver.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "platform/ascii.h"
 #include "platform/find_handle.h"
 #include "platform/reg_key.h"
+#include "platform/unique_handle.h"
 
 namespace gui {
 
@@ -69,6 +75,8 @@ bool ItemChecked(HWND dialog, int id) {
 
 namespace {
 
+using platform::UniqueHandle;
+
 struct Search {
   DWORD processId;
   std::vector<HWND> found;
@@ -112,8 +120,11 @@ HWND FindDialog(DWORD processId, const std::string& caption) {
 MessageBoxSeen WaitForBox(DWORD processId, const std::vector<HWND>& except,
                           std::chrono::milliseconds timeout) {
   MessageBoxSeen seen;
+  // A process that has ended shows no more boxes: no need to wait out the time.
+  UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
   WaitFor(
       [&] {
+        if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) return true;
         for (HWND window : Dialogs(processId)) {
           bool known = false;
           for (HWND other : except) known = known || other == window;
@@ -182,6 +193,44 @@ DWORD Installer::ExitCode() const {
 
 bool Installer::Running() const {
   return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+namespace {
+
+// The processes whose program lies below folder, opened so that they can be waited for.
+std::vector<UniqueHandle> ProcessesBelow(const std::string& folder) {
+  std::vector<UniqueHandle> found;
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!platform::Valid(snapshot)) return found;
+  const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.get(), &entry); more;
+       more = ::Process32Next(snapshot.get(), &entry)) {
+    UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    if (::QueryFullProcessImageNameA(process.get(), 0, image, &size) &&
+        platform::StartsWithNoCase(image, prefix))
+      found.push_back(std::move(process));
+  }
+  return found;
+}
+
+}  // namespace
+
+bool WaitForProgramsBelow(const std::string& folder, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (const UniqueHandle& process : ProcessesBelow(folder)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (::WaitForSingleObject(process.get(), static_cast<DWORD>(std::max<long long>(
+                                                 0, left.count()))) != WAIT_OBJECT_0)
+      return false;
+  }
+  return true;
 }
 
 bool FileExists(const std::string& path) {

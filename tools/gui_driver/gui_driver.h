@@ -51,7 +51,8 @@ struct MessageBoxSeen {
   std::string text;
 };
 // Waits for a visible dialog of the process other than the windows in except; the text is
-// that of its static children (the icon static has none).
+// that of its static children (the icon static has none). Returns a null window at once when the
+// process ends first.
 MessageBoxSeen WaitForBox(DWORD processId, const std::vector<HWND>& except,
                           std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
@@ -79,6 +80,11 @@ class Installer {
   PROCESS_INFORMATION process_ = {};
   HWND main_ = nullptr;
 };
+
+// Waits until no process whose program lies below folder runs any more (the installed program
+// that an installation started, say); false when one still runs after timeout.
+bool WaitForProgramsBelow(const std::string& folder,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // Files and folders of the test machine.
 bool FileExists(const std::string& path);
