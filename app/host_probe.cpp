@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "platform/file_ops.h"
 #include "platform/reg_key.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "payload/database_merge.h"
-#include "payload/paths.h"
+#include "platform/paths.h"
 
 std::size_t LongestInstalledPath(const PayloadTable& table, const std::string& dir) {
   std::size_t longest = JoinPath(dir.c_str(), ".\\uninstall.info").size();

@@ -14,7 +14,7 @@
 #include "app/installer_end.h"
 #include "app/product.h"
 #include "app/resource.h"
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
 #include "platform/protected_directory.h"

@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "platform/dialog.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "platform/file_system.h"
 #include "platform/reg_key.h"
 

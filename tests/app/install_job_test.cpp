@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "payload/payload_check.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"

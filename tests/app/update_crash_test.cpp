@@ -9,7 +9,7 @@
 #include <set>
 
 #include "app/install_job.h"
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "platform/file_system.h"
 #include "tests/app/user_databases.h"
 #include "tests/support/disk_files.h"

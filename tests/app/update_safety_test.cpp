@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/install_job.h"
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "tests/app/user_databases.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"

@@ -15,44 +15,6 @@ namespace {
 
 using namespace tvex_test;
 
-TEST(JoinPath, JoinsDirectoryNameAndSuffix) {
-  EXPECT_EQ(JoinPath("C:\\Inst", ".\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\cap.asy");
-  EXPECT_EQ(JoinPath("C:\\Inst\\", "\\x.txt"), "C:\\Inst\\x.txt");
-  EXPECT_EQ(JoinPath(nullptr, ".\\a"), ".\\a");
-  EXPECT_EQ(JoinPath("", ".\\a"), ".\\a");
-  EXPECT_EQ(JoinPath("C:\\Inst\\", "a.txt"), "C:\\Inst\\a.txt");
-  EXPECT_EQ(JoinPath("C:\\Inst", "lib\\cmp\\standard.cap", ".bak"),
-            "C:\\Inst\\lib\\cmp\\standard.cap.bak");
-  EXPECT_EQ(JoinPath(nullptr, nullptr, nullptr), "");
-  EXPECT_EQ(JoinPath("", "", ""), "");
-  EXPECT_EQ(JoinPath("C:\\Inst", nullptr), "C:\\Inst\\");
-}
-
-TEST(JoinPath, DropsOnlyOneLeadingPrefix) {
-  EXPECT_EQ(JoinPath("D", "..\\x"), "D\\..\\x");
-  EXPECT_EQ(JoinPath("D", ".\\.\\x"), "D\\.\\x");
-  EXPECT_EQ(JoinPath("D", "\\\\x"), "D\\\\x");
-  EXPECT_EQ(JoinPath("D", "./x"), "D\\./x") << "only a backslash prefix counts";
-  EXPECT_EQ(JoinPath(nullptr, "\\x"), "x");
-}
-
-TEST(JoinPath, KeepsLongPathsWhole) {
-  const std::string dir(300, 'd');
-  const std::string name = ".\\" + std::string(400, 'n');
-  EXPECT_EQ(JoinPath(dir.c_str(), name.c_str(), ".bak"), dir + "\\" + name.substr(2) + ".bak");
-}
-
-TEST(ParentDirectory, KeepsTheTrailingBackslash) {
-  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\sym\\cap.asy"), "C:\\Inst\\lib\\sym\\");
-  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\"), "C:\\Inst\\");
-  EXPECT_EQ(ParentDirectory("C:\\Inst\\lib\\\\"), "C:\\Inst\\");
-  EXPECT_EQ(ParentDirectory("C:\\"), ".");
-  EXPECT_EQ(ParentDirectory("cap.asy"), ".");
-  EXPECT_EQ(ParentDirectory(""), ".");
-  EXPECT_EQ(ParentDirectory(nullptr), ".");
-  EXPECT_EQ(ParentDirectory("\\x"), "\\");
-}
-
 TEST(IsDatabaseEntry, MatchesTheEightNamesWithoutCase) {
   for (const char* name :
        {".\\lib\\cmp\\standard.bjt", ".\\lib\\cmp\\standard.mos", ".\\lib\\cmp\\standard.jft",

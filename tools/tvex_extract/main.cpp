@@ -10,7 +10,7 @@
 
 #include "app/install_job.h"
 #include "payload/extraction.h"
-#include "payload/paths.h"
+#include "platform/paths.h"
 #include "payload/payload_check.h"
 #include "platform/reporter.h"
 
