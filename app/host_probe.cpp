@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/paths.h"
 #include "platform/file_ops.h"
+#include "platform/paths.h"
 #include "platform/reg_key.h"
 
 namespace {

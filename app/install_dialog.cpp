@@ -54,6 +54,13 @@ void CInstallDlg::ShowProgress(const std::string& line) {
   ::UpdateWindow(Handle());
 }
 
+void CInstallDlg::Close(bool completed) {
+  if (completed)
+    OnOK();
+  else
+    EndDialog(IDCANCEL);
+}
+
 void CInstallDlg::SetQuestionControlsEnabled(bool enable) {
   for (int id : kQuestionControls) EnableItem(id, enable);
 }
@@ -147,12 +154,10 @@ void CInstallDlg::OnCancel() {
     EndDialog(IDCANCEL);
     return;
   }
-  if (m_sequence.AskingQuit()) return;
+  if (m_sequence.AskingQuit() || m_sequence.Quitting()) return;
   m_sequence.SetAskingQuit(true);
   CQuitDlg question;
   const INT_PTR answer = question.DoModal();
   m_sequence.SetAskingQuit(false);
-  if (answer != IDOK) return;
-  m_sequence.Stop();
-  EndDialog(IDCANCEL);
+  if (answer == IDOK) m_sequence.Quit();
 }

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "app/install_sequence.h"
+#include "app/install_view.h"
 #include "platform/dialog.h"
 
 // Deletes a GDI object when it goes out of scope.
@@ -17,7 +18,7 @@ struct GdiObjectDeleter {
 };
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
-class CInstallDlg : public platform::Dialog {
+class CInstallDlg : public platform::Dialog, public InstallView {
  public:
   CInstallDlg();
   ~CInstallDlg() override;
@@ -31,13 +32,15 @@ class CInstallDlg : public platform::Dialog {
   // The process's exit code for how the dialog ended (app/installer_end.h).
   int ExitCode() const { return m_sequence.ExitCode(); }
 
-  // What the installation sequence asks of its dialog.
-  // Shows line as the progress line and brings every control up to date at once.
-  void ShowProgress(const std::string& line);
-  // Switches the controls that the Overwrite or Update question disables.
-  void SetQuestionControlsEnabled(bool enable);
-  // Ends the dialog once the installation is complete.
-  void Close() { OnOK(); }
+  // Waits for the installation's worker to end (app/install_sequence.h).
+  void WaitForWorker() { m_sequence.WaitForWorker(); }
+
+  // What the installation sequence asks of its dialog (app/install_view.h).
+  HWND Window() const override { return Handle(); }
+  void ShowProgress(const std::string& line) override;
+  void SetQuestionControlsEnabled(bool enable) override;
+  void SetCancelEnabled(bool enable) override { EnableItem(IDCANCEL, enable); }
+  void Close(bool completed) override;
 
  protected:
   // The control ↔ member table: the directory, status, title and agreement texts.
@@ -50,7 +53,8 @@ class CInstallDlg : public platform::Dialog {
   void OnButtonClicked(int id) override;
   // Shows the worker's progress; on the first tick after it ends, finishes the installation.
   void OnTimer(UINT_PTR timerId) override;
-  // Ends at once, except during an installation, where it asks the quit question first.
+  // Ends at once, except during an installation, where it asks the quit question first; Yes
+  // stops the installation, which undoes itself, and the dialog ends once it has.
   void OnCancel() override;
 
  private:

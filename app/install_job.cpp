@@ -1,5 +1,7 @@
 #include "app/install_job.h"
 
+#include <ctime>
+
 #include "cmpdb/merge_conventions.h"
 #include "cmpdb/model_database.h"
 #include "cmpdb/record_merge.h"
@@ -22,36 +24,41 @@ MergeOutcome OutcomeOf(MergeResult result) {
 using CmpdbMerge = MergeResult (*)(const char* output, const char* shipped, const char* existing,
                                    platform::Reporter& report);
 
-// A merge of cmpdb/ as the engine calls it.
-template <CmpdbMerge merge>
+// A merge of cmpdb/ as the engine calls it: the engine has taken the backup.
+template <CmpdbMerge combine>
 MergeOutcome Merge(const char* output, const char* shipped, const char* existing,
                    platform::Reporter& report) {
-  return OutcomeOf(merge(output, shipped, existing, report));
+  return OutcomeOf(combine(output, shipped, existing, report));
 }
 
 template <ModelKind kind>
-MergeResult MergeModels(const char* output, const char* shipped, const char* existing,
-                        platform::Reporter& report) {
-  return MergeModelDatabase(output, shipped, existing, kind, report);
+MergeResult CombineModels(const char* output, const char* shipped, const char* existing,
+                          platform::Reporter& report) {
+  return CombineModelDatabase(output, shipped, existing, kind, report);
+}
+
+template <ModelKind kind>
+bool ModelsLacking(const char* database, const char* older) {
+  return ModelDatabaseLacksEntriesOf(database, older, kind);
 }
 
 constexpr DatabaseMergeRow kMergeRows[] = {
-    {".\\lib\\cmp\\standard.bjt", Merge<MergeModels<ModelKind::kBjt>>,
-     "Trouble merging BJT databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.mos", Merge<MergeModels<ModelKind::kMosfet>>,
-     "Trouble merging MOSFET databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.jft", Merge<MergeModels<ModelKind::kJfet>>,
-     "Trouble merging JFET databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.dio", Merge<MergeModels<ModelKind::kDiode>>,
-     "Trouble merging diode databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.cap", Merge<MergeCapacitorDatabase>,
-     "Trouble merging capacitor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.res", Merge<MergeResistorDatabase>,
-     "Trouble merging resistor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.ind", Merge<MergeInductorDatabase>,
-     "Trouble merging inductor databases.\n    ...overwriting"},
-    {".\\lib\\cmp\\standard.bead", Merge<MergeInductorDatabase>,
-     "Trouble merging ferrite bead databases.\n    ...overwriting"},
+    {".\\lib\\cmp\\standard.bjt", Merge<CombineModels<ModelKind::kBjt>>,
+     "Trouble merging BJT databases.\n    ...overwriting", ModelsLacking<ModelKind::kBjt>},
+    {".\\lib\\cmp\\standard.mos", Merge<CombineModels<ModelKind::kMosfet>>,
+     "Trouble merging MOSFET databases.\n    ...overwriting", ModelsLacking<ModelKind::kMosfet>},
+    {".\\lib\\cmp\\standard.jft", Merge<CombineModels<ModelKind::kJfet>>,
+     "Trouble merging JFET databases.\n    ...overwriting", ModelsLacking<ModelKind::kJfet>},
+    {".\\lib\\cmp\\standard.dio", Merge<CombineModels<ModelKind::kDiode>>,
+     "Trouble merging diode databases.\n    ...overwriting", ModelsLacking<ModelKind::kDiode>},
+    {".\\lib\\cmp\\standard.cap", Merge<CombineCapacitorDatabase>,
+     "Trouble merging capacitor databases.\n    ...overwriting", CapacitorDatabaseLacksEntriesOf},
+    {".\\lib\\cmp\\standard.res", Merge<CombineResistorDatabase>,
+     "Trouble merging resistor databases.\n    ...overwriting", ResistorDatabaseLacksEntriesOf},
+    {".\\lib\\cmp\\standard.ind", Merge<CombineInductorDatabase>,
+     "Trouble merging inductor databases.\n    ...overwriting", InductorDatabaseLacksEntriesOf},
+    {".\\lib\\cmp\\standard.bead", Merge<CombineInductorDatabase>,
+     "Trouble merging ferrite bead databases.\n    ...overwriting", InductorDatabaseLacksEntriesOf},
 };
 
 }  // namespace
@@ -70,6 +77,16 @@ ExtractionJob InstallJob(std::string installDir, bool update) {
   job.update = update;
   job.payload = BuiltInPayload();
   job.merges = RealDatabaseMergeTable();
-  job.backup = BackupDatabase;
+  job.backup = BackupDatabaseFrom;
+  job.date = TodaysDate();
   return job;
+}
+
+std::string TodaysDate() {
+  const std::time_t now = std::time(nullptr);
+  // Called once a run, before its threads start: the shared buffer of localtime is safe here.
+  const std::tm* local = std::localtime(&now);
+  char date[16] = "undated";
+  if (local) std::strftime(date, sizeof date, "%Y-%m-%d", local);
+  return date;
 }

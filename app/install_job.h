@@ -19,5 +19,8 @@ PayloadTable BuiltInPayload();
 // (payload/payload_check.h). The programs ask before they write anything.
 bool BuiltInPayloadIntact();
 
-// The built-in payload installed below installDir with the real merges.
+// The built-in payload installed below installDir with the real merges, dated today.
 ExtractionJob InstallJob(std::string installDir, bool update);
+
+// The local date as "YYYY-MM-DD".
+std::string TodaysDate();

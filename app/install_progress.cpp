@@ -3,6 +3,12 @@
 #include "app/install_hold.h"
 #include "platform/message_box.h"
 
+namespace {
+
+constexpr char kFilesInUseCaption[] = "Files In Use";
+
+}  // namespace
+
 void InstallProgress::Progress(const std::string& line) {
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -13,7 +19,69 @@ void InstallProgress::Progress(const std::string& line) {
 
 void InstallProgress::Message(const std::string& text) { platform::AppMessageBox(text, dialog_); }
 
+bool InstallProgress::AskRetry(const std::string& text) {
+  return platform::OwnedMessageBox(dialog_, text, kFilesInUseCaption,
+                                   platform::kMbRetryCancel | platform::kMbIconExclamation) ==
+         platform::kIdRetry;
+}
+
 std::string InstallProgress::Status() const {
   std::lock_guard<std::mutex> guard(lock_);
   return status_;
+}
+
+InstallProgress::Phase InstallProgress::CurrentPhase() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return phase_;
+}
+
+ExtractionOutcome InstallProgress::Outcome() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return outcome_;
+}
+
+void InstallProgress::RequestStop() {
+  stopping_.store(true);
+  std::lock_guard<std::mutex> guard(lock_);
+  if (phase_ == Phase::kInstalled && decision_ == Decision::kNone) {
+    decision_ = Decision::kUndo;
+    changed_.notify_all();
+  }
+}
+
+bool InstallProgress::Commit() {
+  std::unique_lock<std::mutex> guard(lock_);
+  if (phase_ != Phase::kInstalled || decision_ != Decision::kNone) return false;
+  decision_ = Decision::kCommit;
+  changed_.notify_all();
+  changed_.wait(guard, [this] { return phase_ == Phase::kCommitted || phase_ == Phase::kEnded; });
+  return committed_;
+}
+
+void InstallProgress::WaitForEnd() {
+  std::unique_lock<std::mutex> guard(lock_);
+  changed_.wait(guard, [this] { return phase_ == Phase::kEnded; });
+}
+
+bool InstallProgress::Installed() {
+  std::unique_lock<std::mutex> guard(lock_);
+  phase_ = Phase::kInstalled;
+  if (stopping_.load() && decision_ == Decision::kNone) decision_ = Decision::kUndo;
+  changed_.notify_all();
+  changed_.wait(guard, [this] { return decision_ != Decision::kNone; });
+  return decision_ == Decision::kCommit;
+}
+
+void InstallProgress::Committed(bool ok) {
+  std::lock_guard<std::mutex> guard(lock_);
+  committed_ = ok;
+  phase_ = Phase::kCommitted;
+  changed_.notify_all();
+}
+
+void InstallProgress::End(ExtractionOutcome outcome) {
+  std::lock_guard<std::mutex> guard(lock_);
+  outcome_ = outcome;
+  phase_ = Phase::kEnded;
+  changed_.notify_all();
 }

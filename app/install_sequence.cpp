@@ -4,19 +4,20 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "app/confirm_dialogs.h"
 #include "app/host_probe.h"
-#include "app/install_dialog.h"
 #include "app/install_dir_check.h"
 #include "app/install_job.h"
 #include "app/install_path_limit.h"
 #include "app/installer_end.h"
 #include "app/product.h"
 #include "app/resource.h"
-#include "platform/paths.h"
+#include "payload/undo.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "platform/protected_directory.h"
 #include "shell/registry_cleanup.h"
 #include "shell/shortcuts.h"
@@ -40,20 +41,32 @@ struct WorkerStart {
   std::shared_ptr<InstallProgress> progress;
 };
 
-// The extraction worker: installs the job and marks the end. A failure that stops the
-// installation has been shown by then, and ends the process with kExitFailed; the files
-// written so far stay.
+// The extraction worker: runs the installation to its commit point, then waits for the
+// dialog's decision. A commit makes it final and clears the set-aside files; a late quit undoes
+// it. A failure has been shown, after the run undid itself, by the time the worker ends.
 void __cdecl ExtractionWorker(void* argument) {
   const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
-  bool installed = false;
+  InstallProgress& progress = *start->progress;
+  const std::string& dir = start->job.installDir;
+  ExtractionOutcome outcome = ExtractionOutcome::kFailed;
   try {
-    installed = RunExtraction(start->job, *start->progress);
+    outcome = RunExtraction(start->job, progress);
+    if (outcome == ExtractionOutcome::kInstalled) {
+      if (progress.Installed()) {
+        const bool committed = CommitExtraction(dir, progress);
+        progress.Committed(committed);
+        if (committed) RemoveSetAsideFiles(dir);
+        outcome = committed ? ExtractionOutcome::kInstalled : ExtractionOutcome::kFailed;
+      } else {
+        UndoExtraction(dir, progress);
+        outcome = ExtractionOutcome::kStopped;
+      }
+    }
   } catch (...) {
     // Nothing may escape into the runtime's thread start.
     EndInstaller(kExitOutOfMemory);
   }
-  if (!installed) EndInstaller(kExitFailed);
-  start->progress->MarkDone();
+  progress.End(outcome);
 }
 
 // Makes the missing folders of dir. The first of them gets an access list of its own when it
@@ -101,7 +114,18 @@ UINT_PTR StartProgressTimer(HWND window, UINT periodMs) {
 }
 
 void CInstallSequence::InstallNow(const std::string& dir) {
-  const HWND owner = dialog_.Handle();
+  const HWND owner = view_.Window();
+  // One installation at a time: a second one would take the first one's files for its own.
+  while (!lock_.TryAcquire()) {
+    if (platform::OwnedMessageBox(owner,
+                                  "Another installation of " TVEX_PRODUCT_NAME
+                                  " is running on this computer.\nPlease wait until it has "
+                                  "ended, then press Retry.",
+                                  "Installation Running",
+                                  platform::kMbRetryCancel | platform::kMbIconExclamation) !=
+        platform::kIdRetry)
+      return;
+  }
   // Refused before anything is written: a directory Windows would not take as typed, or one
   // where a file of the installation would pass the path limit.
   if (const std::string problem = InstallDirProblem(dir); !problem.empty()) {
@@ -120,6 +144,7 @@ void CInstallSequence::InstallNow(const std::string& dir) {
     return;
   }
 
+  const bool existed = DirectoryExists(dir.c_str());
   if (!MakeInstallDirectory(dir) || !DirectoryExists(dir.c_str())) {
     platform::OwnedMessageBox(
         owner, "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
@@ -130,80 +155,132 @@ void CInstallSequence::InstallNow(const std::string& dir) {
 
   bool update = false;
   if (FileExists(JoinPath(dir.c_str(), kProgramName).c_str())) {
-    dialog_.SetQuestionControlsEnabled(false);
+    view_.SetQuestionControlsEnabled(false);
     COverwriteUpdateDlg question;
     const INT_PTR answer = question.DoModal();
-    dialog_.SetQuestionControlsEnabled(true);
+    view_.SetQuestionControlsEnabled(true);
     // A question that could not be shown counts as cancelled.
     if (answer != IDOK) return;
     update = question.Update();
   }
-  StartWorker(dir, update);
+  StartWorker(dir, update, !existed);
 }
 
-bool CInstallSequence::StartWorker(const std::string& dir, bool update) {
-  const HWND owner = dialog_.Handle();
+bool CInstallSequence::StartWorker(const std::string& dir, bool update, bool madeDirectory) {
+  const HWND owner = view_.Window();
   targetDir_ = dir;
   update_ = update;
   progress_ = std::make_shared<InstallProgress>(owner);
   installing_ = true;
-  dialog_.ShowProgress(std::string());
+  view_.ShowProgress(std::string());
   timerId_ = StartProgressTimer(owner, kProgressPeriodMs);
-  auto start = std::make_unique<WorkerStart>(WorkerStart{InstallJob(dir, update), progress_});
+  ExtractionJob job = InstallJob(dir, update);
+  job.madeInstallDirectory = madeDirectory;
+  auto start = std::make_unique<WorkerStart>(WorkerStart{std::move(job), progress_});
   if (_beginthread(&ExtractionWorker, 0, start.get()) != static_cast<uintptr_t>(-1)) {
     start.release();  // the worker owns it now
     return true;
   }
   // Without a worker nothing would ever end the installation: back to Ready.
-  if (timerId_) ::KillTimer(owner, timerId_);
-  timerId_ = 0;
-  installing_ = false;
-  dialog_.ShowProgress(std::string());
+  progress_.reset();
+  StopTimer();
   platform::AppMessageBox("Could not start the installation", owner);
   return false;
 }
 
-void CInstallSequence::OnTimer(UINT_PTR timerId) {
-  if (timerId != timerId_) return;
-  // While the quit question is open the answer decides: completion waits for the next tick.
-  if (!progress_ || !progress_->Done() || askingQuit_) {
-    dialog_.ShowProgress(progress_ ? progress_->Status() : std::string());
-    return;
-  }
-  Finish(timerId);
+void CInstallSequence::StopTimer() {
+  if (timerId_) ::KillTimer(view_.Window(), timerId_);
+  timerId_ = 0;
+  installing_ = false;
+  view_.ShowProgress(std::string());
 }
 
-void CInstallSequence::Finish(UINT_PTR timerId) {
-  const HWND owner = dialog_.Handle();
+void CInstallSequence::Quit() {
+  quitting_ = true;
+  view_.SetCancelEnabled(false);
+  if (progress_) progress_->RequestStop();
+}
+
+void CInstallSequence::WaitForWorker() {
+  if (!progress_) return;
+  // A run still waiting for the decision (the dialog ended some other way) is undone.
+  progress_->RequestStop();
+  progress_->WaitForEnd();
+}
+
+void CInstallSequence::OnTimer(UINT_PTR timerId) {
+  if (timerId != timerId_ || !progress_) return;
+  switch (progress_->CurrentPhase()) {
+    case InstallProgress::Phase::kRunning:
+    case InstallProgress::Phase::kCommitted:
+      break;
+    case InstallProgress::Phase::kInstalled:
+      // While the quit question is open the answer decides: the commit waits for the next tick.
+      if (askingQuit_ || quitting_) break;
+      Finish();
+      return;
+    case InstallProgress::Phase::kEnded:
+      switch (progress_->Outcome()) {
+        case ExtractionOutcome::kCancelled:
+          // Files in use, and the user gave up: nothing was changed, back to Ready.
+          progress_.reset();
+          StopTimer();
+          return;
+        case ExtractionOutcome::kStopped:
+          exitCode_ = kExitUserQuit;
+          break;
+        case ExtractionOutcome::kInstalled:
+        case ExtractionOutcome::kFailed:
+          exitCode_ = quitting_ ? kExitUserQuit : kExitFailed;
+          break;
+      }
+      StopTimer();
+      view_.Close(false);
+      return;
+  }
+  view_.ShowProgress(progress_->Status());
+}
+
+void CInstallSequence::Finish() {
+  const HWND owner = view_.Window();
   finishing_ = true;
+  StopTimer();
+  // The commit point: from here on the installation stays.
+  if (!progress_->Commit()) {
+    exitCode_ = kExitFailed;
+    finishing_ = false;
+    view_.Close(false);
+    return;
+  }
   exitCode_ = kExitInstalled;
-  installing_ = false;
-  dialog_.ShowProgress(std::string());
-  ::KillTimer(owner, timerId);
-  timerId_ = 0;
 
   const std::string& dir = targetDir_;
   const std::string program = JoinPath(dir.c_str(), kProgramName);
-  if (FileExists(program.c_str())) {
+  std::optional<std::string> failure;
+  if (!FileExists(program.c_str())) {
+    failure = "The installed program " + program +
+              " is missing (removed since it was written?).\nNo shortcut and no uninstall entry "
+              "have been made: please run the installer again.";
+  } else {
     RemoveOldStartMenuLinks();
     std::string desktopLink;
     std::string startMenuLink;
-    if (auto message = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
-                                         kLinkDescription)) {
-      platform::AppMessageBox(*message, owner);
-      exitCode_ = kExitFailed;
-    } else if (auto message = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
-                                                  kLinkName, kLinkDescription)) {
-      platform::AppMessageBox(*message, owner);
-      exitCode_ = kExitFailed;
+    if ((failure = CreateDesktopLink(desktopLink, dir.c_str(), kProgramBaseName, kLinkName,
+                                     kLinkDescription))) {
+    } else if ((failure = CreateStartMenuLink(startMenuLink, dir.c_str(), kProgramBaseName,
+                                              kLinkName, kLinkDescription))) {
+    } else if ((failure =
+                    WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str()))) {
     } else {
       const std::string commandLine = Quoted(program);
-      WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str());
       platform::AppMessageBox(TVEX_PRODUCT_NAME " has been successfully installed", owner);
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();
-      RegisterUninstallEntry(program.c_str());
+      if (auto message = RegisterUninstallEntry(program.c_str())) {
+        platform::AppMessageBox(*message, owner);
+        exitCode_ = kExitFailed;
+      }
       if (!update_) {
         const std::string settings = FindSettingsFile();
         if (!settings.empty()) std::remove(settings.c_str());
@@ -211,6 +288,10 @@ void CInstallSequence::Finish(UINT_PTR timerId) {
       StartInstalledProgram(commandLine, dir);
     }
   }
+  if (failure) {
+    platform::AppMessageBox(*failure, owner);
+    exitCode_ = kExitFailed;
+  }
   finishing_ = false;
-  dialog_.Close();
+  view_.Close(true);
 }

@@ -42,8 +42,8 @@ BOOL CInstallerApp::InitInstance() {
   dialog.SetAgreement(NarrowToAnsi(WidenLatin1(kAgreementText)));
   dialog.DoModal();
   platform::Dialog::SetMainDialog(nullptr);
-  // Quit during an installation: the worker may be halfway through a file.
-  if (dialog.Installing()) EndInstaller(kExitUserQuit);
+  // After a commit the worker removes the files the run set aside; it ends on its own.
+  dialog.WaitForWorker();
   m_nExitCode = dialog.ExitCode();
   return FALSE;
 }

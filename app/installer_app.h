@@ -14,8 +14,8 @@ class CInstallerApp {
   int Run();
 
   // Runs the main dialog with the agreement text and returns FALSE, so the application ends.
-  // When the user quit while files were still being written the process ends here at once
-  // with kExitUserQuit, without waiting for the worker.
+  // The dialog ends only once an installation has been committed or undone; the worker is
+  // waited for (it clears the set-aside files of a committed run).
   BOOL InitInstance();
 
  private:

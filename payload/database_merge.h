@@ -13,14 +13,22 @@ enum class MergeOutcome {
   kStopped,  // a failure that was reported and ends the installation
 };
 
-// (output path, shipped path, existing path, where messages go) → what happened.
+// (output path, shipped path, existing path, where messages go) → what happened. The engine
+// has taken the backup: the operation takes none.
 using MergeOperation = MergeOutcome (*)(const char* output, const char* shipped,
                                         const char* existing, platform::Reporter& report);
+
+// (database, older copy of it) → true when the older copy holds an entry whose key the database
+// lacks, or when either cannot be read.
+using LacksEntriesOperation = bool (*)(const char* database, const char* older);
 
 struct DatabaseMergeRow {
   const char* pszName;  // payload name, compared case-insensitively
   MergeOperation merge;
   const char* pszFailure;  // reported when merge fails, before the shipped copy is written
+  // Whether an older backup holds entries the database lacks, so that it must not be replaced.
+  // None: any difference counts.
+  LacksEntriesOperation lacksEntriesOf = nullptr;
 };
 
 struct DatabaseMergeTable {

@@ -1,5 +1,6 @@
 #include "payload/extraction.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -9,11 +10,16 @@
 #include <thread>
 
 #include "payload/gunzip.h"
+#include "payload/install_plan.h"
 #include "payload/link_check.h"
-#include "payload/paths.h"
+#include "payload/undo.h"
+#include "payload/undo_journal.h"
 #include "platform/atomic_file.h"
+#include "platform/file_errors.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
+#include "platform/restart_manager.h"
 
 namespace {
 
@@ -26,13 +32,21 @@ constexpr char kTempTrouble[] =
 // than opening a file does natively.
 constexpr std::size_t kFilesAhead = 16;
 constexpr std::size_t kResumeOpeningAt = kFilesAhead / 2;
+// Files named in the question about files in use, at most.
+constexpr std::size_t kBusyFilesNamed = 5;
 
 using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
+// "Trouble writing file." with the file and the system's reason.
+std::string WriteTrouble(const std::string& path, int error) {
+  return std::string(kWriteTrouble) + "\n" + path + ": " + platform::FileErrorReason(error);
+}
 
 // How writing one entry's content into an open file went.
 struct WriteResult {
   enum Kind { kOk, kWriteFailed, kExpandFailed } kind = kOk;
   std::string message;  // kExpandFailed: the expansion's own text
+  int error = 0;        // kWriteFailed: the errno value
 };
 
 // Writes the entry's content (expanded when packed) into f from its start. name is the file's
@@ -40,40 +54,29 @@ struct WriteResult {
 WriteResult WriteContent(const PayloadEntry& entry, std::FILE* f, const std::string& name,
                          GzipExpander& expander) {
   std::setvbuf(f, nullptr, _IONBF, 0);  // every write is a large block: no copy, no sizing
+  errno = 0;
   if (entry.nPackedSize != 0) {
     if (Failure message = expander.Expand(entry.pData, entry.nPackedSize, name, f))
-      return {WriteResult::kExpandFailed, *message};
+      return {WriteResult::kExpandFailed, *message, errno};
     return {};
   }
   if (entry.nSize != 0 && platform::Fs().Write(entry.pData, entry.nSize, 1, f) != 1)
-    return {WriteResult::kWriteFailed, {}};
+    return {WriteResult::kWriteFailed, {}, errno};
   return {};
 }
 
-// A failure to put the written content in place (cut, close, move): worded as a failed write
-// of that entry.
-WriteResult FailedToFinish(const PayloadEntry& entry) {
-  if (entry.nPackedSize != 0) return {WriteResult::kExpandFailed, kFailedWrite};
-  return {WriteResult::kWriteFailed, {}};
+// A failure to put the written content in place (close, move): worded as a failed write of
+// that entry.
+WriteResult FailedToFinish(const PayloadEntry& entry, int error) {
+  if (entry.nPackedSize != 0) return {WriteResult::kExpandFailed, kFailedWrite, error};
+  return {WriteResult::kWriteFailed, {}, error};
 }
 
-// WriteContent, then an existing file cut to the new length and f closed.
-WriteResult WriteFile(const PayloadEntry& entry, std::FILE* f, bool created,
-                      const std::string& name, GzipExpander& expander) {
-  UniqueFile file(f);
-  const WriteResult written = WriteContent(entry, f, name, expander);
-  if (written.kind != WriteResult::kOk) return written;
-  platform::FileSystem& fs = platform::Fs();
-  // Some file systems report a failed write only when the file is closed.
-  if ((!created && fs.Truncate(f) != 0) || fs.Close(file.release()) != 0)
-    return FailedToFinish(entry);
-  return {};
-}
-
-// Reports text, which stops the installation; false, for the caller to return.
-bool Fail(ExtractionReport& report, const std::string& text) {
-  report.Message(text);
-  return false;
+// The text that stops the installation for a write result.
+std::string FailureText(const WriteResult& written, const std::string& path) {
+  if (written.kind == WriteResult::kExpandFailed)
+    return "Trouble writing: " + path + "\n" + written.message;
+  return WriteTrouble(path, written.error);
 }
 
 // The progress line of an entry: verb ("Extracting: ", "Merging: "), its name and ".gz".
@@ -81,19 +84,43 @@ std::string ProgressLine(const char* verb, const PayloadEntry& entry) {
   return std::string(verb) + entry.pszName + ".gz\n";
 }
 
+// What the question about files in use says.
+std::string BusyText(const std::vector<std::string>& busy) {
+  std::string text = "Files of the installation are in use:\n\n";
+  const std::vector<std::string> programs = platform::ProgramsUsing(busy);
+  if (!programs.empty()) {
+    for (const std::string& program : programs) text += program + " is running\n";
+  } else {
+    for (std::size_t i = 0; i < busy.size() && i < kBusyFilesNamed; ++i) text += busy[i] + "\n";
+    if (busy.size() > kBusyFilesNamed)
+      text += "and " + std::to_string(busy.size() - kBusyFilesNamed) + " more\n";
+  }
+  return text +
+         "\nPlease close them, then press Retry. Cancel returns without installing: nothing has "
+         "been changed.";
+}
+
+// A reporter that keeps the texts instead of showing them, so that they can be shown after the
+// run has been undone.
+class HeldMessages : public platform::Reporter {
+ public:
+  void Message(const std::string& text) override { texts += text; }
+  std::string texts;
+};
+
 // A payload file opened in table order, waiting for its content.
 struct OpenedFile {
   const PayloadEntry* entry = nullptr;
   std::string path;
-  std::FILE* file = nullptr;  // null: it could not be opened
-  bool created = false;
+  std::FILE* file = nullptr;  // null: it could not be made; error says why
+  int error = 0;
 };
 
-// The second stage of the extraction: on a thread of its own it writes, cuts and closes the
-// files in the order they were opened, so that opening the next file overlaps writing this one
-// (on Windows, and under Wine, each open and each close is a slow round trip). The first file
-// that fails is reported and stops it; the files opened after it are closed and, when they are
-// new, removed again, so nothing after the failing entry is changed.
+// The second stage of the extraction: on a thread of its own it writes and closes the files in
+// the order they were opened, so that opening the next file overlaps writing this one (on
+// Windows, and under Wine, each open and each close is a slow round trip). The first file that
+// fails stops it; its text is kept for the caller. Once the user has asked to stop, the files
+// still queued are closed unwritten.
 class FileWriter {
  public:
   explicit FileWriter(ExtractionReport& report) : report_(report), thread_([this] { Run(); }) {}
@@ -110,16 +137,17 @@ class FileWriter {
   FileWriter(const FileWriter&) = delete;
   FileWriter& operator=(const FileWriter&) = delete;
 
-  // Queues an opened file (file null when it could not be opened), waiting while the queue is
-  // full. False once a failure has been reported: the caller stops.
+  // Queues an opened file (file null when it could not be made), waiting while the queue is
+  // full. False once a file has failed: the caller stops.
   bool Push(OpenedFile opened) {
     std::unique_lock<std::mutex> guard(lock_);
-    if (!failed_ && queue_.size() >= kFilesAhead) {
+    if (failure_.empty() && queue_.size() >= kFilesAhead) {
       openerWaiting_ = true;
-      roomFree_.wait(guard, [this] { return failed_ || queue_.size() <= kResumeOpeningAt; });
+      roomFree_.wait(guard,
+                     [this] { return !failure_.empty() || queue_.size() <= kResumeOpeningAt; });
       openerWaiting_ = false;
     }
-    if (failed_) {
+    if (!failure_.empty()) {
       Discard(opened);
       return false;
     }
@@ -130,14 +158,17 @@ class FileWriter {
     return true;
   }
 
-  // Waits until every queued file is written; false when a failure has been reported.
+  // Waits until every queued file is written; false when one failed (Failure() says why).
   bool Drain() {
     std::unique_lock<std::mutex> guard(lock_);
     openerWaiting_ = true;
-    roomFree_.wait(guard, [this] { return failed_ || (queue_.empty() && !busy_); });
+    roomFree_.wait(guard, [this] { return !failure_.empty() || (queue_.empty() && !busy_); });
     openerWaiting_ = false;
-    return !failed_;
+    return failure_.empty();
   }
+
+  // The text of the first file that failed; empty while none has. Read after Drain.
+  const std::string& Failure() const { return failure_; }
 
  private:
   void Run() {
@@ -153,42 +184,52 @@ class FileWriter {
       queue_.pop_front();
       busy_ = true;
       guard.unlock();
-      const bool written = Finish(opened);
+      std::string failure = Finish(opened);
       guard.lock();
       busy_ = false;
-      if (!written) {
-        failed_ = true;
+      if (!failure.empty()) {
+        failure_ = std::move(failure);
         for (OpenedFile& later : queue_) Discard(later);
         queue_.clear();
       }
       // The opener waits either for room or for the queue to run dry (Drain).
-      if (openerWaiting_ && (failed_ || queue_.size() <= kResumeOpeningAt)) roomFree_.notify_one();
+      if (openerWaiting_ && (!failure_.empty() || queue_.size() <= kResumeOpeningAt))
+        roomFree_.notify_one();
     }
   }
 
-  // Writes one file; false after reporting its failure.
-  bool Finish(const OpenedFile& opened) {
+  // Writes one file; the failure's text, or empty.
+  std::string Finish(const OpenedFile& opened) {
     const PayloadEntry& entry = *opened.entry;
+    if (opened.file == nullptr) {
+      report_.Progress(ProgressLine("Extracting: ", entry));
+      return WriteTrouble(opened.path, opened.error);
+    }
+    // A stop leaves the file as it is: the undo removes it.
+    if (report_.Stopping()) {
+      Discard(opened);
+      return std::string();
+    }
     report_.Progress(ProgressLine("Extracting: ", entry));
-    if (opened.file == nullptr) return Fail(report_, kWriteTrouble);
+    UniqueFile file(opened.file);
     WriteResult written;
     try {
-      written = WriteFile(entry, opened.file, opened.created, opened.path, expander_);
+      written = WriteContent(entry, opened.file, opened.path, expander_);
     } catch (const std::exception&) {
-      written = {WriteResult::kWriteFailed, {}};  // no memory for the expansion
+      written = {WriteResult::kWriteFailed, {}, ENOMEM};  // no memory for the expansion
     }
-    if (written.kind == WriteResult::kWriteFailed) return Fail(report_, kWriteTrouble);
-    if (written.kind == WriteResult::kExpandFailed)
-      return Fail(report_, "Trouble writing: " + opened.path + "\n" + written.message);
+    errno = 0;
+    // Some file systems report a failed write only when the file is closed.
+    if (written.kind == WriteResult::kOk && platform::Fs().Close(file.release()) != 0)
+      written = FailedToFinish(entry, errno);
+    if (written.kind != WriteResult::kOk) return FailureText(written, opened.path);
     if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(opened.path, true);
-    return true;
+    return std::string();
   }
 
-  // A file opened after the failing one: closed unwritten, and removed when it is new.
+  // A file opened after the failing one, or after a stop: closed unwritten. The undo removes it.
   static void Discard(const OpenedFile& opened) {
-    if (opened.file == nullptr) return;
-    platform::Fs().Close(opened.file);
-    if (opened.created) platform::Fs().Remove(opened.path);
+    if (opened.file != nullptr) platform::Fs().Close(opened.file);
   }
 
   ExtractionReport& report_;
@@ -197,93 +238,266 @@ class FileWriter {
   std::condition_variable workReady_;  // the writer waits on it for files
   std::condition_variable roomFree_;   // the opener waits on it for room, or for the end
   std::deque<OpenedFile> queue_;
+  std::string failure_;
   bool busy_ = false;  // the writer is writing a file it took from the queue
-  bool failed_ = false;
   bool stopping_ = false;
   bool writerWaiting_ = false;
   bool openerWaiting_ = false;
   std::thread thread_;  // last: it starts once everything above is ready
 };
 
+// One run of the plan: the changes, in the order of the journal.
 class Extraction {
  public:
-  Extraction(const ExtractionJob& job, ExtractionReport& report)
-      : job_(job), report_(report), writer_(report) {}
+  Extraction(const ExtractionJob& job, const InstallPlan& plan, ExtractionReport& report)
+      : job_(job), plan_(plan), report_(report) {}
 
+  // Every change of the plan; false on a failure (failure_ says what) or a stop.
   bool Run() {
-    RemoveLeftovers();
+    platform::FileSystem& fs = platform::Fs();
+    if (!plan_.journal.files.empty()) {
+      const std::string asides = JoinPath(job_.installDir.c_str(), kSetAsideFolderName);
+      if (const int error = fs.MakeDirectory(asides); error != 0 && error != EEXIST)
+        return Fail(WriteTrouble(asides, error));
+    }
+    for (const std::string& folder : plan_.newFolders)
+      if (const int error = fs.MakeDirectory(folder); error != 0)
+        return Fail(WriteTrouble(folder, error));
+
+    FileWriter writer(report_);
     for (std::size_t i = 0; i < job_.payload.count; ++i) {
       const PayloadEntry& entry = *job_.payload.entries[i];
-      std::string path = JoinPath(job_.installDir.c_str(), entry.pszName);
-      if (IsDatabaseEntry(entry.pszName) && FileExists(path.c_str())) {
-        // The user's database: everything before it must be in place first, and it is
-        // replaced only in one step.
-        if (!writer_.Drain() || !ReplaceDatabase(entry, path)) return false;
+      const PlannedEntry& planned = plan_.entries[i];
+      if (report_.Stopping()) break;
+      reached_ = planned.firstChange;
+      if (planned.action == EntryAction::kKeep) {
+        report_.Progress(ProgressLine("Extracting: ", entry));
         continue;
       }
-      OpenedFile opened{&entry, std::move(path)};
-      opened.file = OpenForWrite(opened.path, known_, opened.created);
+      if (planned.action == EntryAction::kDatabase) {
+        // The user's database: everything before it must be in place first.
+        if (!writer.Drain()) return Fail(writer.Failure());
+        reached_ = i + 1 < plan_.entries.size() ? plan_.entries[i + 1].firstChange
+                                                : plan_.journal.files.size();
+        if (!ReplaceDatabase(i, entry, planned)) return false;
+        continue;
+      }
+      reached_ = planned.firstChange + 1;
+      OpenedFile opened{&entry, planned.path};
+      if (planned.action == EntryAction::kReplace) {
+        opened.error = fs.Rename(planned.existing, planned.aside);
+        if (opened.error != 0) opened.path = planned.existing;
+      }
+      if (opened.error == 0) {
+        errno = 0;
+        opened.file = fs.CreateNew(planned.path);
+        if (!opened.file) opened.error = errno ? errno : EACCES;
+      }
       const bool openFailed = opened.file == nullptr;
-      if (!writer_.Push(std::move(opened)) || openFailed) return writer_.Drain() && !openFailed;
+      if (!writer.Push(std::move(opened)) || openFailed) {
+        writer.Drain();
+        return Fail(writer.Failure());
+      }
     }
-    return writer_.Drain();
+    if (!writer.Drain()) return Fail(writer.Failure());
+    return !report_.Stopping();
   }
+
+  // How many files of the journal the run may have changed.
+  std::size_t Reached() const { return reached_; }
+  const std::string& Failure() const { return failure_; }
 
  private:
-  // New files that an interrupted installation left beside the databases.
-  void RemoveLeftovers() {
-    const std::string folder = JoinPath(job_.installDir.c_str(), kDatabaseFolder);
-    platform::FileSystem& fs = platform::Fs();
-    for (const std::string& name : fs.ListFiles(folder))
-      if (IsTempFileName(name)) fs.Remove(folder + name);
+  bool Fail(const std::string& text) {
+    if (failure_.empty()) failure_ = text;
+    return false;
   }
 
-  // Writes the shipped copy of an existing database into a new file beside it (inside the
-  // install directory, so it has that directory's protection). In update mode the copy is merged
-  // into the user's database; when the merge fails, and in Overwrite mode, the copy then takes
-  // the database's place in one step, after a backup of a database that differs from it.
-  bool ReplaceDatabase(const PayloadEntry& entry, const std::string& path) {
-    const DatabaseMergeRow* row = job_.update ? FindMergeRow(job_.merges, entry.pszName) : nullptr;
-    report_.Progress(ProgressLine(row ? "Merging: " : "Extracting: ", entry));
-    platform::AtomicFile shipped(path);
-    if (!shipped.Stream()) return Fail(report_, row ? kTempTrouble : kWriteTrouble);
-    if (!mergeExpander_) mergeExpander_.emplace();
-    const std::string& name = row ? shipped.TempPath() : path;
-    WriteResult written = WriteContent(entry, shipped.Stream(), name, *mergeExpander_);
-    if (written.kind == WriteResult::kOk && !shipped.Close()) written = FailedToFinish(entry);
-    if (written.kind == WriteResult::kWriteFailed) return Fail(report_, kWriteTrouble);
-    if (written.kind == WriteResult::kExpandFailed)
-      return Fail(report_, (row ? "Trouble un-gziping tmpfile: " : "Trouble writing: ") + name +
-                               "\n" + written.message);
+  // The user's database: moved aside (with its backup, when a new one will be taken), the
+  // shipped copy expanded beside it, the backup taken from the set-aside copy, then in update
+  // mode the merge into a new file at its place, and otherwise (or when the merge fails) the
+  // shipped copy moved into its place.
+  bool ReplaceDatabase(std::size_t index, const PayloadEntry& entry, const PlannedEntry& planned) {
+    platform::FileSystem& fs = platform::Fs();
+    const PlannedDatabase& database = plan_.databases.at(index);
+    const DatabaseMergeRow* row = FindMergeRow(job_.merges, entry.pszName);
+    const bool merging = job_.update && row;
+    report_.Progress(ProgressLine(merging ? "Merging: " : "Extracting: ", entry));
+    if (const int error = fs.Rename(planned.existing, planned.aside); error != 0)
+      return Fail(WriteTrouble(planned.existing, error));
 
-    if (row) {
-      const MergeOutcome outcome =
-          row->merge(path.c_str(), shipped.TempPath().c_str(), path.c_str(), report_);
-      if (outcome == MergeOutcome::kMerged) return true;
-      if (outcome == MergeOutcome::kStopped) return false;
-      report_.Message(row->pszFailure);
-      report_.Progress(ProgressLine("Extracting: ", entry));
-    } else if (job_.backup && !SameFileContent(path.c_str(), shipped.TempPath().c_str()) &&
-               !job_.backup(path.c_str(), report_)) {
-      return false;
+    platform::AtomicFile shipped(planned.path);
+    if (!shipped.Stream())
+      return Fail((merging ? std::string(kTempTrouble) : std::string(kWriteTrouble)) + "\n" +
+                  planned.path + ": " + platform::FileErrorReason(shipped.Error()));
+    if (!mergeExpander_) mergeExpander_.emplace();
+    const std::string& name = merging ? shipped.TempPath() : planned.path;
+    WriteResult written = WriteContent(entry, shipped.Stream(), name, *mergeExpander_);
+    if (written.kind == WriteResult::kOk && !shipped.Close())
+      written = FailedToFinish(entry, shipped.Error());
+    if (written.kind == WriteResult::kExpandFailed)
+      return Fail((merging ? "Trouble un-gziping tmpfile: " : "Trouble writing: ") + name + "\n" +
+                  written.message);
+    if (written.kind == WriteResult::kWriteFailed)
+      return Fail(WriteTrouble(shipped.TempPath(), written.error));
+
+    // Overwrite keeps the user's database only when it differs from the shipped copy.
+    if (merging || !SameFileContent(planned.aside.c_str(), shipped.TempPath().c_str())) {
+      if (!KeepBackup(database, row, planned)) return false;
     }
-    if (!shipped.Commit()) return Fail(report_, kWriteTrouble);
-    if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(path, true);
+
+    if (merging) {
+      const MergeOutcome outcome = row->merge(planned.path.c_str(), shipped.TempPath().c_str(),
+                                              planned.aside.c_str(), report_);
+      if (outcome == MergeOutcome::kMerged) return true;
+      if (outcome == MergeOutcome::kStopped) return Fail("");
+      // The user's database as it was stays under a name of its own that no later run takes.
+      if (!CopyFileBytes(planned.aside.c_str(), database.unmerged.c_str()))
+        return Fail(WriteTrouble(database.unmerged, errno));
+      report_.Message(std::string(row->pszFailure) + "\nYour database as it was is kept as " +
+                      database.unmerged);
+      report_.Progress(ProgressLine("Extracting: ", entry));
+    }
+    if (!shipped.Commit()) return Fail(WriteTrouble(planned.path, shipped.Error()));
+    if (entry.bReadOnly == 1) fs.SetReadOnly(planned.path, true);
+    return true;
+  }
+
+  // The user's database (set aside at planned.aside) kept as its backup. An older backup that
+  // holds entries the database lacks is kept under a dated name first, so that no backup is
+  // ever replaced by one that holds less of the user's data.
+  bool KeepBackup(const PlannedDatabase& database, const DatabaseMergeRow* row,
+                  const PlannedEntry& planned) {
+    if (!job_.backup) return true;
+    if (!database.backupAside.empty()) {
+      if (const int error = platform::Fs().Rename(database.backup, database.backupAside);
+          error != 0)
+        return Fail(WriteTrouble(database.backup, error));
+      const bool lacks =
+          row && row->lacksEntriesOf
+              ? row->lacksEntriesOf(planned.aside.c_str(), database.backupAside.c_str())
+              : !SameFileContent(planned.aside.c_str(), database.backupAside.c_str());
+      if (lacks && !CopyFileBytes(database.backupAside.c_str(), database.keptBackup.c_str()))
+        return Fail(WriteTrouble(database.keptBackup, errno));
+    }
+    HeldMessages held;
+    if (!job_.backup(planned.path.c_str(), planned.aside.c_str(), held)) return Fail(held.texts);
     return true;
   }
 
   const ExtractionJob& job_;
+  const InstallPlan& plan_;
   ExtractionReport& report_;
-  KnownDirectories known_;
   std::optional<GzipExpander> mergeExpander_;
-  FileWriter writer_;  // last: its thread ends before anything above goes
+  std::size_t reached_ = 0;
+  std::string failure_;
 };
+
+// Writes the journal into the install directory, on the disk before the first change.
+bool WriteJournal(const std::string& installDir, const UndoJournal& journal, std::string& failure) {
+  const std::string path = JoinPath(installDir.c_str(), kUndoJournalName);
+  platform::AtomicFile file(path);
+  const std::string text = FormatUndoJournal(journal);
+  if (!file.Stream() ||
+      platform::Fs().Write(text.data(), 1, text.size(), file.Stream()) != text.size() ||
+      !file.Commit()) {
+    failure = WriteTrouble(path, file.Error() ? file.Error() : errno);
+    return false;
+  }
+  return true;
+}
+
+// Reads the journal of a run that installed everything.
+bool ReadRunJournal(const std::string& installDir, UndoJournal& journal) {
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile file(fs.Open(JoinPath(installDir.c_str(), kUndoJournalName), "rb"));
+  if (!file) return false;
+  std::string text;
+  char block[64 * 1024];
+  for (std::size_t got; (got = fs.Read(block, 1, sizeof block, file.get())) > 0;)
+    text.append(block, got);
+  std::string problem;
+  return fs.StreamError(file.get()) == 0 && ParseUndoJournal(text, journal, problem);
+}
 
 }  // namespace
 
-bool RunExtraction(const ExtractionJob& job, ExtractionReport& report) {
+ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& report) {
   // Before anything is written: a link anywhere on the way stops the whole installation.
   const std::string linked = FindLinkedDirectory(job.installDir, job.payload);
-  if (!linked.empty()) return Fail(report, LinkedDirectoryText(linked));
-  return Extraction(job, report).Run();
+  if (!linked.empty()) {
+    report.Message(LinkedDirectoryText(linked));
+    return ExtractionOutcome::kFailed;
+  }
+  ExtractionJob run = job;
+  // The journal lives in the install directory: it must be there before anything else.
+  if (!DirectoryExists(job.installDir.c_str())) {
+    int counter = 0;
+    CreateDirectoryTree(job.installDir.c_str(), counter);
+    if (!DirectoryExists(job.installDir.c_str())) {
+      report.Message(WriteTrouble(job.installDir, errno ? errno : ENOENT) +
+                     "\nNothing has been changed.");
+      return ExtractionOutcome::kFailed;
+    }
+    run.madeInstallDirectory = true;
+  }
+  if (!RecoverInterruptedRun(job.installDir, report, run.madeInstallDirectory))
+    return ExtractionOutcome::kFailed;
+
+  InstallPlan plan;
+  for (;;) {
+    std::string problem;
+    if (!PlanInstallation(run, plan, problem)) {
+      report.Message("Trouble reading the folder " + problem +
+                     "\nNothing has been changed. Permission problem?");
+      return ExtractionOutcome::kFailed;
+    }
+    if (plan.busy.empty()) break;
+    if (!report.AskRetry(BusyText(plan.busy))) return ExtractionOutcome::kCancelled;
+  }
+  if (report.Stopping()) return ExtractionOutcome::kStopped;
+
+  std::string failure;
+  if (!WriteJournal(run.installDir, plan.journal, failure)) {
+    report.Message(failure + "\nNothing has been changed.");
+    return ExtractionOutcome::kFailed;
+  }
+  Extraction extraction(run, plan, report);
+  if (extraction.Run()) return ExtractionOutcome::kInstalled;
+
+  const UndoResult undone =
+      UndoRun(run.installDir, plan.journal, extraction.Reached(), true, report);
+  if (report.Stopping() && extraction.Failure().empty()) {
+    if (!undone.complete) report.Message(UndoneText(undone));
+    return ExtractionOutcome::kStopped;
+  }
+  report.Message(extraction.Failure() + (extraction.Failure().empty() ? "" : "\n\n") +
+                 UndoneText(undone));
+  return ExtractionOutcome::kFailed;
+}
+
+bool CommitExtraction(const std::string& installDir, ExtractionReport& report) {
+  const std::string path = JoinPath(installDir.c_str(), kUndoJournalName);
+  errno = 0;
+  if (platform::Fs().Remove(path) == 0 || errno == ENOENT) return true;
+  const int error = errno;
+  UndoJournal journal;
+  const UndoResult undone = ReadRunJournal(installDir, journal)
+                                ? UndoRun(installDir, journal, std::string::npos, true, report)
+                                : UndoResult{false, path, error};
+  report.Message("Trouble finishing the installation: " + path + ": " +
+                 platform::FileErrorReason(error) + "\n\n" + UndoneText(undone));
+  return false;
+}
+
+bool UndoExtraction(const std::string& installDir, ExtractionReport& report) {
+  UndoJournal journal;
+  if (!ReadRunJournal(installDir, journal)) {
+    report.Message("The installation could not be undone: its journal in " + installDir +
+                   " cannot be read.");
+    return false;
+  }
+  const UndoResult undone = UndoRun(installDir, journal, std::string::npos, true, report);
+  if (!undone.complete) report.Message(UndoneText(undone));
+  return undone.complete;
 }

@@ -1,4 +1,8 @@
-// The extraction engine: writes every payload entry below an install directory.
+// The extraction engine: installs every payload entry below an install directory as one
+// transaction. Nothing is changed before the run has written what undoes it (its journal,
+// payload/undo_journal.h); a run that fails or is stopped undoes itself, and one that a crash
+// cut short is undone by the next run. A run that installed everything stays undoable until the
+// caller makes it final (CommitExtraction).
 #pragma once
 
 #include <string>
@@ -7,39 +11,72 @@
 #include "payload/payload_entry.h"
 #include "platform/reporter.h"
 
-// Keeps the user's database at path (as its backup) before Overwrite replaces it; false after
-// reporting a failure that must stop the installation.
-using BackupOperation = bool (*)(const char* path, platform::Reporter& report);
+// Keeps the user's database at path (as it was, read from source, where the run set it aside)
+// in its backup path + ".bak"; false after reporting a failure that must stop the installation.
+using BackupOperation = bool (*)(const char* path, const char* source, platform::Reporter& report);
 
 // What one installation works on.
 struct ExtractionJob {
   std::string installDir;  // where the tree goes; a full path with backslashes
   bool update = false;     // merge the user's existing component databases
   PayloadTable payload;
-  DatabaseMergeTable merges;         // consulted in update mode only
-  BackupOperation backup = nullptr;  // Overwrite mode; none: no backup is kept
+  DatabaseMergeTable merges;         // merged in update mode; the backup rule in both modes
+  BackupOperation backup = nullptr;  // none: no backup is kept
+  // The caller made installDir for this run: undoing the run removes it again.
+  bool madeInstallDirectory = false;
+  // Today's date ("2026-12-09"), in the names under which a user's database whose merge failed
+  // and an older backup are kept.
+  std::string date;
 };
 
 // Where the engine reports. Calls come from the engine's two threads (the caller's, and the one
 // that writes the files), never two at a time.
 class ExtractionReport : public platform::Reporter {
  public:
-  // The line of the entry being processed: "Extracting: <name>.gz\n" or "Merging: <name>.gz\n".
+  // The line of the entry being processed: "Extracting: <name>.gz\n", "Merging: <name>.gz\n",
+  // or "Undoing: <name>\n" while a run is undone.
   virtual void Progress(const std::string& line) = 0;
   // Message (from Reporter): a text the user must read; returns once it has been read.
+
+  // Files of the installation are held by other programs (text names them): true to look again,
+  // false to give up with nothing changed. A report that cannot ask gives up.
+  virtual bool AskRetry(const std::string& text) {
+    Message(text);
+    return false;
+  }
+  // The user has asked to stop: the run undoes itself at the next entry.
+  virtual bool Stopping() const { return false; }
 };
 
-// Installs job.payload below job.installDir in table order, making directories as needed; each
-// file is opened once and written in full, the writing of one overlapping the opening of the
-// next. A database of lib\cmp that the user already has is never rewritten in place: the
-// shipped copy goes to a new file beside it. In update mode that copy is merged into the user's
-// database (a database with a row in job.merges); a failed merge reports the row's text and the
-// shipped copy then replaces the database in one step, as it does in Overwrite mode, where a
-// database that differs from the shipped copy is first kept through job.backup. New files that
-// an interrupted run left in lib\cmp are removed first. Returns true when every entry is in
-// place. On a failure that stops the installation (a file that cannot be written, a corrupt
-// entry, a database that cannot be backed up) its text has been reported, the entries before
-// it are complete, nothing after it was touched, and the result is false.
-// A link on the way to any entry (payload/link_check.h) stops it the same way before anything
-// is written.
-bool RunExtraction(const ExtractionJob& job, ExtractionReport& report);
+// How a run ended.
+enum class ExtractionOutcome {
+  kInstalled,  // every entry is in place; undoable until CommitExtraction
+  kFailed,     // a failure was reported after the run undid itself (or nothing was changed)
+  kStopped,    // the user stopped it; it undid itself
+  kCancelled,  // files in use, and the user gave up: nothing was changed
+};
+
+// Installs job.payload below job.installDir in table order. First a run that a crash left is
+// undone, and the files that would be replaced are tested: while another program holds one,
+// the report is asked to retry. Then the journal is written, and each entry is made new, or its
+// old file is moved to the set-aside folder and a new one made in its place (a file that already
+// holds the entry's bytes and attribute is left as it is); the writing of one file overlaps the
+// opening of the next. A database of lib\cmp that the user already has is moved aside too: in
+// update mode the shipped copy is merged with it into a new file at its place (a failed merge
+// reports the row's text and keeps the user's database as "<name>.unmerged-<date>"), in
+// Overwrite mode the shipped copy takes its place; both keep the user's database as
+// "<name>.bak" (Overwrite only when it differs from the shipped copy), and an older backup that
+// holds entries the database lacks as "<name>.bak-<date>". On a failure (a file that cannot be
+// written, a corrupt entry, a backup that cannot be taken) or a stop, the run is undone and then
+// the failure's text is reported with a line that says so. A link on the way to any entry stops
+// it before anything is written.
+ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& report);
+
+// Makes a run that RunExtraction installed final: its journal is removed. The files it set
+// aside are removed after that (RemoveSetAsideFiles), when the caller has time. False after
+// reporting a failure: the run is then undone.
+bool CommitExtraction(const std::string& installDir, ExtractionReport& report);
+
+// Undoes a run that RunExtraction installed and that is not final yet (the user quit at the
+// last moment). False when it could not be undone completely; the report then has the reason.
+bool UndoExtraction(const std::string& installDir, ExtractionReport& report);

@@ -24,6 +24,13 @@ GzipExpander::~GzipExpander() {
 Failure GzipExpander::Expand(const unsigned char* data, std::size_t size, const std::string& name,
                              std::FILE* out) {
   platform::FileSystem& fs = platform::Fs();
+  return Expand(data, size, name, [&](const unsigned char* block, std::size_t produced) {
+    return fs.Write(block, 1, produced, out) == produced;
+  });
+}
+
+Failure GzipExpander::Expand(const unsigned char* data, std::size_t size, const std::string& name,
+                             const Sink& sink) {
   // One state for the whole run: a reset is far cheaper than a new state per file.
   const int start = initialised_ ? inflateReset(&stream_) : inflateInit2(&stream_, kGzipWindowBits);
   if (start != Z_OK) return Prefixed(name, zError(start));
@@ -38,8 +45,7 @@ Failure GzipExpander::Expand(const unsigned char* data, std::size_t size, const 
     if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
       return Prefixed(name, stream_.msg ? stream_.msg : zError(result));
     const std::size_t produced = kBlock - stream_.avail_out;
-    if (produced > 0 && fs.Write(block_.get(), 1, produced, out) < produced)
-      return std::string(kFailedWrite);
+    if (produced > 0 && !sink(block_.get(), produced)) return std::string(kFailedWrite);
     if (result == Z_STREAM_END) break;
     // Room left for output but nothing more to read (or no progress at all): the data ended
     // before the gzip trailer.

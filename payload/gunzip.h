@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,12 @@ class GzipExpander {
   // written before a failure stays in out.
   Failure Expand(const unsigned char* data, std::size_t size, const std::string& name,
                  std::FILE* out);
+
+  // Takes one block of the expansion; false to stop it.
+  using Sink = std::function<bool(const unsigned char* data, std::size_t size)>;
+  // The same expansion handed to sink block by block; a sink that stops it gives kFailedWrite.
+  Failure Expand(const unsigned char* data, std::size_t size, const std::string& name,
+                 const Sink& sink);
 
  private:
   z_stream stream_{};

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,18 +18,21 @@ namespace platform {
 // What the first directory entry matching a path is.
 enum class EntryKind { kNone, kFile, kDirectory };
 
+// One entry of a folder, as the folder lists it: a link is described itself, never followed.
+struct DirectoryEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kNone;  // kFile or kDirectory
+  bool link = false;                  // a symbolic link, a junction or another reparse point
+  bool readOnly = false;
+  std::uint64_t size = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   // fopen with a standard mode ("rb", "wb", "ab", "r", "w"); null on failure.
   virtual std::FILE* Open(const std::string& path, const char* mode) = 0;
-  // Opens the file for writing in binary mode at its start without cutting it, creating it
-  // when it does not exist; created tells which. Null on failure (a directory of that name, a
-  // missing folder, a read-only file, no room).
-  virtual std::FILE* OpenForRewrite(const std::string& path, bool& created) = 0;
-  // Cuts the file at the stream's current position (after flushing it); 0 on success.
-  virtual int Truncate(std::FILE* f) = 0;
   virtual std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) = 0;
   virtual std::size_t Write(const void* data, std::size_t size, std::size_t count,
                             std::FILE* f) = 0;
@@ -47,7 +51,7 @@ class FileSystem {
   virtual int MakeDirectory(const std::string& path) = 0;
   // _chmod with _S_IREAD (readOnly) or _S_IWRITE; 0 on success.
   virtual int SetReadOnly(const std::string& path, bool readOnly) = 0;
-  // remove(); 0 on success.
+  // Removes a file (never a folder); 0 on success, else -1 with errno telling why.
   virtual int Remove(const std::string& path) = 0;
   // Moves from onto to in one step, replacing an existing to, and returns once the move is on
   // the disk; 0 on success. Both lie in the same folder.
@@ -56,9 +60,21 @@ class FileSystem {
   // read.
   virtual std::vector<std::string> ListFiles(const std::string& dir) = 0;
   // Creates the file and opens it for writing in binary mode, only when nothing of that name
-  // exists yet (never one that another process slipped in); null on failure, with errno EEXIST
-  // when the name is taken.
+  // exists yet (never one that another process slipped in); null on failure, with errno telling
+  // why (EEXIST when the name is taken, EBUSY, EACCES, ENOSPC, ENOENT, EISDIR).
   virtual std::FILE* CreateNew(const std::string& path) = 0;
+  // The entries of the folder dir, "." and ".." left out; false when it cannot be read.
+  virtual bool List(const std::string& dir, std::vector<DirectoryEntry>& entries) = 0;
+  // Moves from onto to in one step, both on the same volume, never replacing anything: 0 on
+  // success, else an errno value (EEXIST when something is at to, EBUSY when another program
+  // holds from, EACCES, ENOENT).
+  virtual int Rename(const std::string& from, const std::string& to) = 0;
+  // Removes an empty folder: 0 on success, else an errno value.
+  virtual int RemoveDirectory(const std::string& path) = 0;
+  // True when another program holds the file so that it can be neither moved nor rewritten now:
+  // on Windows an open that shares no delete or write access, or a running program's image;
+  // never on POSIX. A read-only file is tested for moving only.
+  virtual bool InUse(const std::string& path, bool readOnly) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
 };
 
@@ -66,8 +82,6 @@ class FileSystem {
 class RealFileSystem : public FileSystem {
  public:
   std::FILE* Open(const std::string& path, const char* mode) override;
-  std::FILE* OpenForRewrite(const std::string& path, bool& created) override;
-  int Truncate(std::FILE* f) override;
   std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int Close(std::FILE* f) override;
@@ -80,6 +94,10 @@ class RealFileSystem : public FileSystem {
   int Replace(const std::string& from, const std::string& to) override;
   std::vector<std::string> ListFiles(const std::string& dir) override;
   std::FILE* CreateNew(const std::string& path) override;
+  bool List(const std::string& dir, std::vector<DirectoryEntry>& entries) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  int RemoveDirectory(const std::string& path) override;
+  bool InUse(const std::string& path, bool readOnly) override;
   void Sleep(unsigned milliseconds) override;
 };
 

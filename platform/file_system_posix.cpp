@@ -50,21 +50,6 @@ std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   return f;
 }
 
-std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created) {
-  if (path.empty()) return nullptr;
-  created = true;
-  if (std::FILE* f = CreateExclusive(path)) return f;
-  if (errno != EEXIST) return nullptr;
-  created = false;
-  return WriteStream(::open(Native(path).c_str(), O_WRONLY | O_CLOEXEC));
-}
-
-int RealFileSystem::Truncate(std::FILE* f) {
-  if (std::fflush(f) != 0) return -1;
-  const off_t at = ::ftello(f);
-  return at < 0 ? -1 : ::ftruncate(::fileno(f), at);
-}
-
 EntryKind RealFileSystem::Find(const std::string& path) {
   // FindFirstFileA finds nothing for a name that ends in a separator.
   if (path.empty() || path.back() == '\\' || path.back() == '/') return EntryKind::kNone;
@@ -123,8 +108,52 @@ int RealFileSystem::Sync(std::FILE* f) {
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   if (path.empty()) return nullptr;
-  return CreateExclusive(path);
+  std::FILE* f = CreateExclusive(path);
+  // A folder of that name: say what stands in the way.
+  struct stat st;
+  if (!f && errno == EEXIST && ::stat(Native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    errno = EISDIR;
+  return f;
 }
+
+bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& entries) {
+  const std::string native = Native(dir);
+  std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(native.c_str()), &::closedir);
+  if (!listing) return false;
+  const int folder = ::dirfd(listing.get());
+  while (const dirent* found = ::readdir(listing.get())) {
+    const std::string name = found->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    DirectoryEntry entry;
+    entry.name = name;
+    entry.link = S_ISLNK(st.st_mode);
+    // A link is described as what it points to, as Windows describes a reparse point.
+    struct stat target;
+    const bool folderLike =
+        entry.link ? ::fstatat(folder, name.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode)
+                   : S_ISDIR(st.st_mode);
+    entry.kind = folderLike ? EntryKind::kDirectory : EntryKind::kFile;
+    entry.readOnly = (st.st_mode & S_IWUSR) == 0;
+    entry.size = static_cast<std::uint64_t>(st.st_size);
+    entries.push_back(std::move(entry));
+  }
+  return true;
+}
+
+int RealFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, Native(from).c_str(), AT_FDCWD, Native(to).c_str(), RENAME_NOREPLACE) ==
+      0)
+    return 0;
+  return errno;
+}
+
+int RealFileSystem::RemoveDirectory(const std::string& path) {
+  return ::rmdir(Native(path).c_str()) == 0 ? 0 : errno;
+}
+
+bool RealFileSystem::InUse(const std::string&, bool) { return false; }
 
 void RealFileSystem::Sleep(unsigned milliseconds) {
   struct timespec ts;

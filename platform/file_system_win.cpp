@@ -16,6 +16,40 @@
 namespace platform {
 namespace {
 
+// The errno value a Win32 error of a file call stands for.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return EBUSY;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_DIR_NOT_EMPTY:
+      return ENOTEMPTY;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return EIO;
+  }
+}
+
+// Sets errno from the thread's last Win32 error and returns it.
+int LastErrno() {
+  errno = ErrnoOf(::GetLastError());
+  return errno;
+}
+
 // A binary write stream on the descriptor fd, which it then owns; null (with fd closed) when
 // fd is not open or no stream can be made.
 std::FILE* WriteStream(int fd) {
@@ -30,24 +64,6 @@ std::FILE* WriteStream(int fd) {
 std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   if (path.empty()) return nullptr;
   return std::fopen(path.c_str(), mode);
-}
-
-std::FILE* RealFileSystem::OpenForRewrite(const std::string& path, bool& created) {
-  if (path.empty()) return nullptr;
-  // The sharing fopen uses; OPEN_ALWAYS creates a missing file and never cuts an existing one.
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  created = ::GetLastError() != ERROR_ALREADY_EXISTS;
-  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-  if (fd < 0) ::CloseHandle(h);
-  return WriteStream(fd);
-}
-
-int RealFileSystem::Truncate(std::FILE* f) {
-  if (std::fflush(f) != 0) return -1;
-  const __int64 at = ::_ftelli64(f);
-  return at < 0 ? -1 : ::_chsize_s(::_fileno(f), at);
 }
 
 EntryKind RealFileSystem::Find(const std::string& path) {
@@ -85,20 +101,79 @@ int RealFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
   return ::_chmod(path.c_str(), readOnly ? _S_IREAD : _S_IWRITE);
 }
 
-int RealFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()); }
+int RealFileSystem::Remove(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) ? 0 : (LastErrno(), -1);
+}
 
 int RealFileSystem::Replace(const std::string& from, const std::string& to) {
   if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return 0;
-  errno = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  LastErrno();
   return -1;
 }
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   if (path.empty()) return nullptr;
-  return WriteStream(::_open(path.c_str(),
-                             _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                             _S_IREAD | _S_IWRITE));
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    // A folder of that name reports access denied; say what stands in the way.
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    errno = (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+             (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                ? EISDIR
+                : ErrnoOf(error);
+    return nullptr;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) ::CloseHandle(h);
+  return WriteStream(fd);
+}
+
+bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& entries) {
+  std::string pattern = dir;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA data;
+  FindHandle search(pattern, data);
+  if (!search) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    DirectoryEntry entry;
+    entry.name = name;
+    entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory
+                                                                    : EntryKind::kFile;
+    entry.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    entry.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries.push_back(std::move(entry));
+  } while (search.Next(data));
+  return true;
+}
+
+int RealFileSystem::Rename(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : LastErrno();
+}
+
+int RealFileSystem::RemoveDirectory(const std::string& path) {
+  return ::RemoveDirectoryA(path.c_str()) ? 0 : LastErrno();
+}
+
+bool RealFileSystem::InUse(const std::string& path, bool readOnly) {
+  // What moving the file aside and writing its successor need, with every kind of sharing
+  // offered: only a holder that shares less makes the open fail with a sharing violation. A
+  // running program's image refuses write access.
+  const DWORD access = DELETE | (readOnly ? 0 : GENERIC_WRITE);
+  HANDLE h =
+      ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(h);
+    return false;
+  }
+  return ErrnoOf(::GetLastError()) == EBUSY;
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }

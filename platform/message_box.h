@@ -8,11 +8,13 @@ namespace platform {
 
 // MessageBoxA flags and results, for code that cannot include windows.h.
 constexpr unsigned kMbOk = 0x0;
+constexpr unsigned kMbRetryCancel = 0x5;
 constexpr unsigned kMbYesNo = 0x4;
 constexpr unsigned kMbIconExclamation = 0x30;
 constexpr unsigned kMbTopmost = 0x40000;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
-#include "payload/paths.h"
+#include "payload/undo.h"
+#include "platform/file_errors.h"
 #include "platform/file_ops.h"
+#include "platform/paths.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/scripted_file_system.h"
@@ -18,6 +21,7 @@ namespace {
 using namespace tvex_test;
 
 constexpr char kWriteTrouble[] = "Trouble writing file.\nOut of disk space?  Permission problem?";
+constexpr char kUndone[] = "\n\nThe installation has been undone: everything is as it was before.";
 constexpr char kCap[] = ".\\lib\\cmp\\standard.cap";
 constexpr char kCapFailure[] = "Trouble merging capacitor databases.\n    ...overwriting";
 
@@ -31,6 +35,8 @@ MergeOutcome g_mergeResult = MergeOutcome::kMerged;
 MergeOutcome RecordingMerge(const char* output, const char* shipped, const char* existing,
                             platform::Reporter&) {
   g_mergeCalls.push_back({output, shipped, existing, ReadAll(shipped)});
+  // A merge that succeeds writes its output; the user's entries are all it keeps here.
+  if (g_mergeResult == MergeOutcome::kMerged) CopyFileBytes(existing, output);
   return g_mergeResult;
 }
 
@@ -45,9 +51,9 @@ const DatabaseMergeTable kTestMerges{kTestRows, std::size(kTestRows)};
 std::vector<std::string> g_backups;
 bool g_backupResult = true;
 
-bool RecordingBackup(const char* path, platform::Reporter&) {
+bool RecordingBackup(const char* path, const char* source, platform::Reporter&) {
   g_backups.push_back(path);
-  return CopyFileBytes(path, (std::string(path) + ".bak").c_str()) && g_backupResult;
+  return CopyFileBytes(source, (std::string(path) + ".bak").c_str()) && g_backupResult;
 }
 
 class Extraction : public ::testing::Test {
@@ -62,12 +68,20 @@ class Extraction : public ::testing::Test {
 
   std::string At(const char* name) const { return JoinPath(install_.c_str(), name); }
 
-  // Runs the engine on payload under the scripted file system; true when it installed all.
+  // Runs the engine on payload under the scripted file system and commits what it installed;
+  // true when it installed all.
   bool Run(const TestPayload& payload) {
     platform::ScopedFileSystem scoped(fs_);
-    return RunExtraction(ExtractionJob{install_, update_, payload.Table(), kTestMerges, backup_},
-                         report_);
+    ExtractionJob job{install_, update_, payload.Table(), kTestMerges, backup_};
+    job.date = "2026-12-09";
+    if (RunExtraction(job, report_) != ExtractionOutcome::kInstalled) return false;
+    if (!CommitExtraction(install_, report_)) return false;
+    RemoveSetAsideFiles(install_);
+    return true;
   }
+
+  // What is below the install directory: each file's bytes by relative path.
+  std::map<std::string, std::string> Tree() const { return ReadTree(install_); }
 
   WorkDir work_;
   std::string install_;
@@ -100,7 +114,9 @@ TEST_F(Extraction, InstallsEveryEntryByteForByte) {
   EXPECT_TRUE(ReadAll(At(".\\tvex3.exe")) == NoiseBytes(70000, 8));
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\cap.asy")));
   EXPECT_FALSE(IsReadOnly(At(".\\tvex3.exe")));
-  EXPECT_TRUE(fs_.temps.empty()) << "no temporary file outside the merges";
+  EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  EXPECT_FALSE(Exists(At(kUndoJournalName))) << "committed";
+  EXPECT_FALSE(Exists(At(kSetAsideFolderName)));
 }
 
 TEST_F(Extraction, AFreshInstallOpensEachFileOnceAndWritesNothingElsewhere) {
@@ -156,8 +172,8 @@ TEST_F(Extraction, AReadOnlyFileIsReplacedWhereTheRuleIsKeptOutsideTheDisk) {
   payload.Add(".\\lib\\sym\\diode.asy", TextBytes(2000), true);
   EXPECT_TRUE(Run(payload));
   EXPECT_TRUE(ReadAll(symbol) == TextBytes(2000));
-  EXPECT_EQ(fs_.readOnlyClears, 1);
   EXPECT_EQ(fs_.readOnly.count(symbol), 1u) << "read-only again afterwards";
+  EXPECT_FALSE(Exists(At(kSetAsideFolderName))) << "the old read-only file is removed";
 }
 
 TEST_F(Extraction, AFileBlockingADirectoryStopsTheInstallation) {
@@ -168,11 +184,12 @@ TEST_F(Extraction, AFileBlockingADirectoryStopsTheInstallation) {
   payload.Add(".\\Changelog.txt", "first");
   payload.Add(".\\examples\\jigs\\1.asc", "jig");
   payload.Add(".\\zz.txt", "never");
+  const auto before = Tree();
   EXPECT_FALSE(Run(payload));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
-  EXPECT_EQ(ReadAll(At(".\\Changelog.txt")), "first");
-  EXPECT_EQ(ReadAll(At(".\\examples")), "a file where a directory belongs");
-  EXPECT_FALSE(FileExists(At(".\\zz.txt").c_str()));
+  EXPECT_EQ(boxes_.Texts(),
+            std::vector<std::string>{std::string(kWriteTrouble) + "\n" + At(".\\examples") + ": " +
+                                     platform::FileErrorReason(EEXIST) + kUndone});
+  EXPECT_EQ(Tree(), before) << "undone";
 }
 
 TEST_F(Extraction, AnEntryNamedLikeADirectoryStopsTheInstallation) {
@@ -181,7 +198,10 @@ TEST_F(Extraction, AnEntryNamedLikeADirectoryStopsTheInstallation) {
   TestPayload payload;
   payload.Add(".\\lib\\sub", "collides");
   EXPECT_FALSE(Run(payload));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
+  EXPECT_EQ(boxes_.Texts(),
+            std::vector<std::string>{std::string(kWriteTrouble) + "\n" + At(".\\lib\\sub") + ": " +
+                                     platform::FileErrorReason(EISDIR) + kUndone});
+  EXPECT_TRUE(DirectoryExists(At(".\\lib\\sub").c_str()));
 }
 
 TEST_F(Extraction, ACorruptEntryInTheMiddleStopsThere) {
@@ -193,15 +213,15 @@ TEST_F(Extraction, ACorruptEntryInTheMiddleStopsThere) {
   payload.AddRaw(".\\lib\\sub\\bad.sub", stream, 4000, static_cast<std::uint32_t>(stream.size()));
   payload.Add(".\\lib\\sub\\later.sub", TextBytes(5000));
   payload.Add(".\\z.txt", "never");
+  int counter = 0;
+  CreateDirectoryTree(install_.c_str(), counter);
   EXPECT_FALSE(Run(payload));
   const std::string path = At(".\\lib\\sub\\bad.sub");
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble writing: " + path + "\n" + path +
-                                                     ": incorrect data check"});
-  EXPECT_EQ(report_.lastLine, "Extracting: .\\lib\\sub\\bad.sub.gz\n");
-  EXPECT_TRUE(ReadAll(At(".\\a.txt")) == TextBytes(4000));
-  EXPECT_EQ(ReadAll(At(".\\b.txt")), "stored");
-  EXPECT_FALSE(Exists(At(".\\lib\\sub\\later.sub")));
-  EXPECT_FALSE(Exists(At(".\\z.txt")));
+                                                     ": incorrect data check" + kUndone});
+  EXPECT_EQ(report_.lastLine, "Undoing: a.txt\n") << "undone, the first file last";
+  EXPECT_TRUE(Tree().empty()) << "the files before it are gone again";
+  EXPECT_FALSE(Exists(At(".\\lib"))) << "and the folders the run made";
 }
 
 TEST_F(Extraction, CorruptAndTruncatedStreamsGiveZlibsText) {
@@ -223,8 +243,8 @@ TEST_F(Extraction, CorruptAndTruncatedStreamsGiveZlibsText) {
     payload.AddRaw(".\\f.sub", stream, 5000, static_cast<std::uint32_t>(stream.size()));
     BoxCapture boxes;
     EXPECT_FALSE(Run(payload)) << text;
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{"Trouble writing: " + path + "\n" + path + ": " + text});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Trouble writing: " + path + "\n" + path +
+                                                      ": " + text + kUndone});
   }
 }
 
@@ -241,34 +261,42 @@ TEST_F(Extraction, DiskFullOnTheNthWrite) {
   payload.Add(".\\1.txt", "one");
   payload.Add(".\\2.txt", "two");
   payload.Add(".\\3.txt", "three");
-  fs_.failWrite = 2;
+  fs_.failWrite = 3;  // the journal's write is the first
   EXPECT_FALSE(Run(payload));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
-  EXPECT_EQ(ReadAll(At(".\\1.txt")), "one");
-  EXPECT_FALSE(FileExists(At(".\\3.txt").c_str()));
+  ASSERT_EQ(boxes_.Texts().size(), 1u);
+  EXPECT_EQ(boxes_.Texts()[0].rfind(std::string(kWriteTrouble) + "\n" + At(".\\2.txt") + ": ", 0),
+            0u)
+      << boxes_.Texts()[0];
+  EXPECT_FALSE(Exists(install_)) << "the run made the directory; undone, it goes too";
 }
 
-TEST_F(Extraction, AFailureLeavesTheFilesAfterItAsTheyWere) {
-  // Files after the failing one may already be open while it is written: an existing one keeps
-  // its content, a new one is gone again.
+TEST_F(Extraction, AFailureUndoesEveryChangeAndTouchesNothingElse) {
+  // Files after the failing one may already be open while it is written.
   int counter = 0;
-  CreateDirectoryTree(install_.c_str(), counter);
+  CreateDirectoryTree(At(".\\lib\\sym").c_str(), counter);
   WriteAll(At(".\\c.txt"), "from the previous installation");
+  WriteAll(At(".\\lib\\sym\\diode.asy"), "an older symbol");
+  ASSERT_EQ(platform::Fs().SetReadOnly(At(".\\lib\\sym\\diode.asy"), true), 0);
+  WriteAll(At(".\\lib\\mine.txt"), "the user's own file");
+  const auto before = Tree();
   TestPayload payload;
   payload.Add(".\\a.txt", TextBytes(3000));
   payload.Add(".\\b.txt", TextBytes(4000));  // its write fails
   payload.Add(".\\c.txt", "new c");
   payload.Add(".\\d.txt", "new d");
   for (int i = 0; i < 20; ++i) payload.Add(".\\e" + std::to_string(i) + ".txt", "e");
-  fs_.failWrite = 2;
+  payload.Add(".\\lib\\sym\\diode.asy", "new", true);
+  payload.Add(".\\lib\\sym\\new\\zener.asy", "new", true);
+  fs_.failWrite = 3;  // the journal's write is the first
   EXPECT_FALSE(Run(payload));
   const std::string b = At(".\\b.txt");
-  EXPECT_EQ(boxes_.Texts(),
-            std::vector<std::string>{"Trouble writing: " + b + "\ngz_uncompress(): failed fwrite"});
-  EXPECT_TRUE(ReadAll(At(".\\a.txt")) == TextBytes(3000));
-  EXPECT_EQ(ReadAll(At(".\\c.txt")), "from the previous installation");
-  EXPECT_FALSE(Exists(At(".\\d.txt")));
-  EXPECT_FALSE(Exists(At(".\\e0.txt")));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble writing: " + b +
+                                                     "\ngz_uncompress(): failed fwrite" + kUndone});
+  EXPECT_EQ(Tree(), before);
+  EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\diode.asy")));
+  EXPECT_FALSE(Exists(At(".\\lib\\sym\\new")));
+  EXPECT_FALSE(Exists(At(kUndoJournalName)));
+  EXPECT_FALSE(Exists(At(kSetAsideFolderName)));
 }
 
 TEST_F(Extraction, AShorterFileReplacesALongerOneWhole) {
@@ -293,17 +321,17 @@ TEST_F(Extraction, DiskFullDuringAMultiBlockExpansion) {
   EXPECT_FALSE(Run(payload));
   const std::string path = At(".\\big.txt");
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble writing: " + path +
-                                                     "\ngz_uncompress(): failed fwrite"});
-  EXPECT_TRUE(ReadAll(At(".\\small.txt")) == TextBytes(2000));
-  EXPECT_FALSE(Exists(At(".\\after.txt")));
+                                                     "\ngz_uncompress(): failed fwrite" + kUndone});
+  EXPECT_FALSE(Exists(install_));
 }
 
 TEST_F(Extraction, AFailedCloseIsAFailedWrite) {
   TestPayload payload;
   payload.Add(".\\1.txt", "one");
-  fs_.failClose = 1;
+  fs_.failClose = 2;  // the journal's close is the first
   EXPECT_FALSE(Run(payload));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
+  ASSERT_EQ(boxes_.Texts().size(), 1u);
+  EXPECT_EQ(boxes_.Texts()[0].rfind(std::string(kWriteTrouble) + "\n" + At(".\\1.txt"), 0), 0u);
 
   TestPayload packed;
   packed.Add(".\\2.txt", TextBytes(5000));
@@ -312,7 +340,7 @@ TEST_F(Extraction, AFailedCloseIsAFailedWrite) {
   EXPECT_FALSE(Run(packed));
   const std::string path = At(".\\2.txt");
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Trouble writing: " + path +
-                                                    "\ngz_uncompress(): failed fwrite"});
+                                                    "\ngz_uncompress(): failed fwrite" + kUndone});
 }
 
 class UpdateMode : public Extraction {
@@ -329,14 +357,21 @@ class UpdateMode : public Extraction {
     payload_.Add(kCap, shipped_);
   }
 
-  // The temporary files made, each checked to lie in the database's own folder.
-  void ExpectTempsBesideTheDatabase() {
-    for (const std::string& temp : fs_.temps) {
-      EXPECT_EQ(ParentDirectory(temp.c_str()), ParentDirectory(database_.c_str())) << temp;
-      EXPECT_TRUE(IsTempFileName(temp.substr(ParentDirectory(temp.c_str()).size()))) << temp;
-    }
-    EXPECT_TRUE(fs_.LeftoverTemps().empty());
+  // The temporary files made beside the database (the others are the journal's, in the
+  // install directory).
+  std::vector<std::string> DatabaseTemps() const {
+    std::vector<std::string> temps;
+    for (const std::string& temp : fs_.temps)
+      if (ParentDirectory(temp.c_str()) == ParentDirectory(database_.c_str()))
+        temps.push_back(temp);
+      else
+        EXPECT_EQ(ParentDirectory(temp.c_str()), install_ + "\\") << temp;
+    return temps;
   }
+  void ExpectNoTempsLeft() { EXPECT_TRUE(fs_.LeftoverTemps().empty()); }
+
+  // The set-aside copy of the user's database, where the merge reads it.
+  std::string Aside() const { return At(".\\~tvexundo\\1"); }
 
   std::string database_, shipped_;
   TestPayload payload_;
@@ -346,35 +381,41 @@ TEST_F(UpdateMode, AMergedDatabaseIsNotExtracted) {
   EXPECT_TRUE(Run(payload_));
   ASSERT_EQ(g_mergeCalls.size(), 1u);
   EXPECT_EQ(g_mergeCalls[0].output, database_);
-  EXPECT_EQ(g_mergeCalls[0].existing, database_);
+  EXPECT_EQ(g_mergeCalls[0].existing, Aside()) << "the user's database, set aside";
   EXPECT_NE(g_mergeCalls[0].shipped, database_);
   EXPECT_TRUE(g_mergeCalls[0].shippedContent == shipped_) << "the merge gets the expanded copy";
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
   EXPECT_EQ(report_.lastLine, "Merging: .\\lib\\cmp\\standard.cap.gz\n");
   EXPECT_TRUE(boxes_.Texts().empty());
-  ASSERT_EQ(fs_.temps.size(), 1u) << "one file for the expanded shipped copy";
-  EXPECT_EQ(fs_.temps[0], g_mergeCalls[0].shipped);
-  ExpectTempsBesideTheDatabase();
+  // One file for the expanded shipped copy, one for the merge's result.
+  ASSERT_EQ(DatabaseTemps().size(), 2u);
+  EXPECT_EQ(DatabaseTemps()[0], g_mergeCalls[0].shipped);
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, AFailedMergeOverwritesWithTheShippedCopy) {
   g_mergeResult = MergeOutcome::kFailed;
   EXPECT_TRUE(Run(payload_));
   ASSERT_EQ(g_mergeCalls.size(), 1u);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kCapFailure});
+  const std::string kept = database_ + ".unmerged-2026-12-09";
+  EXPECT_EQ(boxes_.Texts(),
+            std::vector<std::string>{std::string(kCapFailure) +
+                                     "\nYour database as it was is kept as " + kept});
+  EXPECT_EQ(ReadAll(kept), "the user's own parts");
   EXPECT_TRUE(ReadAll(database_) == shipped_);
   EXPECT_EQ(report_.lastLine, "Extracting: .\\lib\\cmp\\standard.cap.gz\n");
-  ExpectTempsBesideTheDatabase();
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, AStoppedMergeStopsTheInstallation) {
   g_mergeResult = MergeOutcome::kStopped;
   payload_.Add(".\\zz.txt", "never");
+  const auto before = Tree();
   EXPECT_FALSE(Run(payload_));
-  EXPECT_TRUE(boxes_.Texts().empty()) << "the merge reported its own failure";
-  EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  EXPECT_FALSE(Exists(At(".\\zz.txt")));
-  ExpectTempsBesideTheDatabase();
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kUndone + 2})
+      << "the merge reported its own failure";
+  EXPECT_EQ(Tree(), before);
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, AStoredDatabaseIsMergedAsItIs) {
@@ -386,8 +427,8 @@ TEST_F(UpdateMode, AStoredDatabaseIsMergedAsItIs) {
   ASSERT_EQ(g_mergeCalls.size(), 2u) << "names compare without case";
   EXPECT_EQ(g_mergeCalls[0].shippedContent, ".model Q1 NPN");
   EXPECT_EQ(g_mergeCalls[1].shippedContent, "small");
-  EXPECT_EQ(fs_.temps.size(), 2u);
-  ExpectTempsBesideTheDatabase();
+  EXPECT_EQ(DatabaseTemps().size(), 4u) << "the shipped copy and the result of each";
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, WithoutAnExistingCopyTheDatabaseIsExtracted) {
@@ -414,10 +455,17 @@ TEST_F(UpdateMode, ADatabaseWithoutARowIsExtracted) {
 }
 
 TEST_F(UpdateMode, NoTemporaryFile) {
+  // The journal's own new file is made before any change; the first temporary file to fail is
+  // the one beside the database.
   fs_.refuseTemp = true;
   EXPECT_FALSE(Run(payload_));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble creating temporary file.\nOut of "
-                                                     "disk space?  Permission problem?"});
+  ASSERT_EQ(boxes_.Texts().size(), 1u);
+  EXPECT_EQ(boxes_.Texts()[0].rfind("Trouble writing file.\nOut of disk space?  Permission "
+                                    "problem?\n" +
+                                        At(kUndoJournalName),
+                                    0),
+            0u)
+      << boxes_.Texts()[0];
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
 }
 
@@ -425,11 +473,12 @@ TEST_F(UpdateMode, TemporaryFileCannotBeWritten) {
   TestPayload payload;
   payload.Add(".\\Changelog.txt", "log");
   payload.Add(kCap, "a small shipped database");
-  fs_.failWrite = 2;  // 1 is the change log, 2 the shipped database
+  fs_.failWrite = 3;  // 1 is the journal, 2 the change log, 3 the shipped database
   EXPECT_FALSE(Run(payload));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kWriteTrouble});
+  ASSERT_EQ(boxes_.Texts().size(), 1u);
+  EXPECT_EQ(boxes_.Texts()[0].rfind(std::string(kWriteTrouble) + "\n", 0), 0u);
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  ExpectTempsBesideTheDatabase();
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, ACorruptShippedDatabase) {
@@ -438,12 +487,12 @@ TEST_F(UpdateMode, ACorruptShippedDatabase) {
   stream[stream.size() - 1] ^= 0x01;  // inside the length
   payload.AddRaw(kCap, stream, 85996, static_cast<std::uint32_t>(stream.size()));
   EXPECT_FALSE(Run(payload));
-  ASSERT_EQ(fs_.temps.size(), 1u);
-  const std::string temp = fs_.temps[0];
+  ASSERT_EQ(DatabaseTemps().size(), 1u);
+  const std::string temp = DatabaseTemps()[0];
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Trouble un-gziping tmpfile: " + temp + "\n" +
-                                                     temp + ": incorrect length check"});
+                                                     temp + ": incorrect length check" + kUndone});
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  ExpectTempsBesideTheDatabase();
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, TheUsersDatabaseIsReplacedInOneStepNeverWrittenInPlace) {
@@ -455,7 +504,7 @@ TEST_F(UpdateMode, TheUsersDatabaseIsReplacedInOneStepNeverWrittenInPlace) {
   EXPECT_TRUE(Run(payload_));
   EXPECT_TRUE(ReadAll(database_) == shipped_);
   for (const std::string& path : fs_.written) EXPECT_NE(path, database_) << "opened for writing";
-  ExpectTempsBesideTheDatabase();
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, OverwriteKeepsADifferingDatabaseAsItsBackup) {
@@ -471,6 +520,7 @@ TEST_F(UpdateMode, OverwriteKeepsADifferingDatabaseAsItsBackup) {
   EXPECT_TRUE(Run(payload_));
   EXPECT_TRUE(g_backups.empty());
   EXPECT_TRUE(g_mergeCalls.empty());
+  EXPECT_EQ(ReadAll(database_ + ".bak"), "the user's own parts");
 }
 
 TEST_F(UpdateMode, AFailedBackupInOverwriteStopsBeforeTheDatabaseIsTouched) {
@@ -478,10 +528,10 @@ TEST_F(UpdateMode, AFailedBackupInOverwriteStopsBeforeTheDatabaseIsTouched) {
   backup_ = RecordingBackup;
   g_backupResult = false;
   payload_.Add(".\\zz.txt", "never");
+  const auto before = Tree();
   EXPECT_FALSE(Run(payload_));
-  EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  EXPECT_FALSE(Exists(At(".\\zz.txt")));
-  ExpectTempsBesideTheDatabase();
+  EXPECT_EQ(Tree(), before);
+  ExpectNoTempsLeft();
 }
 
 TEST_F(UpdateMode, LeftoversOfAnInterruptedRunAreRemovedFirst) {
@@ -495,13 +545,21 @@ TEST_F(UpdateMode, LeftoversOfAnInterruptedRunAreRemovedFirst) {
   EXPECT_TRUE(Exists(folder + "notes.txt"));
 }
 
-TEST_F(UpdateMode, AShippedCopyThatCannotTakeThePlaceStopsWithTheUsersFileWhole) {
+TEST_F(UpdateMode, AShippedCopyThatCannotTakeThePlaceIsUndoneByTheNextRun) {
   g_mergeResult = MergeOutcome::kFailed;
-  fs_.failReplaceTo = database_;
+  fs_.failReplaceTo = database_;  // neither the shipped copy nor the user's goes back there
   EXPECT_FALSE(Run(payload_));
-  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{kCapFailure, kWriteTrouble}));
+  ASSERT_EQ(boxes_.Texts().size(), 2u);
+  EXPECT_NE(boxes_.Texts()[1].find("could not be undone completely: " + database_),
+            std::string::npos)
+      << boxes_.Texts()[1];
+  EXPECT_TRUE(Exists(At(kUndoJournalName))) << "kept for the next run";
+
+  fs_.failReplaceTo.clear();
+  g_mergeResult = MergeOutcome::kMerged;
+  EXPECT_TRUE(Run(payload_));
   EXPECT_EQ(ReadAll(database_), "the user's own parts");
-  ExpectTempsBesideTheDatabase();
+  ExpectNoTempsLeft();
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {
   for (bool update : {false, true}) {
     SCOPED_TRACE(update ? "update" : "overwrite");
     BoxCapture boxes;
-    EXPECT_FALSE(RunExtraction(ExtractionJob{install_, update, payload_.Table(), {}}, report));
+    EXPECT_EQ(RunExtraction(ExtractionJob{install_, update, payload_.Table(), {}}, report),
+              ExtractionOutcome::kFailed);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{LinkedDirectoryText(install_ + "\\lib\\cmp")});
     // Not even the files that come before the link in table order were written.

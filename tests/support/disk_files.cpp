@@ -47,6 +47,26 @@ bool IsReadOnly(const std::string& path) {
   return !error && (perms & fs::perms::owner_write) == fs::perms::none;
 }
 
+std::map<std::string, std::string> ReadTree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  std::error_code error;
+  const fs::path base = NativePath(root);
+  for (auto it = fs::recursive_directory_iterator(base, error); !error && it != fs::end(it);
+       it.increment(error)) {
+    std::string rel = fs::relative(it->path(), base).generic_string();
+    for (char& c : rel)
+      if (c == '/') c = '\\';
+    const fs::file_status status = it->symlink_status();
+    if (fs::is_symlink(status))
+      tree[rel] = "link";
+    else if (fs::is_directory(status))
+      tree[rel + "\\"] = "";
+    else
+      tree[rel] = (IsReadOnly(it->path().string()) ? "r " : "w ") + ReadAll(it->path().string());
+  }
+  return tree;
+}
+
 void RemoveTree(const std::string& path) {
   std::error_code error;
   const fs::path root = NativePath(path);

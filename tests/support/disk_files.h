@@ -5,6 +5,7 @@
 // backslashes become slashes first, as the platform's own calls do.
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace tvex_test {
@@ -27,6 +28,12 @@ bool MakeDir(const std::string& path);
 
 // True when the file exists and its owner may not write it (the read-only attribute on Windows).
 bool IsReadOnly(const std::string& path);
+
+// Everything below root as a test compares it: each folder as "<path>\" with no content, each
+// file as "<path>" with its bytes after "r " (read-only) or "w " (writable), paths relative to
+// root with backslashes. Links are not followed: a link is "<path>" with "link" as content.
+// Empty when root does not exist.
+std::map<std::string, std::string> ReadTree(const std::string& root);
 
 // Deletes a file or a whole tree, read-only entries included; nothing when it does not exist.
 void RemoveTree(const std::string& path);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/file_ops.h"
+
 namespace tvex_test {
 namespace {
 
@@ -51,24 +53,13 @@ int ScriptedFileSystem::StreamError(std::FILE* f) {
   return m_failedReads.count(f) ? 1 : RealFileSystem::StreamError(f);
 }
 
-std::FILE* ScriptedFileSystem::OpenForRewrite(const std::string& path, bool& created) {
-  std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (!MayWrite(path)) return nullptr;
-  std::FILE* f = RealFileSystem::OpenForRewrite(path, created);
-  if (f && path == shortWritePath) m_shortFiles.insert(f);
-  return f;
-}
-
-int ScriptedFileSystem::Truncate(std::FILE* f) {
-  std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return RealFileSystem::Truncate(f);
-}
-
 std::size_t ScriptedFileSystem::Write(const void* data, std::size_t size, std::size_t count,
                                       std::FILE* f) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (++writes == failWrite) return 0;
-  if (m_shortFiles.count(f)) return 0;
+  if (++writes == failWrite || m_shortFiles.count(f)) {
+    errno = EIO;
+    return 0;
+  }
   const std::size_t want = size * count;
   if (want > bytesLeft) {
     RealFileSystem::Write(data, 1, bytesLeft, f);
@@ -114,18 +105,52 @@ int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) 
     errno = EACCES;
     return -1;
   }
-  return RealFileSystem::Replace(from, to);
+  const int result = RealFileSystem::Replace(from, to);
+  if (result == 0) MoveAttribute(from, to);
+  return result;
+}
+
+int ScriptedFileSystem::Remove(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (simulateReadOnly && readOnly.count(path)) {
+    errno = EACCES;
+    return -1;
+  }
+  return RealFileSystem::Remove(path);
+}
+
+int ScriptedFileSystem::Rename(const std::string& from, const std::string& to) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  ++renames;
+  if (held.count(from)) return EBUSY;
+  const int result = RealFileSystem::Rename(from, to);
+  if (result == 0) MoveAttribute(from, to);
+  return result;
+}
+
+bool ScriptedFileSystem::InUse(const std::string& path, bool) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return held.count(path) != 0;
+}
+
+void ScriptedFileSystem::MoveAttribute(const std::string& from, const std::string& to) {
+  if (!simulateReadOnly) return;
+  readOnly.erase(to);
+  if (readOnly.erase(from)) readOnly.insert(to);
 }
 
 std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  written.push_back(path);
-  if (refuseTemp) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const bool temp = IsTempFileName(path.substr(slash == std::string::npos ? 0 : slash + 1));
+  if ((temp && refuseTemp) || !MayWrite(path)) {
     errno = EACCES;
     return nullptr;
   }
   std::FILE* f = RealFileSystem::CreateNew(path);
   if (!f) return f;
+  if (path == shortWritePath) m_shortFiles.insert(f);
+  if (!temp) return f;
   temps.push_back(path);
   ++m_created;
   if (m_created == shortWritesOnCreated) m_shortFiles.insert(f);

@@ -43,18 +43,20 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   // a Replace onto this path.
   bool failReplace = false;
   std::string failReplaceTo;
-  // The n-th file made by CreateNew (from 1; 0 never): its writes store nothing and return 0,
-  // or its close reports failure (a write error the system reports only then).
+  // The n-th temporary file made by CreateNew (from 1; 0 never): its writes store nothing and
+  // return 0, or its close reports failure (a write error the system reports only then).
   int shortWritesOnCreated = 0;
   int failCloseOnCreated = 0;
   // Every MakeDirectory fails with ENOENT, as on a path the platform refuses.
   bool refuseDirectories = false;
-  // No new file can be created exclusively (CreateNew fails with EACCES).
+  // No temporary file (~tvex<hex>.tmp) can be made (CreateNew fails with EACCES).
   bool refuseTemp = false;
+  // Files another program holds: InUse says so, and moving them fails with EBUSY.
+  std::set<std::string> held;
 
   // Windows' read-only rule kept here instead of on the disk, so it holds whoever runs the
-  // tests (root ignores file modes): SetReadOnly only updates readOnly, and a path in it
-  // cannot be opened for writing.
+  // tests (root ignores file modes): SetReadOnly only updates readOnly, a path in it can be
+  // neither opened for writing, nor removed, nor replaced, and a move takes the attribute along.
   bool simulateReadOnly = false;
   std::set<std::string> readOnly;
 
@@ -64,20 +66,22 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int makeDirectories = 0;
   int readOnlyClears = 0;  // SetReadOnly(path, false) calls
   std::vector<unsigned> sleeps;
-  std::vector<std::string> temps;    // files made by CreateNew
+  std::vector<std::string> temps;    // temporary files (~tvex<hex>.tmp) made by CreateNew
   std::vector<std::string> written;  // every path opened for writing, made or created
+  int renames = 0;
 
   std::FILE* Open(const std::string& path, const char* mode) override;
   std::size_t Read(void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int StreamError(std::FILE* f) override;
-  std::FILE* OpenForRewrite(const std::string& path, bool& created) override;
-  int Truncate(std::FILE* f) override;
   std::size_t Write(const void* data, std::size_t size, std::size_t count, std::FILE* f) override;
   int Close(std::FILE* f) override;
   int MakeDirectory(const std::string& path) override;
   int SetReadOnly(const std::string& path, bool makeReadOnly) override;
   int Replace(const std::string& from, const std::string& to) override;
   std::FILE* CreateNew(const std::string& path) override;
+  int Remove(const std::string& path) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  bool InUse(const std::string& path, bool readOnly) override;
   void Sleep(unsigned milliseconds) override;
 
   // The files made by CreateNew that still exist.
@@ -86,6 +90,8 @@ class ScriptedFileSystem : public platform::RealFileSystem {
  private:
   // Whether path may be opened for writing now; records it.
   bool MayWrite(const std::string& path);
+  // A simulated read-only attribute goes along with a moved file.
+  void MoveAttribute(const std::string& from, const std::string& to);
 
   std::recursive_mutex m_lock;
   std::set<std::FILE*> m_shortFiles;

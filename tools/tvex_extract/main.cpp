@@ -1,7 +1,8 @@
 // tvex-extract [--update] DIR: installs the built-in payload below DIR as the installer's
-// worker does, then prints how many files and bytes it wrote and how long it took. Every
-// message goes to stderr; a damaged payload (refused before anything is written) and a failure
-// that stops the installation exit with code 1.
+// worker does, all or nothing, then prints how many files and bytes it wrote and how long it
+// took. Every message goes to stderr; a damaged payload (refused before anything is written), a
+// failure that stops the installation (after the run has undone itself) and files in use exit
+// with code 1. One installation runs at a time on a machine: a second one waits.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +11,11 @@
 
 #include "app/install_job.h"
 #include "payload/extraction.h"
-#include "platform/paths.h"
 #include "payload/payload_check.h"
+#include "payload/undo.h"
+#include "platform/file_ops.h"
+#include "platform/installation_lock.h"
+#include "platform/paths.h"
 #include "platform/reporter.h"
 
 namespace {
@@ -61,13 +65,25 @@ int main(int argc, char** argv) {
   for (char& c : installDir)
     if (c == '/') c = '\\';
 
+  platform::InstallationLock lock;
+  if (!lock.TryAcquire()) {
+    std::fprintf(stderr, "tvex-extract: another installation is running; waiting for it to end\n");
+    if (!lock.Acquire()) {
+      std::fprintf(stderr, "tvex-extract: the installation lock cannot be taken\n");
+      return 1;
+    }
+  }
+  const bool existed = DirectoryExists(installDir.c_str());
   int counter = 0;
   CreateDirectoryTree(installDir.c_str(), counter);
-  const ExtractionJob job = InstallJob(installDir, update);
+  ExtractionJob job = InstallJob(installDir, update);
+  job.madeInstallDirectory = !existed;
   StderrReport report;
   const auto start = std::chrono::steady_clock::now();
-  if (!RunExtraction(job, report)) return 1;
+  if (RunExtraction(job, report) != ExtractionOutcome::kInstalled) return 1;
+  if (!CommitExtraction(installDir, report)) return 1;
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  RemoveSetAsideFiles(installDir);
 
   unsigned long long bytes = 0;
   for (std::size_t i = 0; i < job.payload.count; ++i) bytes += job.payload.entries[i]->nSize;

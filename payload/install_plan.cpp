@@ -1,0 +1,212 @@
+#include "payload/install_plan.h"
+
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "payload/gunzip.h"
+#include "platform/ascii.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace {
+
+using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
+// A folder of the installation as the run found it.
+struct Folder {
+  bool exists = false;
+  std::string path;  // full path, as it is named (or will be)
+  std::unordered_map<std::string, platform::DirectoryEntry> entries;  // by folded name
+};
+
+// Lists the folders of an installation, each once, and remembers what they hold.
+class Folders {
+ public:
+  explicit Folders(std::string installDir) : root_(std::move(installDir)) {}
+
+  // The folder rel ("" for the install directory, "lib\sub"), listed when it exists. False
+  // when a folder that exists cannot be listed.
+  bool Get(const std::string& rel, const Folder*& folder, std::string& problem) {
+    const std::string key = platform::AsciiLowered(rel);
+    if (auto found = folders_.find(key); found != folders_.end()) {
+      folder = &found->second;
+      return true;
+    }
+    Folder made;
+    if (rel.empty()) {
+      made.path = root_;
+      made.exists = true;
+    } else {
+      const std::size_t slash = rel.rfind('\\');
+      const std::string parentRel = slash == std::string::npos ? "" : rel.substr(0, slash);
+      const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
+      const Folder* parent = nullptr;
+      if (!Get(parentRel, parent, problem)) return false;
+      const platform::DirectoryEntry* entry = Find(*parent, name);
+      made.path = JoinPath(parent->path.c_str(), entry ? entry->name.c_str() : name.c_str());
+      made.exists = entry && entry->kind == platform::EntryKind::kDirectory;
+    }
+    if (made.exists) {
+      std::vector<platform::DirectoryEntry> listed;
+      if (!platform::Fs().List(made.path, listed)) {
+        problem = made.path;
+        return false;
+      }
+      for (platform::DirectoryEntry& entry : listed) {
+        std::string folded = platform::AsciiLowered(entry.name);
+        made.entries.emplace(std::move(folded), std::move(entry));
+      }
+    }
+    folder = &folders_.emplace(key, std::move(made)).first->second;
+    return true;
+  }
+
+  static const platform::DirectoryEntry* Find(const Folder& folder, const std::string& name) {
+    const auto found = folder.entries.find(platform::AsciiLowered(name));
+    return found == folder.entries.end() ? nullptr : &found->second;
+  }
+
+ private:
+  std::string root_;
+  std::unordered_map<std::string, Folder> folders_;
+};
+
+// True when the file at path holds exactly the entry's content.
+bool HoldsEntry(const PayloadEntry& entry, const std::string& path, GzipExpander& expander) {
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile file(fs.Open(path, "rb"));
+  if (!file) return false;
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  auto buffer = std::make_unique_for_overwrite<unsigned char[]>(1024 * 1024);
+  // Compares the next size bytes of the file with data.
+  auto same = [&](const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+      const std::size_t want = size < 1024 * 1024 ? size : 1024 * 1024;
+      if (fs.Read(buffer.get(), 1, want, file.get()) != want ||
+          std::memcmp(buffer.get(), data, want) != 0)
+        return false;
+      data += want;
+      size -= want;
+    }
+    return true;
+  };
+  const bool equal = entry.nPackedSize == 0
+                         ? same(entry.pData, entry.nSize)
+                         : !expander.Expand(entry.pData, entry.nPackedSize, path, same);
+  // Nothing after the content either.
+  unsigned char extra;
+  return equal && fs.Read(&extra, 1, 1, file.get()) == 0 && fs.StreamError(file.get()) == 0;
+}
+
+// The first name of the form base + "-" + date (then "-2", "-3", ...) that folder does not
+// hold.
+std::string FreeDatedName(const Folder& folder, const std::string& base, const std::string& date) {
+  std::string name = base + "-" + date;
+  for (int n = 2; Folders::Find(folder, name); ++n)
+    name = base + "-" + date + "-" + std::to_string(n);
+  return name;
+}
+
+std::string Relative(const std::string& installDir, const std::string& path) {
+  std::string rel = path.substr(installDir.size());
+  while (!rel.empty() && rel.front() == '\\') rel.erase(0, 1);
+  return rel;
+}
+
+}  // namespace
+
+bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& problem) {
+  plan = InstallPlan();
+  std::string root = job.installDir;
+  while (root.size() > 3 && root.back() == '\\') root.pop_back();
+  Folders folders(root);
+  GzipExpander expander;
+  platform::FileSystem& fs = platform::Fs();
+  std::unordered_map<std::string, bool> madeFolders;  // folded full path
+  std::size_t asides = 0;
+  auto setAside = [&](std::string& aside) {
+    const std::string name = SetAsideName(++asides);
+    aside = JoinPath(root.c_str(), name.c_str());
+    return name;
+  };
+  UndoJournal& journal = plan.journal;
+  journal.madeInstallDirectory = job.madeInstallDirectory;
+
+  for (std::size_t i = 0; i < job.payload.count; ++i) {
+    const PayloadEntry& entry = *job.payload.entries[i];
+    std::string rel = entry.pszName;
+    if (rel.rfind(".\\", 0) == 0) rel.erase(0, 2);
+    // The folders on the way, outermost first: each is there or made by the run.
+    const Folder* folder = nullptr;
+    for (std::size_t slash = rel.find('\\'); slash != std::string::npos;
+         slash = rel.find('\\', slash + 1)) {
+      if (!folders.Get(rel.substr(0, slash), folder, problem)) return false;
+      if (!folder->exists && madeFolders.emplace(platform::AsciiLowered(folder->path), true).second)
+        plan.newFolders.push_back(folder->path);
+    }
+    const std::size_t slash = rel.rfind('\\');
+    if (!folders.Get(slash == std::string::npos ? "" : rel.substr(0, slash), folder, problem))
+      return false;
+    const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
+
+    PlannedEntry planned;
+    planned.path = JoinPath(folder->path.c_str(), name.c_str());
+    planned.firstChange = journal.files.size();
+    const platform::DirectoryEntry* existing =
+        folder->exists ? Folders::Find(*folder, name) : nullptr;
+    if (existing && existing->kind == platform::EntryKind::kFile) {
+      planned.existing = JoinPath(folder->path.c_str(), existing->name.c_str());
+      planned.readOnly = existing->readOnly;
+      if (IsDatabaseEntry(entry.pszName)) {
+        planned.action = EntryAction::kDatabase;
+      } else if (!existing->link && existing->size == entry.nSize &&
+                 existing->readOnly == (entry.bReadOnly == 1) &&
+                 HoldsEntry(entry, planned.existing, expander)) {
+        planned.action = EntryAction::kKeep;
+      } else {
+        planned.action = EntryAction::kReplace;
+      }
+    }
+
+    switch (planned.action) {
+      case EntryAction::kKeep:
+        break;
+      case EntryAction::kCreate:
+        journal.files.push_back({Relative(root, planned.path), ""});
+        break;
+      case EntryAction::kReplace:
+        journal.files.push_back({Relative(root, planned.existing), setAside(planned.aside)});
+        if (fs.InUse(planned.existing, planned.readOnly)) plan.busy.push_back(planned.existing);
+        break;
+      case EntryAction::kDatabase: {
+        journal.files.push_back({Relative(root, planned.existing), setAside(planned.aside)});
+        if (fs.InUse(planned.existing, planned.readOnly)) plan.busy.push_back(planned.existing);
+        PlannedDatabase& database = plan.databases[i];
+        const platform::DirectoryEntry* backup = Folders::Find(*folder, name + ".bak");
+        if (backup && backup->kind == platform::EntryKind::kFile) {
+          database.backup = JoinPath(folder->path.c_str(), backup->name.c_str());
+          database.backupReadOnly = backup->readOnly;
+          journal.files.push_back(
+              {Relative(root, database.backup), setAside(database.backupAside)});
+          if (fs.InUse(database.backup, backup->readOnly)) plan.busy.push_back(database.backup);
+        } else {
+          database.backup = planned.path + ".bak";
+          journal.files.push_back({Relative(root, database.backup), ""});
+        }
+        database.keptBackup =
+            JoinPath(folder->path.c_str(), FreeDatedName(*folder, name + ".bak", job.date).c_str());
+        journal.files.push_back({Relative(root, database.keptBackup), ""});
+        if (job.update) {
+          database.unmerged = JoinPath(
+              folder->path.c_str(), FreeDatedName(*folder, name + ".unmerged", job.date).c_str());
+          journal.files.push_back({Relative(root, database.unmerged), ""});
+        }
+        break;
+      }
+    }
+    plan.entries.push_back(std::move(planned));
+  }
+  for (const std::string& made : plan.newFolders) journal.folders.push_back(Relative(root, made));
+  return true;
+}

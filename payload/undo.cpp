@@ -1,0 +1,186 @@
+#include "payload/undo.h"
+
+#include <cerrno>
+#include <memory>
+#include <unordered_set>
+
+#include "payload/database_merge.h"
+#include "platform/file_errors.h"
+#include "platform/file_ops.h"
+#include "platform/file_system.h"
+#include "platform/links.h"
+#include "platform/paths.h"
+
+namespace {
+
+// A journal larger than this is not one the installer wrote.
+constexpr std::size_t kLargestJournal = 64u << 20;
+
+using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
+// Removes a file the run made; a missing one is fine. 0, or the errno value of the failure.
+int RemoveMadeFile(const std::string& path) {
+  platform::FileSystem& fs = platform::Fs();
+  errno = 0;
+  if (fs.Remove(path) == 0) return 0;
+  if (errno == ENOENT) return 0;
+  const platform::EntryKind kind = fs.Find(path);
+  if (kind == platform::EntryKind::kNone) return 0;
+  // A folder of that name was not made by the run as a file: it is not ours to remove.
+  if (kind == platform::EntryKind::kDirectory) return 0;
+  // Nor is the attribute of whatever a link there leads to.
+  if (platform::IsLink(path)) return EACCES;
+  // A file the run made read-only.
+  fs.SetReadOnly(path, false);
+  errno = 0;
+  return fs.Remove(path) == 0 ? 0 : (errno ? errno : EACCES);
+}
+
+// Puts a set-aside file back at its place; nothing to do when it was never set aside. 0, or the
+// errno value of the failure.
+int PutBack(const std::string& aside, const std::string& path) {
+  platform::FileSystem& fs = platform::Fs();
+  if (fs.Find(aside) != platform::EntryKind::kFile) return 0;
+  errno = 0;
+  if (fs.Replace(aside, path) == 0) return 0;
+  // The run's new file in the way is read-only: Windows replaces no read-only file.
+  if (platform::IsLink(path)) return EACCES;
+  fs.SetReadOnly(path, false);
+  errno = 0;
+  return fs.Replace(aside, path) == 0 ? 0 : (errno ? errno : EACCES);
+}
+
+// New files that an interrupted run left beside the databases and beside the journal.
+void RemoveTempFiles(const std::string& installDir) {
+  platform::FileSystem& fs = platform::Fs();
+  for (const char* folder : {".\\", kDatabaseFolder}) {
+    const std::string dir = JoinPath(installDir.c_str(), folder);
+    for (const std::string& name : fs.ListFiles(dir))
+      if (IsTempFileName(name)) fs.Remove(dir + name);
+  }
+}
+
+// The whole journal file, or false when it cannot be read or is larger than any journal.
+bool ReadJournal(const std::string& path, std::string& text) {
+  platform::FileSystem& fs = platform::Fs();
+  UniqueFile file(fs.Open(path, "rb"));
+  if (!file) return false;
+  char block[64 * 1024];
+  for (;;) {
+    const std::size_t got = fs.Read(block, 1, sizeof block, file.get());
+    text.append(block, got);
+    if (text.size() > kLargestJournal) return false;
+    if (got < sizeof block) return fs.StreamError(file.get()) == 0;
+  }
+}
+
+// The first folder below installDir, on the way to any path of the journal, that is a link.
+std::string LinkedFolder(const std::string& installDir, const UndoJournal& journal) {
+  if (platform::IsLink(installDir)) return installDir;
+  std::unordered_set<std::string> tested;
+  auto test = [&](const std::string& rel) -> std::string {
+    for (std::size_t slash = rel.find('\\'); slash != std::string::npos;
+         slash = rel.find('\\', slash + 1)) {
+      const std::string folder = JoinPath(installDir.c_str(), rel.substr(0, slash).c_str());
+      if (tested.insert(folder).second && platform::IsLink(folder)) return folder;
+    }
+    return std::string();
+  };
+  for (const std::string& folder : journal.folders)
+    if (std::string linked = test(folder); !linked.empty()) return linked;
+  for (const UndoJournal::File& file : journal.files) {
+    if (std::string linked = test(file.path); !linked.empty()) return linked;
+    if (std::string linked = test(file.setAside); !linked.empty()) return linked;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, std::size_t reached,
+                   bool removeInstallDirectory, ExtractionReport& report) {
+  UndoResult result;
+  const std::size_t count = reached < journal.files.size() ? reached : journal.files.size();
+  for (std::size_t i = count; i-- > 0;) {
+    const UndoJournal::File& file = journal.files[i];
+    report.Progress("Undoing: " + file.path + "\n");
+    const std::string path = JoinPath(installDir.c_str(), file.path.c_str());
+    const int error = file.setAside.empty()
+                          ? RemoveMadeFile(path)
+                          : PutBack(JoinPath(installDir.c_str(), file.setAside.c_str()), path);
+    if (error != 0 && result.complete) result = {false, path, error};
+  }
+  RemoveTempFiles(installDir);
+  platform::FileSystem& fs = platform::Fs();
+  // Innermost first; a folder that holds something of the user's stays.
+  for (std::size_t i = journal.folders.size(); i-- > 0;)
+    fs.RemoveDirectory(JoinPath(installDir.c_str(), journal.folders[i].c_str()));
+  if (!result.complete) return result;
+
+  const std::string journalPath = JoinPath(installDir.c_str(), kUndoJournalName);
+  errno = 0;
+  if (fs.Remove(journalPath) != 0 && errno != ENOENT) return {false, journalPath, errno};
+  fs.RemoveDirectory(JoinPath(installDir.c_str(), kSetAsideFolderName));
+  if (removeInstallDirectory && journal.madeInstallDirectory) fs.RemoveDirectory(installDir);
+  return result;
+}
+
+std::string UndoneText(const UndoResult& result) {
+  if (result.complete) return "The installation has been undone: everything is as it was before.";
+  return "The installation could not be undone completely: " + result.path + ": " +
+         platform::FileErrorReason(result.error) +
+         ".\nIt will be undone when the installer runs again.";
+}
+
+bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& report,
+                           bool& madeInstallDirectory) {
+  const std::string path = JoinPath(installDir.c_str(), kUndoJournalName);
+  if (platform::Fs().Find(path) == platform::EntryKind::kNone) {
+    RemoveSetAsideFiles(installDir);
+    RemoveTempFiles(installDir);
+    return true;
+  }
+  std::string text, problem;
+  UndoJournal journal;
+  if (!ReadJournal(path, text))
+    problem = "it cannot be read, or it is larger than any journal of an installation";
+  else if (ParseUndoJournal(text, journal, problem))
+    if (const std::string linked = LinkedFolder(installDir, journal); !linked.empty())
+      problem = "the folder \"" + linked + "\" on the way to a file it names is a link";
+  if (!problem.empty()) {
+    report.Message("The undo journal \"" + path +
+                   "\" of an interrupted installation cannot be trusted: " + problem +
+                   ".\nNothing has been changed. Please remove the file, or choose another "
+                   "location.");
+    return false;
+  }
+  report.Progress("Undoing an interrupted installation\n");
+  const UndoResult result = UndoRun(installDir, journal, std::string::npos, false, report);
+  if (!result.complete) {
+    report.Message("An interrupted installation could not be undone: " + result.path + ": " +
+                   platform::FileErrorReason(result.error) +
+                   ".\nNothing else has been changed. Please close what holds the file and try "
+                   "again.");
+    return false;
+  }
+  madeInstallDirectory = madeInstallDirectory || journal.madeInstallDirectory;
+  return true;
+}
+
+void RemoveSetAsideFiles(const std::string& installDir) {
+  platform::FileSystem& fs = platform::Fs();
+  const std::string folder = JoinPath(installDir.c_str(), kSetAsideFolderName);
+  std::vector<platform::DirectoryEntry> entries;
+  if (!fs.List(folder, entries)) return;
+  for (const platform::DirectoryEntry& entry : entries) {
+    // Only the files a run set aside; anything else in the folder is left alone.
+    if (entry.kind != platform::EntryKind::kFile) continue;
+    const std::string path = folder + "\\" + entry.name;
+    // A read-only file goes once it is writable; a link's target is never changed.
+    if (fs.Remove(path) != 0 && !entry.link) {
+      fs.SetReadOnly(path, false);
+      fs.Remove(path);
+    }
+  }
+  fs.RemoveDirectory(folder);
+}

@@ -1,0 +1,38 @@
+#include "platform/file_errors.h"
+
+#include <cerrno>
+
+namespace platform {
+
+std::string FileErrorReason(int error) {
+  switch (error) {
+    case EBUSY:
+      return "in use by another program";
+    case EACCES:
+    case EPERM:
+      return "access is denied";
+    case ENOSPC:
+      return "the disk is full";
+    case EEXIST:
+      return "something of that name is in the way";
+    case EISDIR:
+      return "a folder of that name is in the way";
+    case ENOENT:
+    case ENOTDIR:
+      return "a folder on its path is missing or is a file";
+    case EIO:
+      return "the disk reported an error";
+    case EROFS:
+      return "the disk is write-protected";
+    case ENAMETOOLONG:
+      return "the path is too long";
+    case ENOTEMPTY:
+      return "the folder is not empty";
+    case 0:
+      return "the system gave no reason";
+    default:
+      return "error " + std::to_string(error) + " of the system";
+  }
+}
+
+}  // namespace platform
