@@ -92,14 +92,20 @@ bool WriteModelDatabase(const char* path, const CRecordList& list) {
   return file.Commit();
 }
 
-MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
-                               ModelKind kind, platform::Reporter& report) {
+MergeResult CombineModelDatabase(const char* output, const char* shipped, const char* existing,
+                                 ModelKind kind, platform::Reporter&) {
   if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
-  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   CRecordList combined;
   if (!LoadModelDatabase(existing, kind, combined)) return MergeResult::kFailed;
   CRecordList fresh;
   if (!LoadModelDatabase(shipped, kind, fresh)) return MergeResult::kFailed;
   CombineModelRecords(combined, fresh);
   return WriteModelDatabase(output, combined) ? MergeResult::kMerged : MergeResult::kFailed;
+}
+
+MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
+                               ModelKind kind, platform::Reporter& report) {
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
+  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
+  return CombineModelDatabase(output, shipped, existing, kind, report);
 }

@@ -4,13 +4,12 @@
 
 namespace {
 
-// Backs up the existing database, loads it and the shipped one, moves the shipped records in,
-// and writes the result over the output; the save's success is the result.
+// Loads the existing database and the shipped one, moves the shipped records in, and writes the
+// result over the output; the save's success is the result.
 template <class Doc>
-MergeResult MergeRecordDatabase(const char* output, const char* shipped, const char* existing,
-                                platform::Reporter& report) {
+MergeResult CombineRecordDatabase(const char* output, const char* shipped, const char* existing,
+                                  platform::Reporter& report) {
   if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
-  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   std::unique_ptr<Doc> mine = LoadRecordDatabase<Doc>(existing, report);
   if (!mine) return MergeResult::kFailed;
   std::unique_ptr<Doc> theirs = LoadRecordDatabase<Doc>(shipped, report);
@@ -18,6 +17,14 @@ MergeResult MergeRecordDatabase(const char* output, const char* shipped, const c
   mine->MergeFrom(*theirs);
   // The save replaces the user's database only once the merged one is whole on the disk.
   return mine->Save(output, report) ? MergeResult::kMerged : MergeResult::kFailed;
+}
+
+template <class Doc>
+MergeResult MergeRecordDatabase(const char* output, const char* shipped, const char* existing,
+                                platform::Reporter& report) {
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
+  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
+  return CombineRecordDatabase<Doc>(output, shipped, existing, report);
 }
 
 }  // namespace
@@ -35,4 +42,19 @@ MergeResult MergeResistorDatabase(const char* output, const char* shipped, const
 MergeResult MergeInductorDatabase(const char* output, const char* shipped, const char* existing,
                                   platform::Reporter& report) {
   return MergeRecordDatabase<CInductorDoc>(output, shipped, existing, report);
+}
+
+MergeResult CombineCapacitorDatabase(const char* output, const char* shipped, const char* existing,
+                                     platform::Reporter& report) {
+  return CombineRecordDatabase<CCapacitorDoc>(output, shipped, existing, report);
+}
+
+MergeResult CombineResistorDatabase(const char* output, const char* shipped, const char* existing,
+                                    platform::Reporter& report) {
+  return CombineRecordDatabase<CResistorDoc>(output, shipped, existing, report);
+}
+
+MergeResult CombineInductorDatabase(const char* output, const char* shipped, const char* existing,
+                                    platform::Reporter& report) {
+  return CombineRecordDatabase<CInductorDoc>(output, shipped, existing, report);
 }

@@ -209,6 +209,23 @@ TEST_F(ModelMerge, AReadErrorPartWayFailsTheMerge) {
   EXPECT_TRUE(ReadAll(db_) == user);
 }
 
+TEST_F(ModelMerge, CombineTakesNoBackup) {
+  // The user's database moved aside; the result goes to the database's own path.
+  const std::string aside = dir_.Path("aside.bjt");
+  const std::string user = ".model MyNPN NPN(Bf=50)\r\n.model Q1 NPN(old)\r\n";
+  WriteAll(aside, user);
+  WriteAll(shipped_, ".model q1 NPN(new)\r\n");
+  const char* const paths[] = {db_.c_str(), shipped_.c_str(), aside.c_str()};
+  EXPECT_EQ(CombineModelDatabase(paths[0], paths[1], paths[2], ModelKind::kBjt, BoxReport()),
+            MergeResult::kMerged);
+  EXPECT_EQ(ReadAll(db_), Written({".model MyNPN NPN(Bf=50)", ".model q1 NPN(new)"}));
+  EXPECT_EQ(ReadAll(aside), user);
+  const std::string gone = dir_.Path("gone");
+  EXPECT_EQ(CombineModelDatabase(paths[0], gone.c_str(), paths[2], ModelKind::kJfet, BoxReport()),
+            MergeResult::kFailed);
+  EXPECT_EQ(dir_.Files(), (std::vector<std::string>{"aside.bjt", "shipped.tmp", "standard.bjt"}));
+}
+
 // The index of the first record whose model name equals name, ignoring the case of ASCII
 // letters, or -1 when there is none or name is empty.
 int FindRecordByName(const std::string& name, const CRecordList& list) {

@@ -320,4 +320,33 @@ TEST(RecordDatabaseMerge, ReadOnlyOutputIsReplaced) {
             (std::vector<std::string>{"shipped.res", "standard.res", "standard.res.bak"}));
 }
 
+using MergeFn = MergeResult (*)(const char*, const char*, const char*, platform::Reporter&);
+
+// Combines a shipped record into a database moved aside, writing the database's own path.
+template <class Doc>
+void ExpectCombineTakesNoBackup(MergeFn combine, const typename Doc::Record& user,
+                                const typename Doc::Record& shipped) {
+  WorkDir dir;
+  const std::string aside = dir.Path("aside"), db = dir.Path("standard"), t = dir.Path("shipped");
+  for (auto [record, path] : {std::pair{&user, aside}, {&shipped, t}}) {
+    Doc doc;
+    doc.m_records.push_back(std::make_unique<typename Doc::Record>(*record));
+    ASSERT_TRUE(doc.Save(path, BoxReport()));
+  }
+  const std::string before = ReadAll(aside);
+  ASSERT_EQ(combine(db.c_str(), t.c_str(), aside.c_str(), BoxReport()), MergeResult::kMerged);
+  EXPECT_EQ(ReadAll(db), ReadAll(t)) << "the shipped record replaced the user's";
+  EXPECT_EQ(ReadAll(aside), before);
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"aside", "shipped", "standard"}));
+}
+
+TEST(RecordDatabaseCombine, TakesNoBackup) {
+  ExpectCombineTakesNoBackup<CCapacitorDoc>(CombineCapacitorDatabase, *Cap("A", "p", 1),
+                                            *Cap("a", "P", 2));
+  ExpectCombineTakesNoBackup<CResistorDoc>(CombineResistorDatabase, *Res("", "", 1),
+                                           *Res("A", "P", 1));
+  ExpectCombineTakesNoBackup<CInductorDoc>(CombineInductorDatabase, *Ind("A", "p", 1),
+                                           *Ind("a", "P", 2));
+}
+
 }  // namespace
