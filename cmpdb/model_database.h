@@ -39,3 +39,8 @@ MergeResult CombineModelDatabase(const char* output, const char* shipped, const 
 // (merge_conventions.h): CanMerge, BackupDatabase(existing), then CombineModelDatabase.
 MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
                                ModelKind kind, platform::Reporter& report);
+
+// True when older (an earlier copy of the database, its .bak) holds a model whose name the
+// database lacks, names compared as the merge compares them (a model without a name by its
+// whole statement), and when either file does not load; false when database holds them all.
+bool ModelDatabaseLacksEntriesOf(const char* database, const char* older, ModelKind kind);

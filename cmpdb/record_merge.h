@@ -27,3 +27,15 @@ MergeResult CombineResistorDatabase(const char* output, const char* shipped, con
 // CombineCapacitorDatabase for the inductor and the ferrite-bead database.
 MergeResult CombineInductorDatabase(const char* output, const char* shipped, const char* existing,
                                     platform::Reporter& report);
+
+// True when older (an earlier copy of the database, its .bak) holds a record whose key the
+// database lacks (the key the merge replaces records by; a record without one by the order's
+// equality), and when either file cannot be read; false when database holds them all. Reports
+// nothing.
+bool CapacitorDatabaseLacksEntriesOf(const char* database, const char* older);
+// CapacitorDatabaseLacksEntriesOf for resistor databases: an unnamed record of older is held
+// by a record of database with the same three numbers, named or not.
+bool ResistorDatabaseLacksEntriesOf(const char* database, const char* older);
+// CapacitorDatabaseLacksEntriesOf for inductor and ferrite-bead databases (manufacturer names
+// normalised as they are read).
+bool InductorDatabaseLacksEntriesOf(const char* database, const char* older);
