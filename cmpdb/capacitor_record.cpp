@@ -39,3 +39,18 @@ int CompareCapacitorRecs(const CCapacitorRec& a, const CCapacitorRec& b) {
 RecordKeys KeysOf(const CCapacitorRec& r) {
   return {NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
 }
+
+std::string EqualKey(const CCapacitorRec& r) {
+  return EqualRecordKey()
+      .Number(r.m_fCapacitance)
+      .Number(r.m_fRatedVoltage)
+      .Number(r.m_fParam3)
+      .Number(r.m_fParam4)
+      .Number(r.m_fParam5)
+      .Number(r.m_fParam6)
+      .Integer(r.m_nParam7)
+      .Text(r.m_strType, true)
+      .Text(r.m_strManufacturer, true)
+      .Text(r.m_strPartNumber, true)
+      .Take();
+}

@@ -37,3 +37,7 @@ int CompareCapacitorRecs(const CCapacitorRec& a, const CCapacitorRec& b);
 // The key buckets of a capacitor: the name only, so two capacitors share a key when both have
 // the same non-empty manufacturer and part number, letter case ignored.
 RecordKeys KeysOf(const CCapacitorRec& r);
+
+// The bucket of the records that CompareCapacitorRecs finds equal to r; empty when a number is NaN
+// or infinite, since such a record equals no other.
+std::string EqualKey(const CCapacitorRec& r);

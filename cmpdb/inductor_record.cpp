@@ -51,3 +51,15 @@ int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b) {
 RecordKeys KeysOf(const CInductorRec& r) {
   return {NamedKey(r.m_strManufacturer, r.m_strPartNumber), {}, false};
 }
+
+std::string EqualKey(const CInductorRec& r) {
+  return EqualRecordKey()
+      .Number(r.m_fInductance)
+      .Number(r.m_fParam2)
+      .Number(r.m_fParam3)
+      .Number(r.m_fParam4)
+      .Number(r.m_fParam5)
+      .Text(r.m_strManufacturer, false)
+      .Text(r.m_strPartNumber, false)
+      .Take();
+}

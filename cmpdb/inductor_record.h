@@ -37,3 +37,7 @@ int CompareInductorRecs(const CInductorRec& a, const CInductorRec& b);
 // The key buckets of an inductor: the name only, so two inductors share a key when both have
 // the same non-empty manufacturer and part number, letter case ignored.
 RecordKeys KeysOf(const CInductorRec& r);
+
+// The bucket of the records that CompareInductorRecs finds equal to r; empty when a number is NaN
+// or infinite, since such a record equals no other.
+std::string EqualKey(const CInductorRec& r);

@@ -22,3 +22,9 @@ bool CanMerge(const char* output, const char* shipped, const char* existing);
 // When both copies fail, reports "Trouble backing up %s\nas %s\n\nRelease sync aborted." and
 // returns false: the installation must stop, since the user's data could not be secured.
 bool BackupDatabase(const char* path, platform::Reporter& report);
+
+// BackupDatabase of the database at path taken from source, the user's copy as it was (the
+// database moved aside, say): copies source onto path + ".bak", which path need not exist for.
+// True when source is null, empty or names no file; false, with the message naming path and
+// path + ".bak", when both copies fail or path is null or empty (no backup can be named).
+bool BackupDatabaseFrom(const char* path, const char* source, platform::Reporter& report);

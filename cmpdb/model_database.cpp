@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "cmpdb/statement_reader.h"
 #include "platform/ascii.h"
@@ -21,6 +22,10 @@ constexpr std::size_t kWriteBlock = 16 * 1024;
 bool IsModelStatement(const char* statement) {
   return platform::StartsWithNoCase(statement, ".model");
 }
+
+// What the merge matches a model by: its name with ASCII letters folded. Empty for a model
+// without a name, which matches nothing.
+std::string NameKey(const CModelRec& record) { return platform::AsciiLowered(record.m_strName); }
 
 bool Flush(std::string& pending, std::FILE* f) {
   const bool written = platform::Fs().Write(pending.data(), 1, pending.size(), f) == pending.size();
@@ -57,16 +62,16 @@ bool LoadModelDatabase(const char* path, ModelKind kind, CRecordList& list) {
 void CombineModelRecords(CRecordList& existing, CRecordList& shipped) {
   std::unordered_map<std::string, int> firstIndex;
   for (int i = 0; i < existing.Count(); ++i) {
-    const std::string& name = existing.At(i)->m_strName;
-    if (!name.empty()) firstIndex.emplace(platform::AsciiLowered(name), i);
+    std::string key = NameKey(*existing.At(i));
+    if (!key.empty()) firstIndex.emplace(std::move(key), i);
   }
   for (std::unique_ptr<CModelRec>& record : shipped.Release()) {
-    if (record->m_strName.empty()) {
+    std::string key = NameKey(*record);
+    if (key.empty()) {
       existing.Append(std::move(record));
       continue;
     }
-    const auto [slot, added] =
-        firstIndex.emplace(platform::AsciiLowered(record->m_strName), existing.Count());
+    const auto [slot, added] = firstIndex.emplace(std::move(key), existing.Count());
     if (added) {
       existing.Append(std::move(record));
     } else {
@@ -92,14 +97,45 @@ bool WriteModelDatabase(const char* path, const CRecordList& list) {
   return file.Commit();
 }
 
-MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
-                               ModelKind kind, platform::Reporter& report) {
+MergeResult CombineModelDatabase(const char* output, const char* shipped, const char* existing,
+                                 ModelKind kind, platform::Reporter&) {
   if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
-  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
   CRecordList combined;
   if (!LoadModelDatabase(existing, kind, combined)) return MergeResult::kFailed;
   CRecordList fresh;
   if (!LoadModelDatabase(shipped, kind, fresh)) return MergeResult::kFailed;
   CombineModelRecords(combined, fresh);
   return WriteModelDatabase(output, combined) ? MergeResult::kMerged : MergeResult::kFailed;
+}
+
+MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
+                               ModelKind kind, platform::Reporter& report) {
+  if (!CanMerge(output, shipped, existing)) return MergeResult::kFailed;
+  if (!BackupDatabase(existing, report)) return MergeResult::kStopped;
+  return CombineModelDatabase(output, shipped, existing, kind, report);
+}
+
+bool ModelDatabaseLacksEntriesOf(const char* database, const char* older, ModelKind kind) {
+  CRecordList current, previous;
+  if (!LoadModelDatabase(database, kind, current) || !LoadModelDatabase(older, kind, previous)) {
+    return true;  // nothing can be told
+  }
+  // A model without a name is never matched by the merge, which keeps it as it is: it is held
+  // when the same statement is.
+  std::unordered_set<std::string> names, unnamed;
+  for (int i = 0; i < current.Count(); ++i) {
+    std::string key = NameKey(*current.At(i));
+    if (key.empty()) {
+      unnamed.insert(current.At(i)->m_strStatement);
+    } else {
+      names.insert(std::move(key));
+    }
+  }
+  for (int i = 0; i < previous.Count(); ++i) {
+    const std::string key = NameKey(*previous.At(i));
+    const bool held =
+        key.empty() ? unnamed.count(previous.At(i)->m_strStatement) != 0 : names.count(key) != 0;
+    if (!held) return true;
+  }
+  return false;
 }

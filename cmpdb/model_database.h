@@ -28,9 +28,19 @@ void CombineModelRecords(CRecordList& existing, CRecordList& shipped);
 // made or written completely: the file at path is then as it was.
 bool WriteModelDatabase(const char* path, const CRecordList& list);
 
+// The merge without its backup: when CanMerge, loads the existing and the shipped database as
+// records of the kind, combines them (CombineModelRecords) and writes the result
+// (WriteModelDatabase) to output. kFailed, with no file changed, when CanMerge is false, either
+// database does not load or the result cannot be written; never kStopped.
+MergeResult CombineModelDatabase(const char* output, const char* shipped, const char* existing,
+                                 ModelKind kind, platform::Reporter& report);
+
 // The merge of a model database under the conventions every merge shares
-// (merge_conventions.h): loads the existing and the shipped database as records of the kind,
-// combines them (CombineModelRecords) and writes the result (WriteModelDatabase) to output.
-// Fails when either database does not load or the result cannot be written.
+// (merge_conventions.h): CanMerge, BackupDatabase(existing), then CombineModelDatabase.
 MergeResult MergeModelDatabase(const char* output, const char* shipped, const char* existing,
                                ModelKind kind, platform::Reporter& report);
+
+// True when older (an earlier copy of the database, its .bak) holds a model whose name the
+// database lacks, names compared as the merge compares them (a model without a name by its
+// whole statement), and when either file does not load; false when database holds them all.
+bool ModelDatabaseLacksEntriesOf(const char* database, const char* older, ModelKind kind);

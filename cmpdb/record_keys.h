@@ -8,6 +8,7 @@
 // in.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct RecordKeys {
@@ -22,3 +23,23 @@ struct RecordKeys {
 
 // The named bucket of a manufacturer and part number, or empty when either is empty.
 std::string NamedKey(const std::string& manufacturer, const std::string& partNumber);
+
+// Appends the bytes of a number as a key compares it: -0 as +0. False, appending nothing, for
+// NaN, which equals nothing.
+bool AppendNumberKey(std::string& key, float v);
+
+// Builds the bucket of the records that a record order finds equal to one record, field by
+// field: numbers that CompareFloats finds equal (-0 and +0; never NaN or an infinity, which
+// CompareFloats finds equal to nothing), texts exactly or with ASCII letter case ignored.
+class EqualRecordKey {
+ public:
+  EqualRecordKey& Number(float v);
+  EqualRecordKey& Integer(std::int32_t v);
+  EqualRecordKey& Text(const std::string& text, bool ignoreCase);
+  // The bucket; empty when a number equals nothing, so the record equals no other.
+  std::string Take();
+
+ private:
+  std::string m_key = "E";
+  bool m_bEqualsNothing = false;
+};

@@ -1,9 +1,5 @@
 #include "cmpdb/resistor_record.h"
 
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-
 #include "cmpdb/record_order.h"
 
 const CRuntimeClass CResistorRec::classCResistorRec = {"CResistorRec", 0,
@@ -32,13 +28,19 @@ RecordKeys KeysOf(const CResistorRec& r) {
   const float values[3] = {r.m_fResistance, r.m_fParam2, r.m_fParam3};
   std::string key(1, 'V');
   for (float v : values) {
-    if (std::isnan(v)) return keys;  // NaN equals nothing, itself included
-    if (v == 0) v = 0;               // -0 equals +0
-    char bits[sizeof v];
-    std::memcpy(bits, &v, sizeof v);
-    key.append(bits, sizeof v);
+    if (!AppendNumberKey(key, v)) return keys;
   }
   keys.values = std::move(key);
   keys.valuesMember = r.m_strManufacturer.empty() && r.m_strPartNumber.empty();
   return keys;
+}
+
+std::string EqualKey(const CResistorRec& r) {
+  return EqualRecordKey()
+      .Number(r.m_fResistance)
+      .Number(r.m_fParam2)
+      .Number(r.m_fParam3)
+      .Text(r.m_strManufacturer, false)
+      .Text(r.m_strPartNumber, false)
+      .Take();
 }

@@ -32,3 +32,7 @@ int CompareResistorRecs(const CResistorRec& a, const CResistorRec& b);
 // case ignored), and with an unnamed existing one whose three numbers equal its own; for the
 // second, only the existing record's name is looked at.
 RecordKeys KeysOf(const CResistorRec& r);
+
+// The bucket of the records that CompareResistorRecs finds equal to r; empty when a number is NaN
+// or infinite, since such a record equals no other.
+std::string EqualKey(const CResistorRec& r);

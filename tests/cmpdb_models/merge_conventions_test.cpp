@@ -102,4 +102,33 @@ TEST(BackupDatabase, TwoFailuresReportAndStopAfterOneWait) {
   EXPECT_EQ(platform::Fs().Find(db + ".bak"), platform::EntryKind::kNone);
 }
 
+TEST(BackupDatabaseFrom, CopiesTheSourceOntoTheDatabasesBackup) {
+  WorkDir dir;
+  // The database itself was moved aside: only its copy there exists.
+  const std::string db = dir.Path("standard.cap"), aside = dir.Path("aside.cap");
+  WriteAll(aside, "the user's database as it was");
+  ScriptedFileSystem fs;
+  platform::ScopedFileSystem scoped(fs);
+  BoxCapture boxes;
+  platform::AppMessageReporter report;
+  EXPECT_TRUE(BackupDatabaseFrom(db.c_str(), aside.c_str(), report));
+  EXPECT_EQ(ReadAll(db + ".bak"), "the user's database as it was");
+  EXPECT_TRUE(BackupDatabaseFrom(db.c_str(), nullptr, report));
+  EXPECT_TRUE(BackupDatabaseFrom(db.c_str(), dir.Path("gone.cap").c_str(), report));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"aside.cap", "standard.cap.bak"}));
+  EXPECT_TRUE(boxes.Texts().empty());
+
+  // The message names the database and its backup, not the source; no name, no backup.
+  fs.refuseReadPath = aside;
+  fs.refusedReads = 2;
+  EXPECT_FALSE(BackupDatabaseFrom(db.c_str(), aside.c_str(), report));
+  EXPECT_FALSE(BackupDatabaseFrom("", aside.c_str(), report));
+  EXPECT_EQ(boxes.Texts(),
+            (std::vector<std::string>{
+                "Trouble backing up " + db + "\nas " + db + ".bak\n\nRelease sync aborted.",
+                "Trouble backing up \nas .bak\n\nRelease sync aborted."}));
+  EXPECT_EQ(fs.sleeps, std::vector<unsigned>{5000});
+  EXPECT_EQ(ReadAll(db + ".bak"), "the user's database as it was");
+}
+
 }  // namespace

@@ -209,6 +209,56 @@ TEST_F(ModelMerge, AReadErrorPartWayFailsTheMerge) {
   EXPECT_TRUE(ReadAll(db_) == user);
 }
 
+TEST_F(ModelMerge, CombineTakesNoBackup) {
+  // The user's database moved aside; the result goes to the database's own path.
+  const std::string aside = dir_.Path("aside.bjt");
+  const std::string user = ".model MyNPN NPN(Bf=50)\r\n.model Q1 NPN(old)\r\n";
+  WriteAll(aside, user);
+  WriteAll(shipped_, ".model q1 NPN(new)\r\n");
+  const char* const paths[] = {db_.c_str(), shipped_.c_str(), aside.c_str()};
+  EXPECT_EQ(CombineModelDatabase(paths[0], paths[1], paths[2], ModelKind::kBjt, BoxReport()),
+            MergeResult::kMerged);
+  EXPECT_EQ(ReadAll(db_), Written({".model MyNPN NPN(Bf=50)", ".model q1 NPN(new)"}));
+  EXPECT_EQ(ReadAll(aside), user);
+  const std::string gone = dir_.Path("gone");
+  EXPECT_EQ(CombineModelDatabase(paths[0], gone.c_str(), paths[2], ModelKind::kJfet, BoxReport()),
+            MergeResult::kFailed);
+  EXPECT_EQ(dir_.Files(), (std::vector<std::string>{"aside.bjt", "shipped.tmp", "standard.bjt"}));
+}
+
+TEST_F(ModelMerge, LacksEntriesOfAnOlderCopy) {
+  const std::string notText(".model A X\r\n\0\r\n", 15);
+  struct Case {
+    const char* what;
+    std::string database, older;
+    bool lacks;
+  };
+  const Case cases[] = {
+      {"reordered", ".model A X\r\n.model B Y\r\n", ".model B Y\r\n.model A X\r\n", false},
+      {"a model missing", ".model A X\r\n", ".model A X\r\n.model B Y\r\n", true},
+      {"case of ASCII letters", ".model MYNPN X(2)\r\n", ".model mynpn X(1)\r\n", false},
+      {"a letter beyond ASCII", ".model Q\xC4 X\r\n", ".model Q\xE4 X\r\n", true},
+      {"no name, same statement", ".model\r\n.model A X\r\n", ".model A X\r\n.model\r\n", false},
+      {"no name, missing", ".model A X\r\n", ".model A X\r\n.model\r\n", true},
+      {"no models in the older copy", ".model A X\r\n", "* a comment\r\n", false},
+      {"no models in the database", "", ".model A X\r\n", true},
+      {"an older copy that is not text", ".model A X\r\n", notText, true},
+      {"a database that is not text", notText, ".model A X\r\n", true},
+  };
+  const std::string older = dir_.Path("standard.bjt.bak");
+  for (const Case& c : cases) {
+    WriteAll(db_, c.database);
+    WriteAll(older, c.older);
+    for (ModelKind kind :
+         {ModelKind::kBjt, ModelKind::kMosfet, ModelKind::kJfet, ModelKind::kDiode}) {
+      EXPECT_EQ(ModelDatabaseLacksEntriesOf(db_.c_str(), older.c_str(), kind), c.lacks) << c.what;
+    }
+  }
+  const std::string gone = dir_.Path("gone");
+  EXPECT_TRUE(ModelDatabaseLacksEntriesOf(db_.c_str(), gone.c_str(), ModelKind::kBjt));
+  EXPECT_TRUE(ModelDatabaseLacksEntriesOf(gone.c_str(), older.c_str(), ModelKind::kBjt));
+}
+
 // The index of the first record whose model name equals name, ignoring the case of ASCII
 // letters, or -1 when there is none or name is empty.
 int FindRecordByName(const std::string& name, const CRecordList& list) {

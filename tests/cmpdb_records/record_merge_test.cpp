@@ -320,4 +320,110 @@ TEST(RecordDatabaseMerge, ReadOnlyOutputIsReplaced) {
             (std::vector<std::string>{"shipped.res", "standard.res", "standard.res.bak"}));
 }
 
+using MergeFn = MergeResult (*)(const char*, const char*, const char*, platform::Reporter&);
+
+// Combines a shipped record into a database moved aside, writing the database's own path.
+template <class Doc>
+void ExpectCombineTakesNoBackup(MergeFn combine, const typename Doc::Record& user,
+                                const typename Doc::Record& shipped) {
+  WorkDir dir;
+  const std::string aside = dir.Path("aside"), db = dir.Path("standard"), t = dir.Path("shipped");
+  for (auto [record, path] : {std::pair{&user, aside}, {&shipped, t}}) {
+    Doc doc;
+    doc.m_records.push_back(std::make_unique<typename Doc::Record>(*record));
+    ASSERT_TRUE(doc.Save(path, BoxReport()));
+  }
+  const std::string before = ReadAll(aside);
+  ASSERT_EQ(combine(db.c_str(), t.c_str(), aside.c_str(), BoxReport()), MergeResult::kMerged);
+  EXPECT_EQ(ReadAll(db), ReadAll(t)) << "the shipped record replaced the user's";
+  EXPECT_EQ(ReadAll(aside), before);
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"aside", "shipped", "standard"}));
+}
+
+TEST(RecordDatabaseCombine, TakesNoBackup) {
+  ExpectCombineTakesNoBackup<CCapacitorDoc>(CombineCapacitorDatabase, *Cap("A", "p", 1),
+                                            *Cap("a", "P", 2));
+  ExpectCombineTakesNoBackup<CResistorDoc>(CombineResistorDatabase, *Res("", "", 1),
+                                           *Res("A", "P", 1));
+  ExpectCombineTakesNoBackup<CInductorDoc>(CombineInductorDatabase, *Ind("A", "p", 1),
+                                           *Ind("a", "P", 2));
+}
+
+template <class Rec>
+struct LacksCase {
+  const char* what;
+  std::vector<Rec> database, older;
+  bool lacks;
+};
+
+// Saves both lists of each case and asks lacks(database, older); then files it cannot read.
+template <class Doc>
+void ExpectLacks(bool (*lacks)(const char*, const char*),
+                 const std::vector<LacksCase<typename Doc::Record>>& cases) {
+  WorkDir dir;
+  BoxCapture boxes;
+  const std::string db = dir.Path("db"), older = dir.Path("db.bak"), bad = dir.Path("bad");
+  auto save = [](const std::vector<typename Doc::Record>& records, const std::string& path) {
+    Doc doc;
+    for (const auto& r : records) {
+      doc.m_records.push_back(std::make_unique<typename Doc::Record>(r));
+    }
+    return doc.Save(path, BoxReport());
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(save(c.database, db) && save(c.older, older));
+    EXPECT_EQ(lacks(db.c_str(), older.c_str()), c.lacks) << c.what;
+  }
+  WriteAll(bad, std::string("\x01\x00\x00\x00", 4));
+  for (const std::string& unreadable : {bad, dir.Path("gone")}) {
+    EXPECT_TRUE(lacks(db.c_str(), unreadable.c_str()));
+    EXPECT_TRUE(lacks(unreadable.c_str(), older.c_str()));
+  }
+  EXPECT_TRUE(boxes.Texts().empty()) << "nothing is reported";
+}
+
+TEST(LacksEntriesOf, Capacitors) {
+  auto c = [](const char* maker, float farads, const char* type = "X7R") {
+    return *Cap(maker, maker[0] ? "P1" : "", farads, type);
+  };
+  ExpectLacks<CCapacitorDoc>(
+      CapacitorDatabaseLacksEntriesOf,
+      {{"the same records reordered", {c("A", 1), c("B", 2)}, {c("B", 2), c("A", 1)}, false},
+       {"a record missing", {c("A", 1)}, {c("A", 1), c("B", 2)}, true},
+       {"key in other case", {*Cap("KEMET", "T4", 1)}, {*Cap("kemet", "t4", 5)}, false},
+       {"no key: an equal record held", {c("", 1, "X7R")}, {c("", 1, "x7r")}, false},
+       {"no key: another value", {c("", 2)}, {c("", 1)}, true},
+       {"an older copy without records", {c("A", 1)}, {}, false},
+       {"a database without records", {}, {c("A", 1)}, true}});
+}
+
+TEST(LacksEntriesOf, Resistors) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  auto r = [](float ohms, const char* maker = "", const char* part = "") {
+    return *Res(maker, part, ohms);
+  };
+  ExpectLacks<CResistorDoc>(
+      ResistorDatabaseLacksEntriesOf,
+      {{"unnamed, the same numbers", {r(100)}, {r(100)}, false},
+       {"unnamed, another value", {r(100)}, {r(47)}, true},
+       {"unnamed, held by a named one", {r(100, "Acme", "R1")}, {r(100)}, false},
+       {"named, not held by an unnamed one", {r(100)}, {r(100, "Acme", "R1")}, true},
+       {"named, other letter case", {r(1, "ACME", "r1")}, {r(2, "Acme", "R1")}, false},
+       {"-0 equals +0", {r(0)}, {r(-0.0f)}, false},
+       {"NaN equals nothing", {r(nan)}, {r(nan)}, true},
+       {"a maker alone: an identical record", {r(5, "M")}, {r(5, "M")}, false},
+       {"a maker alone: letter case counts", {r(5, "m")}, {r(5, "M")}, true},
+       {"unnamed: infinity equals infinity", {r(inf)}, {r(inf)}, false},
+       {"a maker alone: the order finds no infinity equal", {r(inf, "M")}, {r(inf, "M")}, true}});
+}
+
+TEST(LacksEntriesOf, Inductors) {
+  ExpectLacks<CInductorDoc>(
+      InductorDatabaseLacksEntriesOf,
+      {{"normalised maker", {*Ind("WE eiSos", "7", 1)}, {*Ind("wurth elektronik", "7", 2)}, false},
+       {"part in other letter case", {*Ind("TOKO", "ABC", 1)}, {*Ind("toko", "abc", 1)}, false},
+       {"another part", {*Ind("TOKO", "ABC", 1)}, {*Ind("TOKO", "ABD", 1)}, true}});
+}
+
 }  // namespace
