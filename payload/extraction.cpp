@@ -363,22 +363,24 @@ class Extraction {
     return true;
   }
 
-  // The user's database (set aside at planned.aside) kept as its backup. An older backup that
-  // holds entries the database lacks is kept under a dated name first, so that no backup is
-  // ever replaced by one that holds less of the user's data.
+  // The user's database (set aside at planned.aside) kept as its backup, "<name>.bak". A
+  // backup is never replaced by one that holds less of the user's data: when the older backup
+  // holds entries the database lacks, it stays, and this run's backup goes to a dated name.
   bool KeepBackup(const PlannedDatabase& database, const DatabaseMergeRow* row,
                   const PlannedEntry& planned) {
     if (!job_.backup) return true;
     if (!database.backupAside.empty()) {
+      const bool lacks = row && row->lacksEntriesOf
+                             ? row->lacksEntriesOf(planned.aside.c_str(), database.backup.c_str())
+                             : !SameFileContent(planned.aside.c_str(), database.backup.c_str());
+      if (lacks) {
+        if (CopyFileBytes(planned.aside.c_str(), database.datedBackup.c_str())) return true;
+        return Fail("Trouble backing up " + planned.existing + "\nas " + database.datedBackup +
+                    "\n\nRelease sync aborted.");
+      }
       if (const int error = platform::Fs().Rename(database.backup, database.backupAside);
           error != 0)
         return Fail(WriteTrouble(database.backup, error));
-      const bool lacks =
-          row && row->lacksEntriesOf
-              ? row->lacksEntriesOf(planned.aside.c_str(), database.backupAside.c_str())
-              : !SameFileContent(planned.aside.c_str(), database.backupAside.c_str());
-      if (lacks && !CopyFileBytes(database.backupAside.c_str(), database.keptBackup.c_str()))
-        return Fail(WriteTrouble(database.keptBackup, errno));
     }
     HeldMessages held;
     if (!job_.backup(planned.path.c_str(), planned.aside.c_str(), held)) return Fail(held.texts);
@@ -443,6 +445,11 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   }
   if (!RecoverInterruptedRun(job.installDir, report, run.madeInstallDirectory))
     return ExtractionOutcome::kFailed;
+  // Ends a run before its first change: a directory made for it goes again.
+  auto leave = [&run](ExtractionOutcome outcome) {
+    if (run.madeInstallDirectory) platform::Fs().RemoveDirectory(run.installDir);
+    return outcome;
+  };
 
   InstallPlan plan;
   for (;;) {
@@ -450,17 +457,17 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     if (!PlanInstallation(run, plan, problem)) {
       report.Message("Trouble reading the folder " + problem +
                      "\nNothing has been changed. Permission problem?");
-      return ExtractionOutcome::kFailed;
+      return leave(ExtractionOutcome::kFailed);
     }
     if (plan.busy.empty()) break;
-    if (!report.AskRetry(BusyText(plan.busy))) return ExtractionOutcome::kCancelled;
+    if (!report.AskRetry(BusyText(plan.busy))) return leave(ExtractionOutcome::kCancelled);
   }
-  if (report.Stopping()) return ExtractionOutcome::kStopped;
+  if (report.Stopping()) return leave(ExtractionOutcome::kStopped);
 
   std::string failure;
   if (!WriteJournal(run.installDir, plan.journal, failure)) {
     report.Message(failure + "\nNothing has been changed.");
-    return ExtractionOutcome::kFailed;
+    return leave(ExtractionOutcome::kFailed);
   }
   Extraction extraction(run, plan, report);
   if (extraction.Run()) return ExtractionOutcome::kInstalled;

@@ -65,8 +65,9 @@ enum class ExtractionOutcome {
 // update mode the shipped copy is merged with it into a new file at its place (a failed merge
 // reports the row's text and keeps the user's database as "<name>.unmerged-<date>"), in
 // Overwrite mode the shipped copy takes its place; both keep the user's database as
-// "<name>.bak" (Overwrite only when it differs from the shipped copy), and an older backup that
-// holds entries the database lacks as "<name>.bak-<date>". On a failure (a file that cannot be
+// "<name>.bak" (Overwrite only when it differs from the shipped copy), or as "<name>.bak-<date>"
+// when the older backup holds entries the database lacks (no backup is replaced by one that
+// holds less). On a failure (a file that cannot be
 // written, a corrupt entry, a backup that cannot be taken) or a stop, the run is undone and then
 // the failure's text is reported with a line that says so. A link on the way to any entry stops
 // it before anything is written.

@@ -194,9 +194,9 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
           database.backup = planned.path + ".bak";
           journal.files.push_back({Relative(root, database.backup), ""});
         }
-        database.keptBackup =
+        database.datedBackup =
             JoinPath(folder->path.c_str(), FreeDatedName(*folder, name + ".bak", job.date).c_str());
-        journal.files.push_back({Relative(root, database.keptBackup), ""});
+        journal.files.push_back({Relative(root, database.datedBackup), ""});
         if (job.update) {
           database.unmerged = JoinPath(
               folder->path.c_str(), FreeDatedName(*folder, name + ".unmerged", job.date).c_str());

@@ -32,8 +32,9 @@ struct PlannedDatabase {
   std::string backup;       // "<path>.bak" (as it is named now, when there is one)
   std::string backupAside;  // where the old backup is set aside; empty when there is none
   bool backupReadOnly = false;
-  std::string keptBackup;  // "<path>.bak-<date>": a free name for an older backup worth keeping
-  std::string unmerged;    // "<path>.unmerged-<date>": a free name for a database not merged
+  // "<path>.bak-<date>": a free name for this run's backup when the older one holds more
+  std::string datedBackup;
+  std::string unmerged;  // "<path>.unmerged-<date>": a free name for a database not merged
 };
 
 struct InstallPlan {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/paths.h"
 #include "payload/payload_check.h"
+#include "platform/paths.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/test_payload.h"
@@ -69,7 +69,7 @@ class InstallJobRun : public ::testing::Test {
 };
 
 TEST_F(InstallJobRun, InstallsTheBuiltInTable) {
-  EXPECT_TRUE(RunExtraction(InstallJob(install_, false), report_));
+  EXPECT_TRUE(InstallAndCommit(InstallJob(install_, false), report_));
   EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\License.txt")), "licence");
   EXPECT_EQ(ReadAll(JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap")), "shipped!!");
   EXPECT_TRUE(boxes_.Texts().empty());
@@ -80,12 +80,40 @@ TEST_F(InstallJobRun, AnUnreadableDatabaseIsBackedUpThenOverwritten) {
   int counter = 0;
   CreateDirectoryTree(ParentDirectory(database.c_str()).c_str(), counter);
   WriteAll(database, "no archive at all");
-  EXPECT_TRUE(RunExtraction(InstallJob(install_, true), report_));
+  ExtractionJob job = InstallJob(install_, true);
+  job.date = "2026-12-09";
+  EXPECT_TRUE(InstallAndCommit(job, report_));
   // The archive reader may have its own say first; the engine's text comes last.
   ASSERT_FALSE(boxes_.Texts().empty());
-  EXPECT_EQ(boxes_.Texts().back(), "Trouble merging capacitor databases.\n    ...overwriting");
+  const std::string kept = database + ".unmerged-2026-12-09";
+  EXPECT_EQ(boxes_.Texts().back(),
+            "Trouble merging capacitor databases.\n    ...overwriting\nYour database as it was is "
+            "kept as " +
+                kept);
   EXPECT_EQ(ReadAll(database), "shipped!!");
   EXPECT_EQ(ReadAll(database + ".bak"), "no archive at all");
+  EXPECT_EQ(ReadAll(kept), "no archive at all");
+}
+
+// A merge that fails keeps the user's database under a name of its own; the next update, which
+// backs up the shipped copy now in its place, loses nothing of the user's either.
+TEST_F(InstallJobRun, AFailedMergeThenASecondUpdateLosesNoEntryOfTheUsers) {
+  const std::string database = JoinPath(install_.c_str(), ".\\lib\\cmp\\standard.cap");
+  int counter = 0;
+  CreateDirectoryTree(ParentDirectory(database.c_str()).c_str(), counter);
+  WriteAll(database, "the user's entries, unreadable to the merge");
+  ExtractionJob job = InstallJob(install_, true);
+  for (const char* date : {"2026-12-09", "2026-12-09", "2026-12-10"}) {
+    job.date = date;
+    EXPECT_TRUE(InstallAndCommit(job, report_)) << date;
+  }
+  EXPECT_EQ(ReadAll(database + ".unmerged-2026-12-09"),
+            "the user's entries, unreadable to the merge");
+  EXPECT_EQ(ReadAll(database + ".bak"), "the user's entries, unreadable to the merge")
+      << "a backup is never replaced by one that holds less";
+  EXPECT_EQ(ReadAll(database + ".bak-2026-12-09"), "shipped!!") << "the second update's backup";
+  EXPECT_EQ(ReadAll(database + ".bak-2026-12-10"), "shipped!!") << "the third's";
+  EXPECT_EQ(ReadAll(database), "shipped!!");
 }
 
 }  // namespace

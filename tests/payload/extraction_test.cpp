@@ -72,12 +72,14 @@ class Extraction : public ::testing::Test {
   // true when it installed all.
   bool Run(const TestPayload& payload) {
     platform::ScopedFileSystem scoped(fs_);
-    ExtractionJob job{install_, update_, payload.Table(), kTestMerges, backup_};
+    ExtractionJob job;
+    job.installDir = install_;
+    job.update = update_;
+    job.payload = payload.Table();
+    job.merges = kTestMerges;
+    job.backup = backup_;
     job.date = "2026-12-09";
-    if (RunExtraction(job, report_) != ExtractionOutcome::kInstalled) return false;
-    if (!CommitExtraction(install_, report_)) return false;
-    RemoveSetAsideFiles(install_);
-    return true;
+    return InstallAndCommit(job, report_);
   }
 
   // What is below the install directory: each file's bytes by relative path.

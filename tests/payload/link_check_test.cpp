@@ -76,8 +76,11 @@ TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {
   for (bool update : {false, true}) {
     SCOPED_TRACE(update ? "update" : "overwrite");
     BoxCapture boxes;
-    EXPECT_EQ(RunExtraction(ExtractionJob{install_, update, payload_.Table(), {}}, report),
-              ExtractionOutcome::kFailed);
+    ExtractionJob job;
+    job.installDir = install_;
+    job.update = update;
+    job.payload = payload_.Table();
+    EXPECT_EQ(RunExtraction(job, report), ExtractionOutcome::kFailed);
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{LinkedDirectoryText(install_ + "\\lib\\cmp")});
     // Not even the files that come before the link in table order were written.

@@ -29,9 +29,9 @@ std::string Sealed(const std::string& lines) {
 }
 
 // A sealed journal whose count of lines says count.
-std::string WithCount(std::string sealed, std::size_t count) {
+std::string WithCount(const std::string& sealed, std::size_t count) {
   const std::size_t at = sealed.rfind("end ") + 4;
-  return sealed.replace(at, sealed.find(' ', at) - at, std::to_string(count));
+  return sealed.substr(0, at) + std::to_string(count) + sealed.substr(sealed.find(' ', at));
 }
 
 const std::string kHead = "Tvex III undo journal 1\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "payload/undo.h"
 #include "platform/message_box.h"
 
 namespace tvex_test {
@@ -73,5 +74,12 @@ void TestPayload::AddRaw(const std::string& name, const std::string& stored, std
 }
 
 void TestReport::Message(const std::string& text) { platform::AppMessageBox(text); }
+
+bool InstallAndCommit(const ExtractionJob& job, ExtractionReport& report) {
+  if (RunExtraction(job, report) != ExtractionOutcome::kInstalled) return false;
+  if (!CommitExtraction(job.installDir, report)) return false;
+  RemoveSetAsideFiles(job.installDir);
+  return true;
+}
 
 }  // namespace tvex_test

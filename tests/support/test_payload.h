@@ -51,4 +51,8 @@ class TestReport : public ExtractionReport {
   std::string lastLine = "stale";
 };
 
+// Runs the job and makes what it installed final, as the installer does after its commit point;
+// true when every entry is in place.
+bool InstallAndCommit(const ExtractionJob& job, ExtractionReport& report);
+
 }  // namespace tvex_test
