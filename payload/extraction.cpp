@@ -112,8 +112,9 @@ class HeldMessages : public platform::Reporter {
 struct OpenedFile {
   const PayloadEntry* entry = nullptr;
   std::string path;
-  std::FILE* file = nullptr;  // null: it could not be made; error says why
+  std::FILE* file = nullptr;  // null: it could not be made (error says why), or it is kept
   int error = 0;
+  bool kept = false;  // the file holds the entry already: only its progress line is due
 };
 
 // The second stage of the extraction: on a thread of its own it writes and closes the files in
@@ -201,6 +202,10 @@ class FileWriter {
   // Writes one file; the failure's text, or empty.
   std::string Finish(const OpenedFile& opened) {
     const PayloadEntry& entry = *opened.entry;
+    if (opened.kept) {
+      report_.Progress(ProgressLine("Extracting: ", entry));
+      return std::string();
+    }
     if (opened.file == nullptr) {
       report_.Progress(ProgressLine("Extracting: ", entry));
       return WriteTrouble(opened.path, opened.error);
@@ -271,7 +276,12 @@ class Extraction {
       if (report_.Stopping()) break;
       reached_ = planned.firstChange;
       if (planned.action == EntryAction::kKeep) {
-        report_.Progress(ProgressLine("Extracting: ", entry));
+        // Nothing to write; the writer names it in its turn, so the progress line keeps the
+        // table's order.
+        if (!writer.Push(OpenedFile{&entry, planned.path, nullptr, 0, true})) {
+          writer.Drain();
+          return Fail(writer.Failure());
+        }
         continue;
       }
       if (planned.action == EntryAction::kDatabase) {
@@ -323,6 +333,7 @@ class Extraction {
     const DatabaseMergeRow* row = FindMergeRow(job_.merges, entry.pszName);
     const bool merging = job_.update && row;
     report_.Progress(ProgressLine(merging ? "Merging: " : "Extracting: ", entry));
+    if (report_.Stopping()) return false;
     if (const int error = fs.Rename(planned.existing, planned.aside); error != 0)
       return Fail(WriteTrouble(planned.existing, error));
 
@@ -447,7 +458,7 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     return ExtractionOutcome::kFailed;
   // Ends a run before its first change: a directory made for it goes again.
   auto leave = [&run](ExtractionOutcome outcome) {
-    if (run.madeInstallDirectory) platform::Fs().RemoveDirectory(run.installDir);
+    if (run.madeInstallDirectory) platform::Fs().RemoveFolder(run.installDir);
     return outcome;
   };
 

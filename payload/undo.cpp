@@ -114,14 +114,14 @@ UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, st
   platform::FileSystem& fs = platform::Fs();
   // Innermost first; a folder that holds something of the user's stays.
   for (std::size_t i = journal.folders.size(); i-- > 0;)
-    fs.RemoveDirectory(JoinPath(installDir.c_str(), journal.folders[i].c_str()));
+    fs.RemoveFolder(JoinPath(installDir.c_str(), journal.folders[i].c_str()));
   if (!result.complete) return result;
 
   const std::string journalPath = JoinPath(installDir.c_str(), kUndoJournalName);
   errno = 0;
   if (fs.Remove(journalPath) != 0 && errno != ENOENT) return {false, journalPath, errno};
-  fs.RemoveDirectory(JoinPath(installDir.c_str(), kSetAsideFolderName));
-  if (removeInstallDirectory && journal.madeInstallDirectory) fs.RemoveDirectory(installDir);
+  fs.RemoveFolder(JoinPath(installDir.c_str(), kSetAsideFolderName));
+  if (removeInstallDirectory && journal.madeInstallDirectory) fs.RemoveFolder(installDir);
   return result;
 }
 
@@ -182,5 +182,5 @@ void RemoveSetAsideFiles(const std::string& installDir) {
       fs.Remove(path);
     }
   }
-  fs.RemoveDirectory(folder);
+  fs.RemoveFolder(folder);
 }

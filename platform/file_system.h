@@ -70,7 +70,7 @@ class FileSystem {
   // holds from, EACCES, ENOENT).
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   // Removes an empty folder: 0 on success, else an errno value.
-  virtual int RemoveDirectory(const std::string& path) = 0;
+  virtual int RemoveFolder(const std::string& path) = 0;
   // True when another program holds the file so that it can be neither moved nor rewritten now:
   // on Windows an open that shares no delete or write access, or a running program's image;
   // never on POSIX. A read-only file is tested for moving only.
@@ -96,7 +96,7 @@ class RealFileSystem : public FileSystem {
   std::FILE* CreateNew(const std::string& path) override;
   bool List(const std::string& dir, std::vector<DirectoryEntry>& entries) override;
   int Rename(const std::string& from, const std::string& to) override;
-  int RemoveDirectory(const std::string& path) override;
+  int RemoveFolder(const std::string& path) override;
   bool InUse(const std::string& path, bool readOnly) override;
   void Sleep(unsigned milliseconds) override;
 };

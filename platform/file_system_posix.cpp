@@ -149,7 +149,7 @@ int RealFileSystem::Rename(const std::string& from, const std::string& to) {
   return errno;
 }
 
-int RealFileSystem::RemoveDirectory(const std::string& path) {
+int RealFileSystem::RemoveFolder(const std::string& path) {
   return ::rmdir(Native(path).c_str()) == 0 ? 0 : errno;
 }
 

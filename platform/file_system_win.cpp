@@ -117,11 +117,11 @@ std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    // A folder of that name reports access denied; say what stands in the way.
+    // A folder of that name reports access denied (Windows) or a file that exists (Wine); say
+    // what stands in the way.
     const DWORD error = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    errno = (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-             (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    errno = (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
                 ? EISDIR
                 : ErrnoOf(error);
     return nullptr;
@@ -157,7 +157,7 @@ int RealFileSystem::Rename(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : LastErrno();
 }
 
-int RealFileSystem::RemoveDirectory(const std::string& path) {
+int RealFileSystem::RemoveFolder(const std::string& path) {
   return ::RemoveDirectoryA(path.c_str()) ? 0 : LastErrno();
 }
 

@@ -38,12 +38,42 @@ std::string ProgramFileOf(DWORD processId) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The Restart Manager's calls, loaded from the system folder when first needed: it is no known
+// DLL, so importing it would let a copy planted beside the installer be loaded instead.
+struct RestartManager {
+  decltype(&::RmStartSession) start = nullptr;
+  decltype(&::RmRegisterResources) registerResources = nullptr;
+  decltype(&::RmGetList) getList = nullptr;
+  decltype(&::RmEndSession) end = nullptr;
+
+  RestartManager() {
+    HMODULE module = ::LoadLibraryExA("rstrtmgr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module) return;
+    Find(module, "RmStartSession", start);
+    Find(module, "RmRegisterResources", registerResources);
+    Find(module, "RmGetList", getList);
+    Find(module, "RmEndSession", end);
+  }
+  bool Usable() const { return start && registerResources && getList && end; }
+
+ private:
+  template <class Function>
+  static void Find(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  }
+};
+
+const RestartManager& Calls() {
+  static const RestartManager calls;
+  return calls;
+}
+
 // Ends a Restart Manager session when it goes out of scope.
 struct Session {
   DWORD handle = 0;
   bool open = false;
   ~Session() {
-    if (open) ::RmEndSession(handle);
+    if (open) Calls().end(handle);
   }
 };
 
@@ -51,27 +81,28 @@ struct Session {
 
 std::vector<std::string> ProgramsUsing(const std::vector<std::string>& paths) {
   std::vector<std::string> programs;
-  if (paths.empty()) return programs;
+  const RestartManager& rm = Calls();
+  if (paths.empty() || !rm.Usable()) return programs;
   Session session;
   WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-  if (::RmStartSession(&session.handle, 0, key) != ERROR_SUCCESS) return programs;
+  if (rm.start(&session.handle, 0, key) != ERROR_SUCCESS) return programs;
   session.open = true;
   std::vector<std::wstring> wide;
   for (const std::string& path : paths) wide.push_back(Wide(path));
   std::vector<LPCWSTR> files;
   for (const std::wstring& path : wide) files.push_back(path.c_str());
-  if (::RmRegisterResources(session.handle, static_cast<UINT>(files.size()), files.data(), 0,
-                            nullptr, 0, nullptr) != ERROR_SUCCESS)
+  if (rm.registerResources(session.handle, static_cast<UINT>(files.size()), files.data(), 0,
+                           nullptr, 0, nullptr) != ERROR_SUCCESS)
     return programs;
   UINT needed = 0, count = 0;
   DWORD reasons = 0;
   std::vector<RM_PROCESS_INFO> found;
-  DWORD result = ::RmGetList(session.handle, &needed, &count, nullptr, &reasons);
+  DWORD result = rm.getList(session.handle, &needed, &count, nullptr, &reasons);
   // The list may grow between the two calls: ask again while it does.
   for (int attempt = 0; result == ERROR_MORE_DATA && attempt < 3; ++attempt) {
     found.resize(needed);
     count = needed;
-    result = ::RmGetList(session.handle, &needed, &count, found.data(), &reasons);
+    result = rm.getList(session.handle, &needed, &count, found.data(), &reasons);
   }
   if (result != ERROR_SUCCESS) return programs;
   found.resize(count);

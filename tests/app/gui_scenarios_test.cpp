@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <thread>
 #include <utility>
@@ -40,32 +41,51 @@ bool IsReadOnly(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-// Holds the installers started while it lives at the first progress line that begins with line,
-// until Release (or its end).
+// Holds the installers started while it lives at the first progress line that begins with each
+// of lines, each until its Release (or the end of the hold).
 class Hold {
  public:
-  Hold(const std::string& folder, const std::string& line) : gate_(folder + "\\hold.gate") {
-    WriteFile(gate_, "");
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", (line + "|" + gate_).c_str());
+  Hold(const std::string& folder, const std::vector<std::string>& lines) {
+    std::string spec;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      gates_.push_back(folder + "\\hold" + std::to_string(i) + ".gate");
+      WriteFile(gates_.back(), "");
+      spec += (spec.empty() ? "" : ";") + lines[i] + "|" + gates_.back();
+    }
+    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", spec.c_str());
   }
   ~Hold() {
     ::SetEnvironmentVariableA("TVEX_TEST_HOLD", nullptr);
-    Release();
+    for (std::size_t i = 0; i < gates_.size(); ++i) Release(i);
   }
   Hold(const Hold&) = delete;
   Hold& operator=(const Hold&) = delete;
 
-  void Release() { ::DeleteFileA(gate_.c_str()); }
+  void Release(std::size_t i = 0) { ::DeleteFileA(gates_[i].c_str()); }
 
  private:
-  std::string gate_;
+  std::vector<std::string> gates_;
 };
+
+// Every file below root with its bytes after "r " (read-only) or "w ", and every folder.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (const std::string& file : ListFiles(root)) {
+    const std::string path = root + "\\" + file;
+    tree[file] = (IsReadOnly(path) ? "r " : "w ") + ReadFile(path);
+    for (std::size_t slash = file.find('\\'); slash != std::string::npos;
+         slash = file.find('\\', slash + 1))
+      tree[file.substr(0, slash + 1)] = "";
+  }
+  return tree;
+}
 
 // Waits until the status line begins with prefix. Fails at once, saying what it saw, when the
 // installer ends or shows another window first: a state already left is never waited for.
-::testing::AssertionResult AwaitStatus(
-    Installer& installer, HWND main, const std::string& prefix,
-    std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+// Windows in known (a question being closed, say) do not count.
+::testing::AssertionResult AwaitStatus(Installer& installer, HWND main, const std::string& prefix,
+                                       const std::vector<HWND>& known = {}) {
+  const std::chrono::milliseconds timeout = std::chrono::seconds(60);
   std::vector<std::string> seen;  // every line shown, in order
   std::string failure;
   const bool shown = WaitFor(
@@ -76,7 +96,8 @@ class Hold {
         if (!installer.Running())
           failure = "the installer ended (exit code " + std::to_string(installer.ExitCode()) + ")";
         for (HWND window : Dialogs(installer.Id()))
-          if (window != main) failure = "the window \"" + WindowText(window) + "\" showed";
+          if (window != main && std::find(known.begin(), known.end(), window) == known.end())
+            failure = "the window \"" + WindowText(window) + "\" showed";
         return !failure.empty();
       },
       timeout);
@@ -221,6 +242,8 @@ using Damaged = InstallerTest;
 using WriteFailure = InstallerTest;
 using Links = InstallerTest;
 using Signed = InstallerTest;
+using FilesInUse = InstallerTest;
+using OneAtATime = InstallerTest;
 
 TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Installer installer(small_);
@@ -544,7 +567,7 @@ HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
 
 TEST_F(QuitQuestion, NoLetsTheInstallationFinish) {
   const std::string dir = scratch_ + "\\Tvex";
-  Hold hold(scratch_, kHeldEntry);
+  Hold hold(scratch_, {kHeldEntry});
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
@@ -563,20 +586,52 @@ TEST_F(QuitQuestion, NoLetsTheInstallationFinish) {
   EXPECT_FALSE(ReadFile(dir + "\\launch.log").empty());
 }
 
-TEST_F(QuitQuestion, YesEndsTheProcess) {
+TEST_F(QuitQuestion, YesUndoesAFreshInstallation) {
   const std::string dir = scratch_ + "\\Tvex";
-  Hold hold(scratch_, kHeldEntry);
+  Hold hold(scratch_, {kHeldEntry, "Undoing: "});
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
   HWND question = AskToQuit(installer, main, dir);
   ASSERT_NE(question, nullptr);
   Click(question, IDOK);
+  // The status line says what is undone, and nothing is left to cancel.
+  ASSERT_TRUE(AwaitStatus(installer, main, "Undoing: "));
+  EXPECT_FALSE(ItemEnabled(main, IDCANCEL));
+  hold.Release(1);
   EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kUserQuit) << "a quit is not a success";
   EXPECT_TRUE(WaitForProgramsBelow(dir));
-  EXPECT_FALSE(FileExists(dir + "\\launch.log"));
-  EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+  EXPECT_FALSE(DirectoryExists(dir)) << "made by the installer, it goes with the rest";
+}
+
+TEST_F(QuitQuestion, YesUndoesAnUpdateToTheByte) {
+  const std::string dir = scratch_ + "\\Tvex";
+  InstallFresh(dir);
+  // What the update will replace or merge: files the user changed, a symbol made writable, the
+  // user's models; and a file of the user's own.
+  WriteFile(dir + "\\Changelog.txt", "edited by the user");
+  WriteFile(dir + "\\License.txt", "another licence");
+  ASSERT_TRUE(::SetFileAttributesA((dir + "\\lib\\sym\\cap.asy").c_str(), FILE_ATTRIBUTE_NORMAL));
+  const std::string database = dir + "\\lib\\cmp\\standard.bjt";
+  WriteFile(database, ReadFile(database) + ".model MyNPN NPN(IS=2E-14 BF=123)\r\n");
+  WriteFile(dir + "\\lib\\my notes.txt", "the user's own file");
+  const auto before = Snapshot(dir);
+
+  Hold hold(scratch_, {"Extracting: .\\lib\\sym\\diode.asy.gz"});
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = StartUpdate(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(AwaitStatus(installer, main, "Extracting: .\\lib\\sym\\diode.asy.gz", {question}));
+  Click(main, IDCANCEL);
+  HWND quit = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
+  Click(quit, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  EXPECT_EQ(Snapshot(dir), before);
 }
 
 // How many of the user's models "USER<n>" a model database holds.
@@ -601,12 +656,13 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
   WriteFile(database, users);
 
   {
-    Hold hold(scratch_, "Merging: .\\lib\\cmp\\standard.bjt.gz");
+    Hold hold(scratch_, {"Merging: .\\lib\\cmp\\standard.bjt.gz"});
     Installer installer(small_);
     HWND main = Start(installer);
     ASSERT_NE(main, nullptr);
-    ASSERT_NE(StartUpdate(installer, main, dir), nullptr);
-    ASSERT_TRUE(AwaitStatus(installer, main, "Merging: "));
+    HWND question = StartUpdate(installer, main, dir);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(AwaitStatus(installer, main, "Merging: ", {question}));
     Click(main, IDCANCEL);
     HWND quit = nullptr;
     ASSERT_TRUE(
@@ -864,11 +920,14 @@ TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
   ASSERT_NE(main, nullptr);
   MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?");
+  EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?\n" + dir +
+                          "\\License.txt: a folder of that name is in the way\n\nThe installation "
+                          "has been undone: everything is as it was before.");
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kFailed);
-  EXPECT_FALSE(FileExists(dir + "\\uninstall.info"));
+  EXPECT_TRUE(ListFiles(dir).empty()) << "what was written before it is gone again";
+  EXPECT_TRUE(DirectoryExists(dir + "\\License.txt"));
 }
 
 // An existing installation whose lib folder is a link to a folder outside it (laid out by
@@ -900,6 +959,76 @@ TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
   EXPECT_EQ(installer.ExitCode(), kFailed);
   EXPECT_TRUE(ListFiles(outside).empty()) << "written through the link";
   EXPECT_EQ(ListFiles(dir), before) << "written before the check";
+}
+
+// The installed program held open the way a running program holds it, while an update would
+// replace it: the installer names it before it changes anything; Cancel goes back to Ready with
+// nothing written, Retry once it is free installs.
+TEST_F(FilesInUse, CancelWritesNothingAndRetryInstallsOnceTheFileIsFree) {
+  const std::string dir = scratch_ + "\\Tvex";
+  InstallFresh(dir);
+  const std::string program = dir + "\\tvex3.exe";
+  WriteFile(program, ReadFile(tree_ + "\\tvex3.exe") + "an older build");
+  const auto before = Snapshot(dir);
+  HANDLE held = ::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = QuestionAfterInstallNow(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Files In Use");
+  EXPECT_NE(box.text.find(program), std::string::npos) << box.text;
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  Click(box.window, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_NOW); }));
+  ExpectStateAccepted(main);
+  EXPECT_EQ(Snapshot(dir), before) << "nothing written";
+
+  Click(main, IDC_INSTALL_NOW);
+  ASSERT_TRUE(
+      WaitFor([&] { return (question = FindDialog(installer.Id(), "Overwrite or Update?")); }));
+  Click(question, IDOK);
+  box = WaitForBox(installer.Id(), {main, question});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Files In Use");
+  ::CloseHandle(held);
+  Click(box.window, IDRETRY);
+  ExpectSuccessAndEnd(installer, {main, question, box.window});
+  EXPECT_EQ(ReadFile(program), ReadFile(tree_ + "\\tvex3.exe"));
+}
+
+// Another installation holds the machine's installation lock: Install Now waits, with Retry and
+// Cancel, before it makes or writes anything.
+TEST_F(OneAtATime, ASecondInstallationWaitsForTheFirst) {
+  const std::string dir = scratch_ + "\\Tvex";
+  HANDLE other = ::CreateMutexA(nullptr, TRUE, "Global\\Tvex III Setup");
+  ASSERT_NE(other, nullptr);
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Installation Running");
+  Click(box.window, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_NOW); }));
+  EXPECT_FALSE(DirectoryExists(dir));
+
+  Click(main, IDC_INSTALL_NOW);
+  box = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Installation Running");
+  ::ReleaseMutex(other);
+  ::CloseHandle(other);
+  Click(box.window, IDRETRY);
+  ExpectSuccessAndEnd(installer, {main, box.window});
+  EXPECT_TRUE(FileExists(dir + "\\tvex3.exe"));
 }
 
 TEST_F(Signed, TheSignedInstallerPassesItsOwnCheckAndInstalls) {

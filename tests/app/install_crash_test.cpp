@@ -85,8 +85,8 @@ class CuttingFileSystem : public platform::RealFileSystem {
   }
   // The change that removed the journal, the run's commit point; 0 before it.
   int CommitStep() const { return commitStep_; }
-  int RemoveDirectory(const std::string& path) override {
-    return After(RealFileSystem::RemoveDirectory(path), path);
+  int RemoveFolder(const std::string& path) override {
+    return After(RealFileSystem::RemoveFolder(path), path);
   }
   int MakeDirectory(const std::string& path) override {
     return After(RealFileSystem::MakeDirectory(path), path);
