@@ -179,6 +179,87 @@ printf '%-52s %9ss  %s\n' "makensis of the same tree" "$(secs "$nsis_build")" ""
 echo "rounds (s): ours $(for v in "${ours_ms[@]}"; do printf '%s ' "$(ms "$v")"; done)| NSIS section $(for v in "${nsis_ms[@]}"; do printf '%s ' "$(ms "$v")"; done)| NSIS run $(for v in "${nsis_run[@]}"; do printf '%s ' "$(ms "$v")"; done)| engine $(for v in "${engine[@]}"; do printf '%s ' "$(ms "$v")"; done)"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; NSIS script: $nsi"
 
+# (f) Updates under Wine: today's engine against the engine before all-or-nothing (built from
+# BASELINE, a commit of this repository, into build/bench/baseline once), alternating, each an
+# update of a tree its own engine installed just before (untimed). First over the same payload
+# (every file already holds its bytes), then over a tree where every file differs (a byte
+# appended to each), where every file is set aside and written anew. Then what an undo costs:
+# a run whose last entry cannot be written (a folder stands at its name) undoes everything it
+# did, after a fresh run and after an update over a changed tree; tvex-extract --times prints
+# each phase, the undo among them, and the plan (folders listed, files compared, the test for
+# files in use).
+echo
+BASELINE=${TVEX_BENCH_BASELINE:-76a50ed}
+echo "== Updates under Wine: this engine against $BASELINE's, $ROUNDS rounds"
+base_src=$BENCH/baseline/src base_win=$BENCH/baseline/win
+if [ ! -f "$base_win/tvex-extract.exe" ] || [ "$(cat "$BENCH/baseline/commit" 2>/dev/null)" != "$BASELINE" ]; then
+  rm -rf "$BENCH/baseline"
+  mkdir -p "$base_src" "$base_win"
+  git -C "$ROOT" archive "$BASELINE" | tar -x -C "$base_src"
+  printf '%s\n' "$payload" >"$base_win/payload-root"
+  gen=; command -v ninja >/dev/null && gen="-G Ninja"
+  cmake -S "$base_src" -B "$base_win" $gen -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$base_src/cmake/mingw-w64-x86_64.cmake" -DTVEX_HOST_BIN="$HOST" \
+    >"$work/base.log" 2>&1 && cmake --build "$base_win" --target tvex-extract -j 2 >>"$work/base.log" 2>&1 ||
+    { cat "$work/base.log"; exit 1; }
+  echo "$BASELINE" >"$BENCH/baseline/commit"
+fi
+old_exe=$(winpath "$base_win/tvex-extract.exe") new_exe=$(winpath "$WIN/tvex-extract.exe")
+wine_ms() {  # wine_ms ARGS...: runs tvex-extract under Wine, prints the wall time in ms
+  local t0 rc=0
+  sync
+  t0=$(now)
+  "$ROOT/scripts/wine-run" "$@" >"$work/run.out" 2>&1 || rc=$?
+  echo $(( ($(now) - t0) / 1000000 ))
+  return $rc
+}
+# A byte appended to every file of a tree, natively.
+change_all() { find "$1" -type f -exec sh -c 'for f; do printf x >>"$f"; done' sh {} +; }
+phase() { grep -o "$1 [0-9.]*" "$work/run.out" | awk '{ printf "%d", $2 * 1000 }'; }
+upd_old=(); upd_new=(); chg_old=(); chg_new=(); plan_same=(); plan_chg=()
+for ((i = 1; i <= ROUNDS; i++)); do
+  for v in old new; do
+    exe=$old_exe; [ $v = new ] && exe=$new_exe
+    wine_ms "$exe" "C:\\bench\\upd-$v$i" >/dev/null
+    ms=$(wine_ms "$exe" --update $([ $v = new ] && echo --times) "C:\\bench\\upd-$v$i")
+    if [ $v = old ]; then upd_old+=("$ms"); else upd_new+=("$ms"); plan_same+=("$(phase plan)"); fi
+    change_all "$trees/wine/upd-$v$i"
+    ms=$(wine_ms "$exe" --update $([ $v = new ] && echo --times) "C:\\bench\\upd-$v$i")
+    if [ $v = old ]; then chg_old+=("$ms"); else chg_new+=("$ms"); plan_chg+=("$(phase plan)"); fi
+  done
+done
+# The undo of a whole run: the last entry in table order is blocked by a folder.
+# (the table's order: names compared byte by byte with backslashes, letters folded to lower case)
+last=$(cd "$payload" && find . -type f | sed 's|^\./||; s|/|\\|g' |
+  awk '{ print tolower($0) "\t" $0 }' | LC_ALL=C sort | tail -n 1 | cut -f2 | sed 's|\\|/|g')
+undo_fresh=(); undo_upd=()
+for ((i = 1; i <= ROUNDS; i++)); do
+  mkdir -p "$trees/wine/undo-f$i/$last"
+  wine_ms "$new_exe" --times "C:\\bench\\undo-f$i" >/dev/null && { echo "bench: the blocked run succeeded"; exit 1; }
+  undo_fresh+=("$(phase undo)")
+  wine_ms "$new_exe" "C:\\bench\\undo-u$i" >/dev/null
+  change_all "$trees/wine/undo-u$i"
+  rm -f "$trees/wine/undo-u$i/$last"
+  mkdir -p "$trees/wine/undo-u$i/$last"
+  wine_ms "$new_exe" --update --times "C:\\bench\\undo-u$i" >/dev/null && { echo "bench: the blocked update succeeded"; exit 1; }
+  undo_upd+=("$(phase undo)")
+done
+m_uo=$(med "${upd_old[@]}"); m_un=$(med "${upd_new[@]}"); m_co=$(med "${chg_old[@]}"); m_cn=$(med "${chg_new[@]}")
+printf '%-52s %10s  %s\n' "measure" "value" "target"
+printf '%-52s %10s  %s\n' "----------------------------------------------------" "----------" "------"
+printf '%-52s %9ss  %s\n' "update, same payload: $BASELINE's engine, median" "$(ms "$m_uo")" ""
+printf '%-52s %9ss  %s\n' "update, same payload: this engine, median" "$(ms "$m_un")" ""
+printf '%-52s %10s  %s\n' "ratio this / $BASELINE's (same payload)" "$(div "$m_un" "$m_uo")" "<= 1.3"
+printf '%-52s %9ss  %s\n' "update, every file changed: $BASELINE's, median" "$(ms "$m_co")" ""
+printf '%-52s %9ss  %s\n' "update, every file changed: this engine, median" "$(ms "$m_cn")" ""
+printf '%-52s %10s  %s\n' "ratio this / $BASELINE's (every file changed)" "$(div "$m_cn" "$m_co")" ""
+printf '%-52s %9ss  %s\n' "plan (files compared, in-use test), same payload" "$(ms "$(med "${plan_same[@]}")")" ""
+printf '%-52s %9ss  %s\n' "plan (in-use test of every file), all changed" "$(ms "$(med "${plan_chg[@]}")")" ""
+printf '%-52s %9ss  %s\n' "undo of a whole fresh installation, median" "$(ms "$(med "${undo_fresh[@]}")")" ""
+printf '%-52s %9ss  %s\n' "undo of a whole update (every file), median" "$(ms "$(med "${undo_upd[@]}")")" ""
+echo "rounds (ms): same old ${upd_old[*]} | same new ${upd_new[*]} | changed old ${chg_old[*]} | changed new ${chg_new[*]} | undo fresh ${undo_fresh[*]} | undo update ${undo_upd[*]}"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+
 # (e) System calls under Wine, one traced run each (strace -f follows the program, the driver
 # and the Wine server, which is started afresh under the trace so that the opens it makes on
 # the program's behalf count too). Counted: every openat, and those of a path inside the

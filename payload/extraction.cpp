@@ -260,10 +260,15 @@ class Extraction {
   // Every change of the plan; false on a failure (failure_ says what) or a stop.
   bool Run() {
     platform::FileSystem& fs = platform::Fs();
-    if (!plan_.journal.files.empty()) {
+    if (plan_.setAsides > 0) {
       const std::string asides = JoinPath(job_.installDir.c_str(), kSetAsideFolderName);
       if (const int error = fs.MakeDirectory(asides); error != 0 && error != EEXIST)
         return Fail(WriteTrouble(asides, error));
+      for (std::size_t n = 1; n <= plan_.setAsides; n += kSetAsideBucket - n % kSetAsideBucket) {
+        const std::string bucket = JoinPath(job_.installDir.c_str(), SetAsideBucket(n).c_str());
+        if (const int error = fs.MakeDirectory(bucket); error != 0 && error != EEXIST)
+          return Fail(WriteTrouble(bucket, error));
+      }
     }
     for (const std::string& folder : plan_.newFolders)
       if (const int error = fs.MakeDirectory(folder); error != 0)
@@ -456,6 +461,7 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   }
   if (!RecoverInterruptedRun(job.installDir, report, run.madeInstallDirectory))
     return ExtractionOutcome::kFailed;
+  report.PhaseEnded("recovery");
   // Ends a run before its first change: a directory made for it goes again.
   auto leave = [&run](ExtractionOutcome outcome) {
     if (run.madeInstallDirectory) platform::Fs().RemoveFolder(run.installDir);
@@ -473,6 +479,7 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     if (plan.busy.empty()) break;
     if (!report.AskRetry(BusyText(plan.busy))) return leave(ExtractionOutcome::kCancelled);
   }
+  report.PhaseEnded("plan");
   if (report.Stopping()) return leave(ExtractionOutcome::kStopped);
 
   std::string failure;
@@ -480,11 +487,15 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     report.Message(failure + "\nNothing has been changed.");
     return leave(ExtractionOutcome::kFailed);
   }
+  report.PhaseEnded("journal");
   Extraction extraction(run, plan, report);
-  if (extraction.Run()) return ExtractionOutcome::kInstalled;
+  const bool installed = extraction.Run();
+  report.PhaseEnded("extraction");
+  if (installed) return ExtractionOutcome::kInstalled;
 
   const UndoResult undone =
       UndoRun(run.installDir, plan.journal, extraction.Reached(), true, report);
+  report.PhaseEnded("undo");
   if (report.Stopping() && extraction.Failure().empty()) {
     if (!undone.complete) report.Message(UndoneText(undone));
     return ExtractionOutcome::kStopped;

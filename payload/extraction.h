@@ -46,6 +46,10 @@ class ExtractionReport : public platform::Reporter {
   }
   // The user has asked to stop: the run undoes itself at the next entry.
   virtual bool Stopping() const { return false; }
+  // A phase of the run has ended, for whoever times them: "recovery" (of an interrupted run),
+  // "plan" (the folders listed, existing files compared and tested for use), "journal",
+  // "extraction" (every change), "undo".
+  virtual void PhaseEnded(const char* phase) { (void)phase; }
 };
 
 // How a run ended.

@@ -208,5 +208,6 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
     plan.entries.push_back(std::move(planned));
   }
   for (const std::string& made : plan.newFolders) journal.folders.push_back(Relative(root, made));
+  plan.setAsides = asides;
   return true;
 }

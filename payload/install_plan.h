@@ -39,6 +39,7 @@ struct PlannedDatabase {
 
 struct InstallPlan {
   std::vector<std::string> newFolders;               // full paths, outermost first
+  std::size_t setAsides = 0;                         // files set aside (numbered from 1)
   std::vector<PlannedEntry> entries;                 // one per payload entry, in table order
   std::map<std::size_t, PlannedDatabase> databases;  // by entry index
   std::vector<std::string> busy;                     // files to move that another program holds

@@ -120,7 +120,7 @@ UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, st
   const std::string journalPath = JoinPath(installDir.c_str(), kUndoJournalName);
   errno = 0;
   if (fs.Remove(journalPath) != 0 && errno != ENOENT) return {false, journalPath, errno};
-  fs.RemoveFolder(JoinPath(installDir.c_str(), kSetAsideFolderName));
+  RemoveSetAsideFiles(installDir);
   if (removeInstallDirectory && journal.madeInstallDirectory) fs.RemoveFolder(installDir);
   return result;
 }
@@ -170,17 +170,24 @@ bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& repo
 void RemoveSetAsideFiles(const std::string& installDir) {
   platform::FileSystem& fs = platform::Fs();
   const std::string folder = JoinPath(installDir.c_str(), kSetAsideFolderName);
-  std::vector<platform::DirectoryEntry> entries;
-  if (!fs.List(folder, entries)) return;
-  for (const platform::DirectoryEntry& entry : entries) {
-    // Only the files a run set aside; anything else in the folder is left alone.
-    if (entry.kind != platform::EntryKind::kFile) continue;
-    const std::string path = folder + "\\" + entry.name;
-    // A read-only file goes once it is writable; a link's target is never changed.
-    if (fs.Remove(path) != 0 && !entry.link) {
-      fs.SetReadOnly(path, false);
-      fs.Remove(path);
+  std::vector<platform::DirectoryEntry> buckets;
+  if (!fs.List(folder, buckets)) return;
+  for (const platform::DirectoryEntry& bucket : buckets) {
+    // Only the buckets and files a run set aside; a link is never followed.
+    if (bucket.kind != platform::EntryKind::kDirectory || bucket.link) continue;
+    const std::string dir = folder + "\\" + bucket.name;
+    std::vector<platform::DirectoryEntry> entries;
+    if (!fs.List(dir, entries)) continue;
+    for (const platform::DirectoryEntry& entry : entries) {
+      if (entry.kind != platform::EntryKind::kFile) continue;
+      const std::string path = dir + "\\" + entry.name;
+      // A read-only file goes once it is writable; a link's target is never changed.
+      if (fs.Remove(path) != 0 && !entry.link) {
+        fs.SetReadOnly(path, false);
+        fs.Remove(path);
+      }
     }
+    fs.RemoveFolder(dir);
   }
   fs.RemoveFolder(folder);
 }

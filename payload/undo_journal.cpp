@@ -44,11 +44,25 @@ bool IsDigits(std::string_view text) {
   return true;
 }
 
+// "~tvexundo\<digits>\<digits>".
+bool IsSetAsideName(std::string_view name) {
+  const std::string_view folder = name.substr(0, sizeof kSetAsideFolderName - 1);
+  if (folder != kSetAsideFolderName || name.size() <= folder.size() + 1 ||
+      name[folder.size()] != '\\')
+    return false;
+  const std::string_view rest = name.substr(folder.size() + 1);
+  const std::size_t slash = rest.find('\\');
+  return slash != std::string_view::npos && IsDigits(rest.substr(0, slash)) &&
+         IsDigits(rest.substr(slash + 1));
+}
+
 }  // namespace
 
-std::string SetAsideName(std::size_t n) {
-  return std::string(kSetAsideFolderName) + "\\" + std::to_string(n);
+std::string SetAsideBucket(std::size_t n) {
+  return std::string(kSetAsideFolderName) + "\\" + std::to_string(n / kSetAsideBucket);
 }
+
+std::string SetAsideName(std::size_t n) { return SetAsideBucket(n) + "\\" + std::to_string(n); }
 
 std::string FormatUndoJournal(const UndoJournal& journal) {
   std::string text(kFirstLine);
@@ -138,10 +152,8 @@ bool ParseUndoJournal(std::string_view text, UndoJournal& journal, std::string& 
           return fail(lines + 1, "a replaced file without its place");
         aside = path.substr(tab + 1);
         path = path.substr(0, tab);
-        const std::string_view folder = aside.substr(0, sizeof kSetAsideFolderName - 1);
-        if (folder != kSetAsideFolderName || aside.size() <= folder.size() ||
-            aside[folder.size()] != '\\' || !IsDigits(aside.substr(folder.size() + 1)))
-          return fail(lines + 1, "a set-aside name not of the form ~tvexundo\\<number>");
+        if (!IsSetAsideName(aside))
+          return fail(lines + 1, "a set-aside name not of the form ~tvexundo\\<number>\\<number>");
         if (!asides.insert(std::string(aside)).second)
           return fail(lines + 1, "a set-aside name listed twice");
       }

@@ -58,7 +58,7 @@ class UpdateSafety : public ::testing::Test {
   }
 
   // Where the update sets the user's database aside, for the merge to read it there.
-  std::string Aside() const { return install_ + "\\~tvexundo\\1"; }
+  std::string Aside() const { return install_ + "\\~tvexundo\\0\\1"; }
 
   // What a failed merge must leave: the row's text last, the shipped copy in place, the user's
   // copy in the backup, no new file beside them.

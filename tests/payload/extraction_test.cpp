@@ -301,6 +301,35 @@ TEST_F(Extraction, AFailureUndoesEveryChangeAndTouchesNothingElse) {
   EXPECT_FALSE(Exists(At(kSetAsideFolderName)));
 }
 
+TEST_F(Extraction, AFailureAtTheLastEntryOfAnUpdateUndoesItToTheByte) {
+  int counter = 0;
+  CreateDirectoryTree(At(".\\lib\\sym").c_str(), counter);
+  CreateDirectoryTree(At(".\\lib\\cmp").c_str(), counter);
+  WriteAll(At(".\\Changelog.txt"), "old log");
+  WriteAll(At(".\\lib\\sym\\cap.asy"), "old symbol");
+  ASSERT_EQ(platform::Fs().SetReadOnly(At(".\\lib\\sym\\cap.asy"), true), 0);
+  WriteAll(At(kCap), "the user's capacitors");
+  WriteAll(At(".\\lib\\cmp\\standard.cap.bak"), "an older backup");
+  WriteAll(At(".\\same.txt"), "unchanged");
+  WriteAll(At(".\\lib\\my notes.txt"), "the user's");
+  const auto before = Tree();
+  update_ = true;
+  backup_ = RecordingBackup;
+  TestPayload payload;
+  payload.Add(".\\Changelog.txt", TextBytes(5000));
+  payload.Add(kCap, TextBytes(4000));
+  payload.Add(".\\lib\\sym\\cap.asy", "new symbol", true);
+  payload.Add(".\\lib\\sym\\new\\zener.asy", "new", true);
+  payload.Add(".\\same.txt", "unchanged");
+  std::string stream = Gzip(TextBytes(3000));
+  stream[stream.size() - 6] ^= 0x20;
+  payload.AddRaw(".\\tvex3.exe", stream, 3000, static_cast<std::uint32_t>(stream.size()));
+  EXPECT_FALSE(Run(payload));
+  ASSERT_EQ(g_mergeCalls.size(), 1u) << "the database was merged before the failure";
+  EXPECT_EQ(Tree(), before);
+  EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\cap.asy")));
+}
+
 TEST_F(Extraction, AShorterFileReplacesALongerOneWhole) {
   int counter = 0;
   CreateDirectoryTree(install_.c_str(), counter);
@@ -373,7 +402,7 @@ class UpdateMode : public Extraction {
   void ExpectNoTempsLeft() { EXPECT_TRUE(fs_.LeftoverTemps().empty()); }
 
   // The set-aside copy of the user's database, where the merge reads it.
-  std::string Aside() const { return At(".\\~tvexundo\\1"); }
+  std::string Aside() const { return At(".\\~tvexundo\\0\\1"); }
 
   std::string database_, shipped_;
   TestPayload payload_;

@@ -41,13 +41,13 @@ TEST(UndoJournal, ReadsBackWhatItWrote) {
   journal.madeInstallDirectory = true;
   journal.folders = {"lib", "lib\\sub dir"};
   journal.files = {{"lib\\sub dir\\a b.txt", ""},
-                   {"tvex3.exe", "~tvexundo\\1"},
-                   {"lib\\cmp\\standard.cap.bak", "~tvexundo\\22"}};
+                   {"tvex3.exe", "~tvexundo\\0\\1"},
+                   {"lib\\cmp\\standard.cap.bak", "~tvexundo\\0\\22"}};
   const std::string text = FormatUndoJournal(journal);
   EXPECT_EQ(text,
             Sealed(kHead + "made-install-directory\nfolder lib\nfolder lib\\sub dir\nnew lib\\sub "
-                           "dir\\a b.txt\nreplace tvex3.exe\t~tvexundo\\1\nreplace "
-                           "lib\\cmp\\standard.cap.bak\t~tvexundo\\22\n"));
+                           "dir\\a b.txt\nreplace tvex3.exe\t~tvexundo\\0\\1\nreplace "
+                           "lib\\cmp\\standard.cap.bak\t~tvexundo\\0\\22\n"));
   UndoJournal read;
   std::string problem;
   ASSERT_TRUE(ParseUndoJournal(text, read, problem)) << problem;
@@ -55,7 +55,7 @@ TEST(UndoJournal, ReadsBackWhatItWrote) {
   EXPECT_EQ(read.folders, journal.folders);
   ASSERT_EQ(read.files.size(), 3u);
   EXPECT_EQ(read.files[1].path, "tvex3.exe");
-  EXPECT_EQ(read.files[1].setAside, "~tvexundo\\1");
+  EXPECT_EQ(read.files[1].setAside, "~tvexundo\\0\\1");
   EXPECT_EQ(read.files[0].setAside, "");
 }
 
@@ -91,11 +91,13 @@ TEST(UndoJournal, RefusesEveryHostileOrDamagedJournal) {
       {Sealed(kHead + "new ~tvexundo\\1\n"), "set-aside folder"},
       {Sealed(kHead + "new ~TVEXUNDO.JNL\n"), "set-aside folder"},
       {Sealed(kHead + "replace a.txt\n"), "without its place"},
-      {Sealed(kHead + "replace a.txt\t..\\x\n"), "~tvexundo\\<number>"},
-      {Sealed(kHead + "replace a.txt\t~tvexundo\\01\n"), "~tvexundo\\<number>"},
-      {Sealed(kHead + "replace a.txt\t~tvexundo\\1\\x\n"), "~tvexundo\\<number>"},
-      {Sealed(kHead + "replace a.txt\t~tvexundo\\\n"), "~tvexundo\\<number>"},
-      {Sealed(kHead + "replace a.txt\t~tvexundo\\1\nreplace b.txt\t~tvexundo\\1\n"), "twice"},
+      {Sealed(kHead + "replace a.txt\t..\\x\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\1\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\0\\01\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\0\\1\\x\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\..\\1\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\0\\\n"), "not of the form"},
+      {Sealed(kHead + "replace a.txt\t~tvexundo\\0\\1\nreplace b.txt\t~tvexundo\\0\\1\n"), "twice"},
       {Sealed(kHead + "new a.txt\nnew A.TXT\n"), "twice"},
       {Sealed(kHead + "new a.txt\nfolder lib\n"), "folder after the files"},
       {Sealed(kHead + "new a.txt\nmade-install-directory\n"), "out of its place"},
@@ -136,14 +138,15 @@ TEST_F(Recovery, UndoesWhatTheJournalListsAndNothingElse) {
   ASSERT_TRUE(MakeDir(At("lib")));
   ASSERT_TRUE(MakeDir(At("new")));
   ASSERT_TRUE(MakeDir(At("~tvexundo")));
+  ASSERT_TRUE(MakeDir(At("~tvexundo\\0")));
   WriteAll(At("tvex3.exe"), "half of the new program");
-  WriteAll(At("~tvexundo\\1"), "the old program");
+  WriteAll(At("~tvexundo\\0\\1"), "the old program");
   WriteAll(At("new\\a.txt"), "new");
   WriteAll(At("lib\\mine.txt"), "the user's");
   WriteAll(At("~tvex0badf00d.tmp"), "half a journal of a later run");
   WriteAll(At(kUndoJournalName),
            Sealed(kHead + "made-install-directory\nfolder new\nnew new\\a.txt\nnew "
-                          "never.txt\nreplace tvex3.exe\t~tvexundo\\1\n"));
+                          "never.txt\nreplace tvex3.exe\t~tvexundo\\0\\1\n"));
   bool made = false;
   ASSERT_TRUE(Recover(made));
   EXPECT_TRUE(made) << "the interrupted run had made the directory";
@@ -163,7 +166,7 @@ TEST_F(Recovery, AHostileJournalIsReportedAndActedOnNotAtAll) {
   WriteAll(At("keep.txt"), "the user's");
   const std::string hostile[] = {
       Sealed(kHead + "new keep.txt\nnew ..\\outside.txt\n"),
-      Sealed(kHead + "new keep.txt\nreplace keep2.txt\t..\\outside.txt\n"),
+      Sealed(kHead + "new keep.txt\nreplace keep2.txt\t~tvexundo\\..\\outside.txt\n"),
       "not a journal at all",
   };
   for (const std::string& text : hostile) {
@@ -203,8 +206,9 @@ TEST_F(Recovery, AJournalWhosePathsLeadThroughALinkIsRefused) {
 
 TEST_F(Recovery, ACommittedRunsSetAsideFilesAreCleared) {
   ASSERT_TRUE(MakeDir(At("~tvexundo")));
-  WriteAll(At("~tvexundo\\1"), "old");
-  WriteAll(At("~tvexundo\\2"), "old");
+  ASSERT_TRUE(MakeDir(At("~tvexundo\\0")));
+  WriteAll(At("~tvexundo\\0\\1"), "old");
+  WriteAll(At("~tvexundo\\0\\2"), "old");
   bool made = false;
   ASSERT_TRUE(Recover(made));
   EXPECT_FALSE(Exists(At("~tvexundo")));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,8 +24,9 @@ TEST(UninstallManifest, TwoTextLinesStartMenuFirstReplacingEarlierContent) {
   const std::string manifest = scratch.Path("uninstall.info");
   ASSERT_TRUE(WriteAll(manifest, std::string(300, '#')));
 
-  WriteUninstallManifest(scratch.path(), "C:\\Menu\\Tvex III.lnk",
-                         "C:\\Users\\x\\Desktop\\Tvex III.lnk");
+  EXPECT_EQ(WriteUninstallManifest(scratch.path(), "C:\\Menu\\Tvex III.lnk",
+                                   "C:\\Users\\x\\Desktop\\Tvex III.lnk"),
+            std::nullopt);
   EXPECT_EQ(ReadAll(manifest),
             "Link:C:\\Menu\\Tvex III.lnk\r\nLink:C:\\Users\\x\\Desktop\\Tvex III.lnk\r\n");
 
@@ -33,9 +35,15 @@ TEST(UninstallManifest, TwoTextLinesStartMenuFirstReplacingEarlierContent) {
   EXPECT_EQ(ReadAll(manifest), "Link:S\r\nLink:D\r\n");
 }
 
-TEST(UninstallManifest, UnwritableLocationIsPassedOver) {
+TEST(UninstallManifest, AFailureIsReportedWithThePathAndTheReason) {
   WorkDir scratch;
-  WriteUninstallManifest(scratch.Path("missing"), "S", "D");
+  const auto message = WriteUninstallManifest(scratch.Path("missing"), "S", "D");
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->rfind("Trouble writing the uninstall manifest\n" + scratch.Path("missing") +
+                               "\\uninstall.info: ",
+                           0),
+            0u)
+      << *message;
   EXPECT_FALSE(Exists(scratch.Path("missing")));
 }
 
@@ -62,7 +70,7 @@ class UninstallEntryTest : public ::testing::Test {
 };
 
 TEST_F(UninstallEntryTest, EntryHoldsNameAndQuotedCommand) {
-  RegisterUninstallEntry("C:\\Program Files\\QMK\\TvexIII\\tvex3.exe");
+  EXPECT_EQ(RegisterUninstallEntry("C:\\Program Files\\QMK\\TvexIII\\tvex3.exe"), std::nullopt);
   EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "Zephrin/TvexIII");
   EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"),
             "\"C:\\Program Files\\QMK\\TvexIII\\tvex3.exe\" -uninstall");
@@ -86,9 +94,15 @@ TEST_F(UninstallEntryTest, SecondRegistrationOverwritesWithoutDuplicating) {
             "\"D:\\Second Place\\tvex3.exe\" -uninstall");
 }
 
-TEST_F(UninstallEntryTest, MissingUninstallKeyIsNotCreated) {
+TEST_F(UninstallEntryTest, MissingUninstallKeyIsNotCreatedAndTheFailureIsReported) {
   ASSERT_EQ(::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall), ERROR_SUCCESS);
-  RegisterUninstallEntry("C:\\P\\tvex3.exe");
+  const auto message = RegisterUninstallEntry("C:\\P\\tvex3.exe");
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->rfind("Trouble registering the uninstall entry\nHKEY_LOCAL_MACHINE\\" +
+                               std::string(kUninstall) + ": error ",
+                           0),
+            0u)
+      << *message;
   RemoveOldUninstallEntry();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
 }
