@@ -55,9 +55,57 @@ std::string WithoutTrailingBackslash(std::string text) {
   return text;
 }
 
+// dir (a full path) as Windows reads it: doubled and trailing backslashes dropped.
+std::string Canonical(std::string_view dir) {
+  std::string canonical(dir.substr(0, RootLength(dir) == 3 ? 3 : 2));
+  bool first = true;
+  for (std::string_view name : Names(dir)) {
+    if (!first) canonical += '\\';
+    canonical.append(name);
+    first = false;
+  }
+  return canonical;
+}
+
+// Why dir (a full path) is a root or a system folder that no product may be installed into;
+// empty when it is neither.
+std::string SystemPlaceProblem(const std::string& dir,
+                               const std::vector<platform::SystemFolder>& systemFolders) {
+  const std::size_t names = Names(dir).size();
+  if (RootLength(dir) == 3 && names == 0)
+    return "is the root of a drive: the installation needs a folder of its own, as in " +
+           dir.substr(0, 2) + "\\Tvex.";
+  if (RootLength(dir) != 3 && names == 2)
+    return "is the root of a network share: the installation needs a folder of its own, as in " +
+           Canonical(dir) + "\\Tvex.";
+  // The innermost system folder that holds dir names the reason.
+  const std::string canonical = Canonical(dir);
+  const platform::SystemFolder* holder = nullptr;
+  for (const platform::SystemFolder& folder : systemFolders) {
+    const bool same =
+        IsWithinDirectory(canonical, folder.path) && IsWithinDirectory(folder.path, canonical);
+    if (!(same || (folder.withContents && IsWithinDirectory(canonical, folder.path)))) continue;
+    if (!holder || folder.path.size() > holder->path.size()) holder = &folder;
+  }
+  if (!holder) return std::string();
+  const std::string folder = WithoutTrailingBackslash(holder->path);
+  if (!holder->withContents)
+    return "is the shared folder " + Quoted(folder) +
+           " itself: the files would mix with everything else kept there. A folder of its own "
+           "below it will do.";
+  return (IsWithinDirectory(folder, canonical) ? "is the system folder "
+                                               : "lies below the system folder ") +
+         Quoted(folder) + ", which belongs to Windows.";
+}
+
 }  // namespace
 
 std::string InstallDirProblem(const std::string& dir) {
+  return InstallDirProblem(dir, platform::SystemFolders());
+}
+
+std::string InstallDirProblem(const std::string& dir,
+                              const std::vector<platform::SystemFolder>& systemFolders) {
   const std::string intro = "The directory " + Quoted(dir) + "\n";
   // Characters first: a path typed with slashes is told what is wrong with it.
   for (std::size_t i = 0; i < dir.size(); ++i) {
@@ -68,6 +116,9 @@ std::string InstallDirProblem(const std::string& dir) {
       return intro + "holds the character " + Shown(c) +
              ", which Windows does not allow in a folder name." + kChooseAnother;
   }
+  // "C:" alone is the current folder of drive C:, but whoever types it means the drive.
+  if (dir.size() == 2 && dir[1] == ':')
+    return intro + SystemPlaceProblem(dir + '\\', systemFolders) + kChooseAnother;
   if (RootLength(dir) == 0)
     return intro +
            "is not a full path: it must begin with a drive letter (as in C:\\Tvex) or name a "
@@ -82,6 +133,8 @@ std::string InstallDirProblem(const std::string& dir) {
              ", which ends in a dot or a blank: Windows would store it under another name." +
              kChooseAnother;
   }
+  if (const std::string problem = SystemPlaceProblem(dir, systemFolders); !problem.empty())
+    return intro + problem + kChooseAnother;
   return std::string();
 }
 

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/system_folders.h"
 
 // Caption of the box that refuses a directory by these rules.
 inline constexpr char kDirectoryNotAllowedCaption[] = "Directory Not Allowed";
@@ -13,8 +16,15 @@ inline constexpr char kDirectoryNotAllowedCaption[] = "Directory Not Allowed";
 // network share ("\\server\share\Tvex"). No name in it may hold a character Windows forbids
 // (control characters, / < > : " | ? *, the wildcards among them), be a device name that
 // Windows reserves (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension),
-// or end in a dot or a blank ("." and ".." included).
+// or end in a dot or a blank ("." and ".." included). It may not be the root of a drive ("C:\",
+// and "C:" meant as one) or of a network share, nor one of the system's folders (as
+// platform::SystemFolders names them): neither the Windows folder nor anything below it, nor
+// Program Files, ProgramData or Users themselves (below them is where products belong).
 std::string InstallDirProblem(const std::string& dir);
+
+// The same rules, the system's folders given.
+std::string InstallDirProblem(const std::string& dir,
+                              const std::vector<platform::SystemFolder>& systemFolders);
 
 // The outermost folder of dir (a full path that InstallDirProblem accepts) that does not exist
 // yet: the first folder an installation into dir makes (on a drive that does not exist, the

@@ -19,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/protected_directory.h"
+#include "shell/program_start.h"
 #include "shell/registry_cleanup.h"
 #include "shell/shortcuts.h"
 #include "shell/uninstall_registration.h"
@@ -88,18 +89,12 @@ bool MakeInstallDirectory(const std::string& dir) {
   return true;
 }
 
-// Starts the installed program with commandLine, working in directory; the outcome is not
-// reported.
-void StartInstalledProgram(std::string commandLine, const std::string& directory) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.wShowWindow = SW_SHOWDEFAULT;
-  PROCESS_INFORMATION process = {};
-  if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       directory.c_str(), &startup, &process)) {
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-  }
+// Starts the installed program by the route start found (through the desktop shell, so that
+// it runs with the user's rights and not the installer's), working in directory; the outcome
+// is not reported.
+void StartInstalledProgram(shell::ProgramStart& start, const std::string& program,
+                           const std::string& directory) {
+  start.Start(program, std::string(), directory);
 }
 
 }  // namespace
@@ -272,8 +267,10 @@ void CInstallSequence::Finish() {
     } else if ((failure =
                     WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str()))) {
     } else {
-      const std::string commandLine = Quoted(program);
-      platform::AppMessageBox(TVEX_PRODUCT_NAME " has been successfully installed", owner);
+      shell::ProgramStart start;  // before the message, which says when it will not start
+      platform::AppMessageBox(TVEX_PRODUCT_NAME " has been successfully installed" +
+                                  shell::StartYourselfNote(start.Route(), kLinkName),
+                              owner);
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();
@@ -285,7 +282,7 @@ void CInstallSequence::Finish() {
         const std::string settings = FindSettingsFile();
         if (!settings.empty()) std::remove(settings.c_str());
       }
-      StartInstalledProgram(commandLine, dir);
+      StartInstalledProgram(start, program, dir);
     }
   }
   if (failure) {

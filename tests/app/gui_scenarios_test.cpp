@@ -509,6 +509,7 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
       {scratch_ + "\\Tv?x", "holds the character '?'"},
       {scratch_ + "\\con\\Tvex", "holds the name \"con\", which Windows reserves for a device"},
       {scratch_ + "\\Tvex.", "holds the name \"Tvex.\", which ends in a dot or a blank"},
+      {"C:\\windows\\system32\\Tvex", "lies below the system folder \"C:\\windows\\system32\""},
   };
   for (const auto& [dir, reason] : cases) {
     SCOPED_TRACE(dir);

@@ -9,22 +9,25 @@ namespace {
 
 using namespace tvex_test;
 
+// The text of a refusal, checked for the parts every refusal has; reason must be in it.
+void ExpectRefusal(const std::string& dir, const std::string& text, const std::string& reason) {
+  EXPECT_EQ(text.rfind("The directory \"" + dir + "\"\n", 0), 0u) << text;
+  EXPECT_NE(text.find(reason), std::string::npos) << dir << ": " << text;
+  EXPECT_NE(text.find("\nPlease choose another location"), std::string::npos) << text;
+}
+
 TEST(InstallDirProblem, FullPathsWithOrdinaryNamesPass) {
-  for (const char* dir : {"C:\\Program Files\\QMK\\TvexIII", "C:\\", "d:\\Tools", "C:\\Tvex\\",
+  for (const char* dir : {"C:\\Program Files\\QMK\\TvexIII", "d:\\Tools", "C:\\Tvex\\",
                           "C:\\a\\\\b", "C:\\Program Files (x86)\\QMK", "C:\\My.Tools\\v2.21m",
-                          "\\\\server\\share", "\\\\server\\share\\Tvex III", "C:\\.hidden\\Tvex",
-                          "C:\\caf\xE9\\Tvex", "C:\\Console\\com10\\nul_x"})
+                          "\\\\server\\share\\x", "\\\\server\\share\\Tvex III",
+                          "C:\\.hidden\\Tvex", "C:\\caf\xE9\\Tvex", "C:\\Console\\com10\\nul_x"})
     EXPECT_EQ(InstallDirProblem(dir), "") << dir;
 }
 
 TEST(InstallDirProblem, RelativePathsAreNotFullPaths) {
-  for (const char* dir : {"Tvex", ".\\Tvex", "..\\Tvex", "\\Tvex", "C:Tvex", "C:", "", "\\\\server",
-                          "\\\\server\\", "\\\\\\share\\x", "\\\\server\\\\x"}) {
-    const std::string text = InstallDirProblem(dir);
-    EXPECT_NE(text.find("is not a full path"), std::string::npos) << dir << ": " << text;
-    EXPECT_EQ(text.rfind("The directory \"" + std::string(dir) + "\"\n", 0), 0u) << text;
-    EXPECT_NE(text.find("\nPlease choose another location"), std::string::npos) << text;
-  }
+  for (const char* dir : {"Tvex", ".\\Tvex", "..\\Tvex", "\\Tvex", "C:Tvex", "", "\\\\server",
+                          "\\\\server\\", "\\\\\\share\\x", "\\\\server\\\\x"})
+    ExpectRefusal(dir, InstallDirProblem(dir), "is not a full path");
 }
 
 TEST(InstallDirProblem, CharactersWindowsForbidsAreNamed) {
@@ -68,6 +71,69 @@ TEST(InstallDirProblem, DeviceNamesAndTrailingDotsOrBlanksAreNamed) {
               std::string::npos)
         << dir << ": " << text;
   }
+}
+
+TEST(InstallDirProblem, RootsOfDrivesAndSharesAreRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\",
+       "is the root of a drive: the installation needs a folder of its own, as in C:\\Tvex."},
+      {"C:", "is the root of a drive"},
+      {"d:\\", "as in d:\\Tvex"},
+      {"C:\\\\", "is the root of a drive"},
+      {"\\\\server\\share",
+       "is the root of a network share: the installation needs a folder of its "
+       "own, as in \\\\server\\share\\Tvex."},
+      {"\\\\server\\share\\", "is the root of a network share"},
+      {"\\\\server\\share\\\\", "as in \\\\server\\share\\Tvex."},
+  };
+  for (const auto& [dir, reason] : cases) ExpectRefusal(dir, InstallDirProblem(dir, {}), reason);
+}
+
+// The folders of a Windows installation on drive D:, as the platform would name them.
+const std::vector<platform::SystemFolder> kSystemD = {
+    {"D:\\Windows", true},
+    {"D:\\Windows\\System32", true},
+    {"D:\\Windows\\SysWOW64", true},
+    {"D:\\Program Files", false},
+    {"D:\\Program Files (x86)", false},
+    {"D:\\ProgramData\\", false},
+    {"D:\\Users", false},
+    {"D:\\PROGRA~1", false},
+};
+
+TEST(InstallDirProblem, TheWindowsFolderAndEverythingBelowItAreRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"D:\\Windows", "is the system folder \"D:\\Windows\", which belongs to Windows."},
+      {"d:\\WINDOWS\\", "is the system folder \"D:\\Windows\""},
+      {"D:\\Windows\\Tvex",
+       "lies below the system folder \"D:\\Windows\", which belongs to Windows."},
+      {"D:\\Windows\\\\Tvex", "lies below the system folder \"D:\\Windows\""},
+      {"D:\\\\Windows", "is the system folder \"D:\\Windows\""},
+      // The innermost system folder is the one named.
+      {"D:\\windows\\system32", "is the system folder \"D:\\Windows\\System32\""},
+      {"D:\\Windows\\System32\\Tvex", "lies below the system folder \"D:\\Windows\\System32\""},
+      {"D:\\Windows\\SysWOW64\\a\\b", "lies below the system folder \"D:\\Windows\\SysWOW64\""},
+  };
+  for (const auto& [dir, reason] : cases)
+    ExpectRefusal(dir, InstallDirProblem(dir, kSystemD), reason);
+}
+
+TEST(InstallDirProblem, SharedFoldersAreRefusedThemselvesButNotBelowThem) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"D:\\Program Files", "is the shared folder \"D:\\Program Files\" itself"},
+      {"d:\\program files\\", "is the shared folder \"D:\\Program Files\" itself"},
+      {"D:\\Program Files (x86)", "is the shared folder \"D:\\Program Files (x86)\" itself"},
+      {"D:\\ProgramData", "is the shared folder \"D:\\ProgramData\" itself"},
+      {"D:\\Users\\\\", "is the shared folder \"D:\\Users\" itself"},
+      {"D:\\progra~1", "is the shared folder \"D:\\PROGRA~1\" itself"},
+  };
+  for (const auto& [dir, reason] : cases)
+    ExpectRefusal(dir, InstallDirProblem(dir, kSystemD), reason);
+  for (const char* dir :
+       {"D:\\Program Files\\QMK\\TvexIII", "D:\\Program Files (x86)\\Tvex", "D:\\ProgramData\\QMK",
+        "D:\\Users\\me\\Tvex", "D:\\PROGRA~1\\Tvex", "D:\\Windows2\\Tvex", "D:\\Program",
+        "C:\\Windows", "C:\\Program Files", "\\\\server\\share\\Windows"})
+    EXPECT_EQ(InstallDirProblem(dir, kSystemD), "") << dir;
 }
 
 TEST(OutermostMissingDirectory, IsTheFirstFolderAnInstallationMakes) {
