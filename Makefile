@@ -16,16 +16,25 @@ PAYLOAD_DIR = $(if $(PAYLOAD),$(abspath $(PAYLOAD)),$(SAMPLE))
 CMAKE_GEN := $(shell command -v ninja >/dev/null && echo -G Ninja)
 # TARGETS=... builds only these targets of a tree (host, asan, win).
 BUILD_TARGETS = $(if $(TARGETS),--target $(TARGETS))
-# Signing the installer (make installer SIGN_PKCS12=FILE): scripts/sign.sh reads them.
-export SIGN_PKCS12 SIGN_PASSWORD SIGN_TIMESTAMP
+# Signing the installer (make installer SIGN_PKCS12=FILE [SIGN_PASSWORD=...]): the password
+# reaches scripts/sign.sh alone. make would hand it to every recipe: in the environment, where it
+# came from there or from make's command line, and inside MAKEFLAGS when it was given on the
+# command line. So it is never exported and no command-line variable goes into MAKEFLAGS (this
+# Makefile runs no make of its own that would need them); installer-sign exports it to its own
+# recipe, which has no prerequisites to pass it on to.
+unexport SIGN_PASSWORD
+MAKEOVERRIDES :=
+# One target at a time even under -j, so that installer-sign follows installer-build. Each tree's
+# build runs JOBS jobs itself.
+.NOTPARALLEL:
 
 # $(call set_payload,<tree>): names PAYLOAD_DIR in the tree's payload-root, rewriting the file
 # only when the folder changes (what is in the folder, payloadgen compares itself).
 set_payload = d='$(PAYLOAD_DIR)'; f='$(BUILD)/$(1)/payload-root'; \
   [ "$$(cat "$$f" 2>/dev/null)" = "$$d" ] || printf '%s\n' "$$d" >"$$f"
 
-.PHONY: all deps host-tree host asan win-tree win test installer extract sample bench demo fuzz \
-  clean
+.PHONY: all deps host-tree host asan win-tree win test installer installer-build installer-sign \
+  extract sample bench demo fuzz clean
 
 all: installer
 
@@ -69,14 +78,23 @@ extract: host-tree $(if $(PAYLOAD),,sample)
 	@$(call set_payload,host)
 	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
 
-installer: win $(if $(PAYLOAD),,sample)
+installer: installer-build $(if $(SIGN_PKCS12),installer-sign)
+	@echo "payload: $(PAYLOAD_DIR)"
+	@ls -l $(BUILD)/host/tvex-extract $$(ls $(BUILD)/win/tvexsetup.exe 2>/dev/null)
+
+installer-build: win $(if $(PAYLOAD),,sample)
 	@$(call set_payload,host)
 	@$(call set_payload,win)
 	@cmake --build $(BUILD)/host -j $(JOBS) --target tvex-extract
 	@cmake --build $(BUILD)/win -j $(JOBS) --target tvexsetup
-	@if [ -n "$$SIGN_PKCS12" ]; then scripts/sign.sh $(BUILD)/win/tvexsetup.exe; fi
-	@echo "payload: $(PAYLOAD_DIR)"
-	@ls -l $(BUILD)/host/tvex-extract $$(ls $(BUILD)/win/tvexsetup.exe 2>/dev/null)
+
+# Signs the installer as it stands (make installer runs it after installer-build). $(value ...)
+# passes a password from the environment as it is, '$' and all.
+installer-sign: export SIGN_PKCS12 := $(value SIGN_PKCS12)
+installer-sign: export SIGN_PASSWORD := $(value SIGN_PASSWORD)
+installer-sign: export SIGN_TIMESTAMP := $(value SIGN_TIMESTAMP)
+installer-sign:
+	@scripts/sign.sh $(BUILD)/win/tvexsetup.exe
 
 bench: installer
 	@scripts/deps.sh nsis strace

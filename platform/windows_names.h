@@ -19,4 +19,13 @@ bool IsReservedDeviceName(std::string_view component);
 // so that the file lands under another name ("." and ".." included).
 bool EndsInDotOrBlank(std::string_view component);
 
+// True when component has the form of the short (8.3) name that Windows gives a long one: a
+// base of up to 8 characters ending in '~' and one or more digits, then at most one dot and
+// an extension of up to 3 characters ("abcdef~1.txt", "PROGR~12", "x~3.tar"), with none of the
+// characters a short name cannot hold (blank + , ; = [ ]). On a volume that keeps short names
+// such a name is looked up as the alias of another entry too, so writing "abcdef~1.txt" beside
+// "abcdefghij.txt" would open that file. "PROGRA~12" (a 9-character base) and "x~1.tar.gz" (two
+// dots) can never be short names and pass.
+bool LooksLikeShortNameAlias(std::string_view component);
+
 }  // namespace platform

@@ -39,4 +39,17 @@ TEST(WindowsNames, TrailingDotsAndBlanksAreDropped) {
     EXPECT_FALSE(platform::EndsInDotOrBlank(name)) << '"' << name << '"';
 }
 
+TEST(WindowsNames, NamesInTheFormOfAShortNameAliasAreFound) {
+  // Forms Windows gives long names: a numeric tail, short or hashed prefixes, any case, folders.
+  for (const char* name : {"abcdef~1.txt", "ABCDEF~1.TXT", "PROGR~12", "PROGRA~1", "x~3.tar",
+                           "docume~1", "AB12C~1.C", "a~123456", "~1", "abcd~99.h", "abc~1."})
+    EXPECT_TRUE(platform::LooksLikeShortNameAlias(name)) << name;
+  // Too long a base or extension, two dots, the tail elsewhere, no digits, or a character no
+  // short name holds: Windows never makes these, so they name only themselves.
+  for (const char* name : {"", "PROGRA~12", "abcdefg~1", "abcdef~1.html", "x~1.tar.gz", "a~b.txt",
+                           "a~.txt", "abc~1x.txt", "~.txt", "tilde~", "file.txt~1", "x~1 y.txt",
+                           "a+b~1.txt", "a[1]~2", "plain.txt", ".~1", "a~1~"})
+    EXPECT_FALSE(platform::LooksLikeShortNameAlias(name)) << name;
+}
+
 }  // namespace

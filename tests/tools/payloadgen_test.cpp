@@ -498,6 +498,58 @@ TEST(PayloadRefusals, NamesEndingInADotOrABlankAreRefused) {
   EXPECT_EQ(Refusal(fine), "");
 }
 
+TEST(PayloadRefusals, NamesInTheFormOfAShortNameAliasAreRefusedAsFilesAndFolders) {
+  struct Case {
+    const char* relative;
+    const char* alias;
+  };
+  for (const Case& c : {Case{"abcdef~1.txt", "abcdef~1.txt"}, Case{"lib/X~3.TAR", "X~3.TAR"},
+                        Case{"PROGRA~1/tvex3.exe", "PROGRA~1"}}) {
+    SCOPED_TRACE(c.relative);
+    TempTree tree;
+    // The long name whose alias it could be, on a volume that keeps short names.
+    tree.Add("abcdefghij.txt", "long");
+    tree.Add(c.relative, "x");
+    const std::string error = Refusal(tree);
+    EXPECT_NE(error.find("refusing"), std::string::npos) << error;
+    EXPECT_NE(error.find(c.alias), std::string::npos) << error;
+    EXPECT_NE(error.find("short (8.3) name"), std::string::npos) << error;
+  }
+  TempTree fine;
+  for (const char* name : {"PROGRA~12/a.txt", "abcdef~1.html", "x~1.tar.gz", "backup~", "a~b.txt"})
+    fine.Add(name, "x");
+  EXPECT_EQ(Refusal(fine), "");
+}
+
+TEST(PayloadImage, APayloadPastTheImageLimitIsRefusedNamingItsTotalAndTheLimit) {
+  TempTree tree;
+  tree.Add("a.txt", "stored");
+  tree.Add("lib/noise.bin", Noise(5000, 7));
+  tree.Add("z.txt", std::string(3000, 'z'));
+  const std::vector<PayloadFile> files = Scan(tree);
+  const PayloadImage image = Build(files);
+  // The total counted while the files are packed is the one the layout takes.
+  EXPECT_EQ(image.imageBytes, image.blob.size() + files.size() * payloadgen::kImageBytesPerEntry);
+
+  auto build = [&](std::uint64_t limit, PayloadImage& out, std::string& error) {
+    return payloadgen::BuildPayloadImage(files, payloadgen::ObjectFormat::kElf, "blob", 2, out,
+                                         error, limit);
+  };
+  PayloadImage at;
+  std::string error;
+  ASSERT_TRUE(build(image.imageBytes, at, error)) << error;
+  EXPECT_EQ(at.blob, image.blob);
+  auto bytes = [](std::uint64_t count) { return std::to_string(count).append(" bytes"); };
+  // One byte less, and far less: every file is still counted, so the message names the whole.
+  for (std::uint64_t limit : {image.imageBytes - 1, std::uint64_t{0}}) {
+    PayloadImage over;
+    EXPECT_FALSE(build(limit, over, error));
+    EXPECT_NE(error.find(bytes(image.imageBytes)), std::string::npos) << error;
+    EXPECT_NE(error.find("than the " + bytes(limit)), std::string::npos) << error;
+    EXPECT_TRUE(over.blob.empty() && over.table.empty()) << "nothing laid out";
+  }
+}
+
 TEST(PayloadRefusals, BytesOutsidePrintableAsciiAreRefused) {
   for (const std::string& name :
        {std::string("caf\xC3\xA9.txt"), std::string("del\x7F.txt"), std::string("tab\there.txt")}) {

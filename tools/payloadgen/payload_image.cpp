@@ -44,6 +44,8 @@ struct Contribution {
   std::string error;
 };
 
+constexpr std::uint64_t Aligned4(std::uint64_t size) { return (size + 3) / 4 * 4; }
+
 void Pad(std::vector<std::uint8_t>& blob) {
   while (blob.size() % 4 != 0) blob.push_back(0);
 }
@@ -88,9 +90,11 @@ std::string Quote(const std::string& text) {
 
 bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat format,
                        const std::string& symbol, unsigned threads, PayloadImage& image,
-                       std::string& error) {
+                       std::string& error, std::uint64_t maxImageBytes) {
   std::vector<Contribution> parts(files.size());
   std::atomic<std::size_t> next{0};
+  // Each entry's name and bytes as the layout below pads them, plus its share of the table.
+  std::atomic<std::uint64_t> imageBytes{files.size() * kImageBytesPerEntry};
   auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
       Contribution& part = parts[i];
@@ -101,6 +105,9 @@ bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat forma
         if (part.bytes.empty() || part.bytes.size() > 0xFFFFFFFFull)
           part.error = "cannot pack " + files[i].path;
       }
+      const std::uint64_t added = Aligned4(files[i].name.size() + 1) + Aligned4(part.bytes.size());
+      if (imageBytes.fetch_add(added) + added > maxImageBytes)
+        part.bytes = std::vector<std::uint8_t>();
     }
   };
   threads = std::clamp(threads, 1u, 16u);
@@ -114,6 +121,14 @@ bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat forma
       return false;
     }
   }
+  if (imageBytes > maxImageBytes) {
+    error = "refusing the payload: it would take " + std::to_string(imageBytes.load()) +
+            " bytes of the program (the files' names and bytes as stored, and the table), more "
+            "than the " +
+            std::to_string(maxImageBytes) + " bytes a program image holds beside its own code";
+    return false;
+  }
+  image.imageBytes = imageBytes;
 
   image.blob.clear();
   image.entries.clear();

@@ -25,6 +25,17 @@ inline constexpr const char* kBlobFileName = "payload.bin";
 inline constexpr const char* kAsmFileName = "payload.s";
 inline constexpr const char* kTableFileName = "payload_table.cpp";
 
+// What the payload may take of a program image. Windows loads no image of 2 GiB or more (its
+// linker stops at 0x80000000 bytes), and x86-64 code reaches its data through 32-bit signed
+// displacements, so an ELF program in the default code model is held to the same 2 GiB. The
+// payload shares them with the program's code, data, resources and headers, a few MB for ours:
+// 64 MiB is left to those.
+inline constexpr std::uint64_t kMaxPayloadImageBytes = 0x80000000ull - 0x4000000ull;
+// What one entry adds to the image besides its name and bytes in the blob: its 32-byte record,
+// its pointer in g_payloadTable and three address relocations (24 bytes each in a
+// position-independent ELF program, 2 in a PE one), rounded up.
+inline constexpr std::uint64_t kImageBytesPerEntry = 128;
+
 // Where one entry lies in the blob.
 struct EntryLayout {
   std::size_t nameOffset = 0;
@@ -36,6 +47,7 @@ struct EntryLayout {
 struct PayloadImage {
   std::vector<EntryLayout> entries;  // in table order, one per file
   std::uint32_t crc = 0;             // the check recorded in the table
+  std::uint64_t imageBytes = 0;      // the blob plus kImageBytesPerEntry for each entry
   std::vector<std::uint8_t> blob;
   std::string assembly;
   std::string table;
@@ -45,10 +57,12 @@ struct PayloadImage {
 // threads; the result does not depend on their number) and lays out the image. The assembler
 // file names the blob by kBlobFileName alone, so the assembler must be given the output
 // directory as an include path. Returns false with error naming the file that could not be read
-// or that changed size while the tree was scanned.
+// or that changed size while the tree was scanned, or naming the total and the limit when the
+// image bytes would pass maxImageBytes; the files' bytes are then counted but not kept, so
+// that a tree far too large is refused without being held in memory.
 bool BuildPayloadImage(const std::vector<PayloadFile>& files, ObjectFormat format,
                        const std::string& symbol, unsigned threads, PayloadImage& image,
-                       std::string& error);
+                       std::string& error, std::uint64_t maxImageBytes = kMaxPayloadImageBytes);
 
 // A fingerprint of the tree's contents for deciding whether the outputs are up to date: every
 // file's name, size, CRC-32 and Adler-32, read through the platform seam, after header. Times

@@ -33,6 +33,10 @@ std::string NameProblem(const std::string& component) {
     return "\"" + component + "\" is a name that Windows reserves for a device";
   if (platform::EndsInDotOrBlank(component))
     return "the name ends in a dot or a blank, which Windows drops from the name it stores";
+  if (platform::LooksLikeShortNameAlias(component))
+    return "\"" + component +
+           "\" has the form of a short (8.3) name that Windows gives a long one: where short names "
+           "are kept, it could open another file or folder instead of making its own";
   return std::string();
 }
 

@@ -39,7 +39,8 @@ bool IsReadOnlyPayloadName(const std::string& name);
 // a symbolic link, anything that is neither a regular file nor a directory, a file or folder
 // name with a character Windows cannot store (backslash, control characters, <>:"|?*), a byte
 // outside printable ASCII, a device name that Windows reserves (CON, PRN, AUX, NUL, COM1-COM9,
-// LPT1-LPT9, with or without an extension, in any case), a name ending in a dot or a blank, two
+// LPT1-LPT9, with or without an extension, in any case), a name ending in a dot or a blank, a
+// name in the form of a short-name alias ("abcdef~1.txt", platform::LooksLikeShortNameAlias), two
 // names that differ only in letter case ("Readme.txt" beside "README.TXT", "lib\cmp" beside
 // "LIB\CMP"), a name that joined to kReferenceInstallDir exceeds kMaxInstalledPathLength, a
 // file of 4 GiB or more, or an unreadable directory.
