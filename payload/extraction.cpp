@@ -1,5 +1,7 @@
 #include "payload/extraction.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
@@ -251,6 +253,83 @@ class FileWriter {
   std::thread thread_;  // last: it starts once everything above is ready
 };
 
+// The first stage for the files a run replaces: on a thread of its own it moves each old file
+// to its set-aside place ahead of the opener, in table order, so that the moves overlap the
+// making and writing of the new files (under Wine every move is two lookups and a round trip).
+// It stops at the first move that fails, and when the user asks to stop.
+class AsideMover {
+ public:
+  AsideMover(const InstallPlan& plan, const ExtractionReport& report)
+      : plan_(plan), report_(report), errors_(plan.entries.size(), 0), thread_([this] { Run(); }) {}
+
+  ~AsideMover() { Stop(); }
+
+  // Stops the moves at the next file and waits for the thread; Reached() is final then.
+  void Stop() {
+    abandon_.store(true);
+    if (thread_.joinable()) thread_.join();
+  }
+
+  AsideMover(const AsideMover&) = delete;
+  AsideMover& operator=(const AsideMover&) = delete;
+
+  // Waits until entry i (a kReplace entry) has been moved; 0, or the errno value of its move.
+  // ECANCELED when the mover stopped before it.
+  int Moved(std::size_t i) {
+    std::unique_lock<std::mutex> guard(lock_);
+    if (done_ <= i) {
+      waiting_ = true;
+      movedOne_.wait(guard, [&] { return done_ > i || stopped_; });
+      waiting_ = false;
+    }
+    return done_ > i ? errors_[i] : ECANCELED;
+  }
+
+  // How many files of the journal the moves may have changed.
+  std::size_t Reached() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return reached_;
+  }
+
+ private:
+  void Run() {
+    platform::FileSystem& fs = platform::Fs();
+    std::size_t i = 0;
+    for (; i < plan_.entries.size(); ++i) {
+      const PlannedEntry& planned = plan_.entries[i];
+      int error = 0;
+      if (planned.action == EntryAction::kReplace) {
+        if (abandon_.load() || report_.Stopping()) break;
+        {
+          std::lock_guard<std::mutex> guard(lock_);
+          reached_ = planned.firstChange + 1;
+        }
+        error = fs.Rename(planned.existing, planned.aside);
+      }
+      std::lock_guard<std::mutex> guard(lock_);
+      errors_[i] = error;
+      done_ = i + 1;
+      if (waiting_) movedOne_.notify_one();
+      if (error != 0) break;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    stopped_ = true;
+    movedOne_.notify_one();
+  }
+
+  const InstallPlan& plan_;
+  const ExtractionReport& report_;
+  mutable std::mutex lock_;
+  std::condition_variable movedOne_;
+  std::vector<int> errors_;  // by entry, valid below done_
+  std::size_t done_ = 0;     // entries passed
+  std::size_t reached_ = 0;
+  bool waiting_ = false;
+  bool stopped_ = false;
+  std::atomic<bool> abandon_{false};
+  std::thread thread_;  // last: it starts once everything above is ready
+};
+
 // One run of the plan: the changes, in the order of the journal.
 class Extraction {
  public:
@@ -275,11 +354,27 @@ class Extraction {
         return Fail(WriteTrouble(folder, error));
 
     FileWriter writer(report_);
+    AsideMover mover(plan_, report_);
+    const bool done = Entries(writer, mover);
+    // The undo must cover every file the mover may have moved.
+    mover.Stop();
+    reached_ = std::max(reached_, mover.Reached());
+    return done;
+  }
+
+  // How many files of the journal the run may have changed.
+  std::size_t Reached() const { return reached_; }
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  // The entries in table order; false on a failure or a stop.
+  bool Entries(FileWriter& writer, AsideMover& mover) {
+    platform::FileSystem& fs = platform::Fs();
     for (std::size_t i = 0; i < job_.payload.count; ++i) {
       const PayloadEntry& entry = *job_.payload.entries[i];
       const PlannedEntry& planned = plan_.entries[i];
       if (report_.Stopping()) break;
-      reached_ = planned.firstChange;
+      reached_ = std::max(reached_, planned.firstChange);
       if (planned.action == EntryAction::kKeep) {
         // Nothing to write; the writer names it in its turn, so the progress line keeps the
         // table's order.
@@ -292,15 +387,18 @@ class Extraction {
       if (planned.action == EntryAction::kDatabase) {
         // The user's database: everything before it must be in place first.
         if (!writer.Drain()) return Fail(writer.Failure());
-        reached_ = i + 1 < plan_.entries.size() ? plan_.entries[i + 1].firstChange
-                                                : plan_.journal.files.size();
+        reached_ =
+            std::max(reached_, i + 1 < plan_.entries.size() ? plan_.entries[i + 1].firstChange
+                                                            : plan_.journal.files.size());
         if (!ReplaceDatabase(i, entry, planned)) return false;
         continue;
       }
-      reached_ = planned.firstChange + 1;
+      reached_ = std::max(reached_, planned.firstChange + 1);
       OpenedFile opened{&entry, planned.path};
       if (planned.action == EntryAction::kReplace) {
-        opened.error = fs.Rename(planned.existing, planned.aside);
+        opened.error = mover.Moved(i);
+        // A stop the mover saw first: the loop ends at the next entry.
+        if (opened.error == ECANCELED) break;
         if (opened.error != 0) opened.path = planned.existing;
       }
       if (opened.error == 0) {
@@ -318,11 +416,6 @@ class Extraction {
     return !report_.Stopping();
   }
 
-  // How many files of the journal the run may have changed.
-  std::size_t Reached() const { return reached_; }
-  const std::string& Failure() const { return failure_; }
-
- private:
   bool Fail(const std::string& text) {
     if (failure_.empty()) failure_ = text;
     return false;
