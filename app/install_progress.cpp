@@ -25,6 +25,10 @@ bool InstallProgress::AskRetry(const std::string& text) {
          platform::kIdRetry;
 }
 
+void InstallProgress::Position(std::uint64_t done, std::uint64_t total) {
+  permille_.store(total == 0 ? 0 : static_cast<int>(done >= total ? 1000 : done * 1000 / total));
+}
+
 std::string InstallProgress::Status() const {
   std::lock_guard<std::mutex> guard(lock_);
   return status_;

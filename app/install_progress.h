@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -31,9 +32,12 @@ class InstallProgress : public ExtractionReport {
   void Message(const std::string& text) override;
   bool AskRetry(const std::string& text) override;
   bool Stopping() const override { return stopping_.load(); }
+  void Position(std::uint64_t done, std::uint64_t total) override;
 
   // The line of the entry being processed; empty before the first.
   std::string Status() const;
+  // How far the run is, in thousandths (0 before it starts; back towards 0 while it is undone).
+  int Permille() const { return permille_.load(); }
 
   // The dialog's side.
   Phase CurrentPhase() const;
@@ -68,4 +72,5 @@ class InstallProgress : public ExtractionReport {
   bool committed_ = false;
   ExtractionOutcome outcome_ = ExtractionOutcome::kFailed;
   std::atomic<bool> stopping_{false};
+  std::atomic<int> permille_{0};
 };

@@ -36,6 +36,8 @@ constexpr std::size_t kFilesAhead = 16;
 constexpr std::size_t kResumeOpeningAt = kFilesAhead / 2;
 // Files named in the question about files in use, at most.
 constexpr std::size_t kBusyFilesNamed = 5;
+// What a database merge counts for in the run's position, as bytes written would.
+constexpr std::uint64_t kMergeShare = 1u << 20;
 
 using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
 
@@ -126,7 +128,9 @@ struct OpenedFile {
 // still queued are closed unwritten.
 class FileWriter {
  public:
-  explicit FileWriter(ExtractionReport& report) : report_(report), thread_([this] { Run(); }) {}
+  // done and total: the run's position, which the writer advances by each file it finishes.
+  FileWriter(ExtractionReport& report, std::atomic<std::uint64_t>& done, std::uint64_t total)
+      : report_(report), done_(done), total_(total), thread_([this] { Run(); }) {}
 
   ~FileWriter() {
     {
@@ -206,6 +210,7 @@ class FileWriter {
     const PayloadEntry& entry = *opened.entry;
     if (opened.kept) {
       report_.Progress(ProgressLine("Extracting: ", entry));
+      Advance(entry.nSize);
       return std::string();
     }
     if (opened.file == nullptr) {
@@ -231,8 +236,11 @@ class FileWriter {
       written = FailedToFinish(entry, errno);
     if (written.kind != WriteResult::kOk) return FailureText(written, opened.path);
     if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(opened.path, true);
+    Advance(entry.nSize);
     return std::string();
   }
+
+  void Advance(std::uint64_t bytes) { report_.Position(done_ += bytes, total_); }
 
   // A file opened after the failing one, or after a stop: closed unwritten. The undo removes it.
   static void Discard(const OpenedFile& opened) {
@@ -240,6 +248,8 @@ class FileWriter {
   }
 
   ExtractionReport& report_;
+  std::atomic<std::uint64_t>& done_;
+  const std::uint64_t total_;
   GzipExpander expander_;  // used by the thread only
   std::mutex lock_;
   std::condition_variable workReady_;  // the writer waits on it for files
@@ -334,7 +344,11 @@ class AsideMover {
 class Extraction {
  public:
   Extraction(const ExtractionJob& job, const InstallPlan& plan, ExtractionReport& report)
-      : job_(job), plan_(plan), report_(report) {}
+      : job_(job), plan_(plan), report_(report) {
+    for (std::size_t i = 0; i < job.payload.count; ++i)
+      total_ += job.payload.entries[i]->nSize +
+                (plan.entries[i].action == EntryAction::kDatabase ? kMergeShare : 0);
+  }
 
   // Every change of the plan; false on a failure (failure_ says what) or a stop.
   bool Run() {
@@ -353,7 +367,8 @@ class Extraction {
       if (const int error = fs.MakeDirectory(folder); error != 0)
         return Fail(WriteTrouble(folder, error));
 
-    FileWriter writer(report_);
+    report_.Position(0, total_);
+    FileWriter writer(report_, done_, total_);
     AsideMover mover(plan_, report_);
     const bool done = Entries(writer, mover);
     // The undo must cover every file the mover may have moved.
@@ -365,6 +380,9 @@ class Extraction {
   // How many files of the journal the run may have changed.
   std::size_t Reached() const { return reached_; }
   const std::string& Failure() const { return failure_; }
+  // The run's position when it ended, of Total().
+  std::uint64_t Done() const { return done_.load(); }
+  std::uint64_t Total() const { return total_; }
 
  private:
   // The entries in table order; false on a failure or a stop.
@@ -458,7 +476,7 @@ class Extraction {
     if (merging) {
       const MergeOutcome outcome = row->merge(planned.path.c_str(), shipped.TempPath().c_str(),
                                               planned.aside.c_str(), report_);
-      if (outcome == MergeOutcome::kMerged) return true;
+      if (outcome == MergeOutcome::kMerged) return Advance(entry);
       if (outcome == MergeOutcome::kStopped) return Fail("");
       // The user's database as it was stays under a name of its own that no later run takes.
       if (!CopyFileBytes(planned.aside.c_str(), database.unmerged.c_str()))
@@ -469,6 +487,12 @@ class Extraction {
     }
     if (!shipped.Commit()) return Fail(WriteTrouble(planned.path, shipped.Error()));
     if (entry.bReadOnly == 1) fs.SetReadOnly(planned.path, true);
+    return Advance(entry);
+  }
+
+  // A database is in place: its bytes and its merge's share count as done.
+  bool Advance(const PayloadEntry& entry) {
+    report_.Position(done_ += entry.nSize + kMergeShare, total_);
     return true;
   }
 
@@ -502,6 +526,8 @@ class Extraction {
   std::optional<GzipExpander> mergeExpander_;
   std::size_t reached_ = 0;
   std::string failure_;
+  std::uint64_t total_ = 0;
+  std::atomic<std::uint64_t> done_{0};
 };
 
 // Writes the journal into the install directory, on the disk before the first change.
@@ -586,8 +612,8 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   report.PhaseEnded("extraction");
   if (installed) return ExtractionOutcome::kInstalled;
 
-  const UndoResult undone =
-      UndoRun(run.installDir, plan.journal, extraction.Reached(), true, report);
+  const UndoResult undone = UndoRun(run.installDir, plan.journal, extraction.Reached(), true,
+                                    report, extraction.Done(), extraction.Total());
   report.PhaseEnded("undo");
   if (report.Stopping() && extraction.Failure().empty()) {
     if (!undone.complete) report.Message(UndoneText(undone));
@@ -619,7 +645,9 @@ bool UndoExtraction(const std::string& installDir, ExtractionReport& report) {
                    " cannot be read.");
     return false;
   }
-  const UndoResult undone = UndoRun(installDir, journal, std::string::npos, true, report);
+  // Everything was in place: the position goes back from the end.
+  const UndoResult undone = UndoRun(installDir, journal, std::string::npos, true, report,
+                                    journal.files.size(), journal.files.size());
   if (!undone.complete) report.Message(UndoneText(undone));
   return undone.complete;
 }

@@ -5,6 +5,7 @@
 // caller makes it final (CommitExtraction).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "payload/database_merge.h"
@@ -46,6 +47,13 @@ class ExtractionReport : public platform::Reporter {
   }
   // The user has asked to stop: the run undoes itself at the next entry.
   virtual bool Stopping() const { return false; }
+  // How far the run is: done of total, where total is every byte the payload holds and a fixed
+  // share for each database merge; kept files count as written. While a run is undone, done goes
+  // back to 0 file by file.
+  virtual void Position(std::uint64_t done, std::uint64_t total) {
+    (void)done;
+    (void)total;
+  }
   // A phase of the run has ended, for whoever times them: "recovery" (of an interrupted run),
   // "plan" (the folders listed, existing files compared and tested for use), "journal",
   // "extraction" (every change), "undo".

@@ -98,12 +98,14 @@ std::string LinkedFolder(const std::string& installDir, const UndoJournal& journ
 }  // namespace
 
 UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, std::size_t reached,
-                   bool removeInstallDirectory, ExtractionReport& report) {
+                   bool removeInstallDirectory, ExtractionReport& report, std::uint64_t done,
+                   std::uint64_t total) {
   UndoResult result;
   const std::size_t count = reached < journal.files.size() ? reached : journal.files.size();
   for (std::size_t i = count; i-- > 0;) {
     const UndoJournal::File& file = journal.files[i];
     report.Progress("Undoing: " + file.path + "\n");
+    if (total > 0) report.Position(done * i / count, total);
     const std::string path = JoinPath(installDir.c_str(), file.path.c_str());
     const int error = file.setAside.empty()
                           ? RemoveMadeFile(path)

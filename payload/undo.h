@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "payload/extraction.h"
@@ -23,9 +24,11 @@ struct UndoResult {
 // named on the progress line ("Undoing: <path>"). Once everything is back the journal and the
 // set-aside folder are removed, and installDir too when the journal says the run made it and
 // removeInstallDirectory is set. Nothing else is touched. When a file cannot be put back the
-// journal stays, so that the next run finishes the undo.
+// journal stays, so that the next run finishes the undo. With a total, the report's position
+// goes from done back to 0 as the files are undone.
 UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, std::size_t reached,
-                   bool removeInstallDirectory, ExtractionReport& report);
+                   bool removeInstallDirectory, ExtractionReport& report, std::uint64_t done = 0,
+                   std::uint64_t total = 0);
 
 // The sentence that follows a failure's own text once the run has been undone (or could not be).
 std::string UndoneText(const UndoResult& result);

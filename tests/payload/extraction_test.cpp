@@ -330,6 +330,33 @@ TEST_F(Extraction, AFailureAtTheLastEntryOfAnUpdateUndoesItToTheByte) {
   EXPECT_TRUE(IsReadOnly(At(".\\lib\\sym\\cap.asy")));
 }
 
+// The position goes forward by bytes (a database merge counts for a fixed share) to the whole,
+// and back to nothing while a failed run is undone.
+TEST_F(Extraction, ThePositionGoesForwardThenBackWhenUndone) {
+  TestPayload payload;
+  for (int i = 0; i < 6; ++i) payload.Add(".\\f" + std::to_string(i) + ".txt", TextBytes(100 * i));
+  EXPECT_TRUE(Run(payload));
+  ASSERT_GE(report_.positions.size(), 7u);
+  const std::uint64_t total = report_.positions.back().second;
+  EXPECT_EQ(total, 1500u);
+  EXPECT_EQ(report_.positions.back().first, total);
+  for (std::size_t i = 1; i < report_.positions.size(); ++i)
+    EXPECT_GE(report_.positions[i].first, report_.positions[i - 1].first);
+
+  report_.positions.clear();
+  std::string stream = Gzip(TextBytes(3000));
+  stream[stream.size() - 6] ^= 0x20;
+  payload.AddRaw(".\\g.txt", stream, 3000, static_cast<std::uint32_t>(stream.size()));
+  RemoveTree(install_);
+  EXPECT_FALSE(Run(payload));
+  auto peak = std::max_element(report_.positions.begin(), report_.positions.end());
+  ASSERT_NE(peak, report_.positions.end());
+  EXPECT_GT(peak->first, 0u);
+  for (auto it = peak + 1; it != report_.positions.end(); ++it)
+    EXPECT_LE(it->first, (it - 1)->first) << "backwards while undone";
+  EXPECT_EQ(report_.positions.back().first, 0u);
+}
+
 TEST_F(Extraction, AShorterFileReplacesALongerOneWhole) {
   int counter = 0;
   CreateDirectoryTree(install_.c_str(), counter);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "payload/extraction.h"
@@ -47,8 +48,12 @@ class TestReport : public ExtractionReport {
  public:
   void Progress(const std::string& line) override { lastLine = line; }
   void Message(const std::string& text) override;
+  void Position(std::uint64_t done, std::uint64_t total) override {
+    positions.emplace_back(done, total);
+  }
 
   std::string lastLine = "stale";
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> positions;  // (done, total), in order
 };
 
 // Runs the job and makes what it installed final, as the installer does after its commit point;
