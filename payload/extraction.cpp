@@ -41,9 +41,17 @@ constexpr std::uint64_t kMergeShare = 1u << 20;
 
 using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
 
-// "Trouble writing file." with the file and the system's reason.
+// "Trouble writing file." with the file and the system's reason; for a file that is a link (or
+// has other names), the text that names the link.
 std::string WriteTrouble(const std::string& path, int error) {
+  if (error == ELOOP || error == EMLINK) return LinkedFileText(path);
   return std::string(kWriteTrouble) + "\n" + path + ": " + platform::FileErrorReason(error);
+}
+
+// A folder of the run that cannot be trusted, or is no longer the one the run opened.
+std::string FolderTrouble(const std::string& folder, int error) {
+  if (error == ELOOP) return LinkedDirectoryText(folder);
+  return std::string(kWriteTrouble) + "\n" + folder + ": " + platform::FileErrorReason(error);
 }
 
 // How writing one entry's content into an open file went.
@@ -352,28 +360,28 @@ class Extraction {
 
   // Every change of the plan; false on a failure (failure_ says what) or a stop.
   bool Run() {
-    platform::FileSystem& fs = platform::Fs();
     if (plan_.setAsides > 0) {
-      const std::string asides = JoinPath(job_.installDir.c_str(), kSetAsideFolderName);
-      if (const int error = fs.MakeDirectory(asides); error != 0 && error != EEXIST)
-        return Fail(WriteTrouble(asides, error));
-      for (std::size_t n = 1; n <= plan_.setAsides; n += kSetAsideBucket - n % kSetAsideBucket) {
-        const std::string bucket = JoinPath(job_.installDir.c_str(), SetAsideBucket(n).c_str());
-        if (const int error = fs.MakeDirectory(bucket); error != 0 && error != EEXIST)
-          return Fail(WriteTrouble(bucket, error));
-      }
+      if (!MakeFolder(JoinPath(job_.installDir.c_str(), kSetAsideFolderName), true)) return false;
+      for (std::size_t n = 1; n <= plan_.setAsides; n += kSetAsideBucket - n % kSetAsideBucket)
+        if (!MakeFolder(JoinPath(job_.installDir.c_str(), SetAsideBucket(n).c_str()), true))
+          return false;
     }
     for (const std::string& folder : plan_.newFolders)
-      if (const int error = fs.MakeDirectory(folder); error != 0)
-        return Fail(WriteTrouble(folder, error));
+      if (!MakeFolder(folder, false)) return false;
 
     report_.Position(0, total_);
     FileWriter writer(report_, done_, total_);
     AsideMover mover(plan_, report_);
-    const bool done = Entries(writer, mover);
+    bool done = Entries(writer, mover);
     // The undo must cover every file the mover may have moved.
     mover.Stop();
     reached_ = std::max(reached_, mover.Reached());
+    // Every file went into the folders opened; they must still be the ones at their names.
+    std::string moved;
+    if (done) {
+      if (const int error = platform::Fs().CheckTrustedFolders(moved))
+        done = Fail(FolderTrouble(moved, error));
+    }
     return done;
   }
 
@@ -437,6 +445,16 @@ class Extraction {
   bool Fail(const std::string& text) {
     if (failure_.empty()) failure_ = text;
     return false;
+  }
+
+  // Makes a folder of the run (one that may exist already when mayExist is set) and trusts it:
+  // the files of the run go into the folder opened. False after a failure.
+  bool MakeFolder(const std::string& folder, bool mayExist) {
+    platform::FileSystem& fs = platform::Fs();
+    if (const int error = fs.MakeDirectory(folder); error != 0 && !(mayExist && error == EEXIST))
+      return Fail(WriteTrouble(folder, error));
+    if (const int error = fs.TrustFolder(folder)) return Fail(FolderTrouble(folder, error));
+    return true;
   }
 
   // The user's database: moved aside (with its backup, when a new one will be taken), the
@@ -560,10 +578,11 @@ bool ReadRunJournal(const std::string& installDir, UndoJournal& journal) {
 }  // namespace
 
 ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& report) {
-  // Before anything is written: a link anywhere on the way stops the whole installation.
-  const std::string linked = FindLinkedDirectory(job.installDir, job.payload);
-  if (!linked.empty()) {
-    report.Message(LinkedDirectoryText(linked));
+  // Before anything is written: the install directory and every folder on the way are opened
+  // and checked, and the run works in the folders opened; a link anywhere on the way stops it.
+  platform::FolderTrust trust;
+  if (const FolderFault fault = TrustInstallFolders(job.installDir, job.payload); fault.error) {
+    report.Message(FolderFaultText(fault));
     return ExtractionOutcome::kFailed;
   }
   ExtractionJob run = job;
@@ -578,6 +597,11 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     }
     run.madeInstallDirectory = true;
   }
+  if (const int error = platform::Fs().TrustFolder(job.installDir)) {
+    report.Message(FolderFaultText({job.installDir, error}));
+    if (run.madeInstallDirectory) platform::Fs().RemoveFolder(run.installDir);
+    return ExtractionOutcome::kFailed;
+  }
   if (!RecoverInterruptedRun(job.installDir, report, run.madeInstallDirectory))
     return ExtractionOutcome::kFailed;
   report.PhaseEnded("recovery");
@@ -591,8 +615,7 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   for (;;) {
     std::string problem;
     if (!PlanInstallation(run, plan, problem)) {
-      report.Message("Trouble reading the folder " + problem +
-                     "\nNothing has been changed. Permission problem?");
+      report.Message(problem);
       return leave(ExtractionOutcome::kFailed);
     }
     if (plan.busy.empty()) break;

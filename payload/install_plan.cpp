@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "payload/gunzip.h"
+#include "payload/link_check.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -25,8 +26,9 @@ class Folders {
  public:
   explicit Folders(std::string installDir) : root_(std::move(installDir)) {}
 
-  // The folder rel ("" for the install directory, "lib\sub"), listed when it exists. False
-  // when a folder that exists cannot be listed.
+  // The folder rel ("" for the install directory, "lib\sub"), trusted and listed when it
+  // exists. False, with problem holding the text that stops the installation, when a folder
+  // that exists cannot be trusted or listed.
   bool Get(const std::string& rel, const Folder*& folder, std::string& problem) {
     const std::string key = platform::AsciiLowered(rel);
     if (auto found = folders_.find(key); found != folders_.end()) {
@@ -48,9 +50,15 @@ class Folders {
       made.exists = entry && entry->kind == platform::EntryKind::kDirectory;
     }
     if (made.exists) {
+      // The run works in the folder opened; it is listed once it is trusted.
+      if (const int error = platform::Fs().TrustFolder(made.path)) {
+        problem = FolderFaultText({made.path, error});
+        return false;
+      }
       std::vector<platform::DirectoryEntry> listed;
       if (!platform::Fs().List(made.path, listed)) {
-        problem = made.path;
+        problem = "Trouble reading the folder " + made.path +
+                  "\nNothing has been changed. Permission problem?";
         return false;
       }
       for (platform::DirectoryEntry& entry : listed) {
@@ -155,13 +163,17 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
     planned.firstChange = journal.files.size();
     const platform::DirectoryEntry* existing =
         folder->exists ? Folders::Find(*folder, name) : nullptr;
+    // A link at the name would be moved aside and back, or written through: neither is done.
+    if (existing && existing->link) {
+      problem = LinkedFileText(JoinPath(folder->path.c_str(), existing->name.c_str()));
+      return false;
+    }
     if (existing && existing->kind == platform::EntryKind::kFile) {
       planned.existing = JoinPath(folder->path.c_str(), existing->name.c_str());
       planned.readOnly = existing->readOnly;
       if (IsDatabaseEntry(entry.pszName)) {
         planned.action = EntryAction::kDatabase;
-      } else if (!existing->link && existing->size == entry.nSize &&
-                 existing->readOnly == (entry.bReadOnly == 1) &&
+      } else if (existing->size == entry.nSize && existing->readOnly == (entry.bReadOnly == 1) &&
                  HoldsEntry(entry, planned.existing, expander)) {
         planned.action = EntryAction::kKeep;
       } else {
@@ -184,6 +196,10 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
         if (fs.InUse(planned.existing, planned.readOnly)) plan.busy.push_back(planned.existing);
         PlannedDatabase& database = plan.databases[i];
         const platform::DirectoryEntry* backup = Folders::Find(*folder, name + ".bak");
+        if (backup && backup->link) {
+          problem = LinkedFileText(JoinPath(folder->path.c_str(), backup->name.c_str()));
+          return false;
+        }
         if (backup && backup->kind == platform::EntryKind::kFile) {
           database.backup = JoinPath(folder->path.c_str(), backup->name.c_str());
           database.backupReadOnly = backup->readOnly;

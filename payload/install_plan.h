@@ -46,9 +46,10 @@ struct InstallPlan {
   UndoJournal journal;
 };
 
-// Plans job below job.installDir: each folder of the installation that exists is listed once,
-// and each existing file of its entry's size is read once (it is kept when it holds the same
-// bytes with the same read-only attribute). The files that would be moved aside are tested for
-// other programs holding them (plan.busy). False, with problem naming the folder, when a folder
-// cannot be listed.
+// Plans job below job.installDir: each folder of the installation that exists is trusted
+// (platform::FileSystem::TrustFolder) and listed once, and each existing file of its entry's
+// size is read once (it is kept when it holds the same bytes with the same read-only attribute).
+// The files that would be moved aside are tested for other programs holding them (plan.busy).
+// False, with problem holding the text that stops the installation, when a folder cannot be
+// trusted or listed, or when a link stands at the name of a file the run would write or move.
 bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& problem);

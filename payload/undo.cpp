@@ -5,10 +5,10 @@
 #include <unordered_set>
 
 #include "payload/database_merge.h"
+#include "payload/link_check.h"
 #include "platform/file_errors.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
-#include "platform/links.h"
 #include "platform/paths.h"
 
 namespace {
@@ -24,14 +24,13 @@ int RemoveMadeFile(const std::string& path) {
   errno = 0;
   if (fs.Remove(path) == 0) return 0;
   if (errno == ENOENT) return 0;
+  const int error = errno ? errno : EACCES;
   const platform::EntryKind kind = fs.Find(path);
   if (kind == platform::EntryKind::kNone) return 0;
   // A folder of that name was not made by the run as a file: it is not ours to remove.
   if (kind == platform::EntryKind::kDirectory) return 0;
-  // Nor is the attribute of whatever a link there leads to.
-  if (platform::IsLink(path)) return EACCES;
-  // A file the run made read-only.
-  fs.SetReadOnly(path, false);
+  // A file the run made read-only (SetReadOnly never changes what a link leads to).
+  if (fs.SetReadOnly(path, false) != 0) return error;
   errno = 0;
   return fs.Remove(path) == 0 ? 0 : (errno ? errno : EACCES);
 }
@@ -43,9 +42,10 @@ int PutBack(const std::string& aside, const std::string& path) {
   if (fs.Find(aside) != platform::EntryKind::kFile) return 0;
   errno = 0;
   if (fs.Replace(aside, path) == 0) return 0;
-  // The run's new file in the way is read-only: Windows replaces no read-only file.
-  if (platform::IsLink(path)) return EACCES;
-  fs.SetReadOnly(path, false);
+  const int error = errno ? errno : EACCES;
+  // The run's new file in the way is read-only: Windows replaces no read-only file
+  // (SetReadOnly never changes what a link leads to).
+  if (fs.SetReadOnly(path, false) != 0) return error;
   errno = 0;
   return fs.Replace(aside, path) == 0 ? 0 : (errno ? errno : EACCES);
 }
@@ -74,25 +74,29 @@ bool ReadJournal(const std::string& path, std::string& text) {
   }
 }
 
-// The first folder below installDir, on the way to any path of the journal, that is a link.
-std::string LinkedFolder(const std::string& installDir, const UndoJournal& journal) {
-  if (platform::IsLink(installDir)) return installDir;
-  std::unordered_set<std::string> tested;
-  auto test = [&](const std::string& rel) -> std::string {
-    for (std::size_t slash = rel.find('\\'); slash != std::string::npos;
-         slash = rel.find('\\', slash + 1)) {
-      const std::string folder = JoinPath(installDir.c_str(), rel.substr(0, slash).c_str());
-      if (tested.insert(folder).second && platform::IsLink(folder)) return folder;
-    }
-    return std::string();
-  };
+// Trusts every folder below installDir on the way to any path of the journal; the first that is
+// a link or cannot be read.
+FolderFault TrustJournalFolders(const std::string& installDir, const UndoJournal& journal) {
+  if (const int error = platform::Fs().TrustFolder(installDir)) return {installDir, error};
+  std::unordered_set<std::string> tried;
   for (const std::string& folder : journal.folders)
-    if (std::string linked = test(folder); !linked.empty()) return linked;
+    if (FolderFault fault = TrustFoldersOnTheWay(installDir, folder, tried); fault.error)
+      return fault;
   for (const UndoJournal::File& file : journal.files) {
-    if (std::string linked = test(file.path); !linked.empty()) return linked;
-    if (std::string linked = test(file.setAside); !linked.empty()) return linked;
+    if (FolderFault fault = TrustFoldersOnTheWay(installDir, file.path, tried); fault.error)
+      return fault;
+    if (FolderFault fault = TrustFoldersOnTheWay(installDir, file.setAside, tried); fault.error)
+      return fault;
   }
-  return std::string();
+  return {};
+}
+
+// Why a journal cannot be acted on because of fault.
+std::string FolderProblem(const FolderFault& fault) {
+  if (fault.error == ELOOP)
+    return "the folder \"" + fault.folder + "\" on the way to a file it names is a link";
+  return "the folder \"" + fault.folder + "\" on the way to a file it names cannot be read: " +
+         platform::FileErrorReason(fault.error);
 }
 
 }  // namespace
@@ -101,6 +105,10 @@ UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, st
                    bool removeInstallDirectory, ExtractionReport& report, std::uint64_t done,
                    std::uint64_t total) {
   UndoResult result;
+  // Only inside folders opened and checked: never through a link.
+  platform::FolderTrust trust;
+  if (const FolderFault fault = TrustJournalFolders(installDir, journal); fault.error)
+    return {false, fault.folder, fault.error};
   const std::size_t count = reached < journal.files.size() ? reached : journal.files.size();
   for (std::size_t i = count; i-- > 0;) {
     const UndoJournal::File& file = journal.files[i];
@@ -136,6 +144,7 @@ std::string UndoneText(const UndoResult& result) {
 
 bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& report,
                            bool& madeInstallDirectory) {
+  platform::FolderTrust trust;
   const std::string path = JoinPath(installDir.c_str(), kUndoJournalName);
   if (platform::Fs().Find(path) == platform::EntryKind::kNone) {
     RemoveSetAsideFiles(installDir);
@@ -147,8 +156,8 @@ bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& repo
   if (!ReadJournal(path, text))
     problem = "it cannot be read, or it is larger than any journal of an installation";
   else if (ParseUndoJournal(text, journal, problem))
-    if (const std::string linked = LinkedFolder(installDir, journal); !linked.empty())
-      problem = "the folder \"" + linked + "\" on the way to a file it names is a link";
+    if (const FolderFault fault = TrustJournalFolders(installDir, journal); fault.error)
+      problem = FolderProblem(fault);
   if (!problem.empty()) {
     report.Message("The undo journal \"" + path +
                    "\" of an interrupted installation cannot be trusted: " + problem +
@@ -171,23 +180,23 @@ bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& repo
 
 void RemoveSetAsideFiles(const std::string& installDir) {
   platform::FileSystem& fs = platform::Fs();
+  platform::FolderTrust trust;
   const std::string folder = JoinPath(installDir.c_str(), kSetAsideFolderName);
+  // Only inside folders opened and checked: never through a link.
+  if (fs.TrustFolder(installDir) != 0 || fs.TrustFolder(folder) != 0) return;
   std::vector<platform::DirectoryEntry> buckets;
   if (!fs.List(folder, buckets)) return;
   for (const platform::DirectoryEntry& bucket : buckets) {
-    // Only the buckets and files a run set aside; a link is never followed.
+    // Only the buckets and files a run set aside.
     if (bucket.kind != platform::EntryKind::kDirectory || bucket.link) continue;
     const std::string dir = folder + "\\" + bucket.name;
     std::vector<platform::DirectoryEntry> entries;
-    if (!fs.List(dir, entries)) continue;
+    if (fs.TrustFolder(dir) != 0 || !fs.List(dir, entries)) continue;
     for (const platform::DirectoryEntry& entry : entries) {
       if (entry.kind != platform::EntryKind::kFile) continue;
       const std::string path = dir + "\\" + entry.name;
-      // A read-only file goes once it is writable; a link's target is never changed.
-      if (fs.Remove(path) != 0 && !entry.link) {
-        fs.SetReadOnly(path, false);
-        fs.Remove(path);
-      }
+      // A read-only file goes once it is writable (SetReadOnly never changes a link's target).
+      if (fs.Remove(path) != 0 && fs.SetReadOnly(path, false) == 0) fs.Remove(path);
     }
     fs.RemoveFolder(dir);
   }

@@ -28,6 +28,12 @@ std::string FileErrorReason(int error) {
       return "the path is too long";
     case ENOTEMPTY:
       return "the folder is not empty";
+    case ELOOP:
+      return "it is a link to another place (a symbolic link or a junction)";
+    case EMLINK:
+      return "it is a hard link: the same file has another name elsewhere";
+    case ENOLINK:
+      return "it was moved or replaced while the installation ran";
     case 0:
       return "the system gave no reason";
     default:

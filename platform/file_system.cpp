@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/trusted_folders.h"
+
 namespace platform {
 namespace {
 
@@ -35,5 +37,7 @@ std::size_t RealFileSystem::Write(const void* data, std::size_t size, std::size_
 int RealFileSystem::Close(std::FILE* f) { return std::fclose(f); }
 
 int RealFileSystem::StreamError(std::FILE* f) { return std::ferror(f); }
+
+std::size_t RealFileSystem::TrustMark() { return trusted_->Mark(); }
 
 }  // namespace platform

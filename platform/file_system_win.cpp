@@ -1,4 +1,5 @@
-// Windows side of the file seam: the real C runtime and Win32 calls.
+// Windows side of the file seam: the real C runtime and Win32 calls, and ntdll's for what is
+// opened relative to a folder (platform/win_files.h).
 #include <direct.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -12,43 +13,24 @@
 
 #include "platform/file_system.h"
 #include "platform/find_handle.h"
+#include "platform/links.h"
+#include "platform/trusted_folders.h"
+#include "platform/unique_handle.h"
+#include "platform/win_files.h"
 
 namespace platform {
 namespace {
 
-// The errno value a Win32 error of a file call stands for.
-int ErrnoOf(DWORD error) {
-  switch (error) {
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-      return EBUSY;
-    case ERROR_ACCESS_DENIED:
-      return EACCES;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-      return ENOENT;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_DIR_NOT_EMPTY:
-      return ENOTEMPTY;
-    case ERROR_WRITE_PROTECT:
-      return EROFS;
-    default:
-      return EIO;
-  }
-}
+using win::ErrnoOf;
+using win::LastErrno;
 
-// Sets errno from the thread's last Win32 error and returns it.
-int LastErrno() {
-  errno = ErrnoOf(::GetLastError());
-  return errno;
-}
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A trusted folder is held so that nobody can move or remove it while the installation works
+// in it: no FILE_SHARE_DELETE.
+constexpr DWORD kShareTrusted = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr ACCESS_MASK kFolderAccess = FILE_TRAVERSE;
+
+HANDLE AsHandle(NativeFolder native) { return reinterpret_cast<HANDLE>(native); }
 
 // A binary write stream on the descriptor fd, which it then owns; null (with fd closed) when
 // fd is not open or no stream can be made.
@@ -59,7 +41,92 @@ std::FILE* WriteStream(int fd) {
   return f;
 }
 
+// Where a call on a path acts: the folder that holds it, trusted or opened by its path for this
+// call, and the name inside it.
+class Place {
+ public:
+  // 0, or the errno value when the folder cannot be opened (ENOENT when it is missing).
+  int Locate(const TrustedFolders& trusted, const std::string& path) {
+    SplitPath(path, folderPath_, name_);
+    if (name_.empty() || name_ == "." || name_ == "..") return ENOENT;
+    trusted_ = trusted.Find(folderPath_);
+    if (trusted_) return 0;
+    // Not the installation's: the folder is the caller's choice, links above the name included.
+    opened_.reset(::CreateFileA(folderPath_.c_str(), kFolderAccess | FILE_READ_ATTRIBUTES,
+                                kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    return Valid(opened_) ? 0 : LastErrno();
+  }
+
+  HANDLE Folder() const { return trusted_ ? AsHandle(trusted_->native) : opened_.get(); }
+  const std::string& Name() const { return name_; }
+  const std::string& FolderPath() const { return folderPath_; }
+
+  // Opens the name inside the folder (win::OpenIn); 0 or the errno value.
+  int Open(ACCESS_MASK access, ULONG share, ULONG disposition, ULONG options, UniqueHandle& out,
+           ULONG attributes = 0) const {
+    HANDLE handle = nullptr;
+    const int error =
+        win::OpenIn(Folder(), name_, access, share, disposition, options, attributes, handle);
+    out.reset(error == 0 ? handle : nullptr);
+    return error;
+  }
+
+  // 0 when the folder open at handle is the one of this name in the folder, not one a link
+  // here leads to (Wine follows a Unix symbolic link even when told not to, and shows no
+  // reparse point on the handle: only the system's name for the handle tells); else ELOOP, or
+  // the errno value of a failed read.
+  int CheckIdentity(HANDLE handle) const {
+    std::wstring folderName, ownName;
+    DWORD volume = 0;
+    if (trusted_) {
+      folderName = trusted_->finalName;
+      volume = trusted_->nameKind;
+    } else if (const int error = win::FinalName(opened_.get(), volume, folderName)) {
+      return error;
+    }
+    if (const int error = win::FinalName(handle, volume, ownName)) return error;
+    if (!folderName.empty() && folderName.back() != L'\\') folderName += L'\\';
+    return win::SameName(ownName, folderName + win::Wide(name_)) ? 0 : ELOOP;
+  }
+
+ private:
+  std::string folderPath_, name_;
+  const TrustedFolders::Folder* trusted_ = nullptr;
+  UniqueHandle opened_;
+};
+
+// Opens the file at path for a change (win::OpenIn, FILE_OPEN) and checks it is a plain file of
+// one name: 0, or the errno value.
+int OpenFileToChange(const TrustedFolders& trusted, const std::string& path, ACCESS_MASK access,
+                     ULONG options, UniqueHandle& file) {
+  Place place;
+  if (const int error = place.Locate(trusted, path)) return error;
+  if (const int error =
+          place.Open(access, kShareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE | options, file))
+    return error;
+  return win::CheckOpened(file.get(), false, true);
+}
+
+// Moves the file at from through the file opened onto to: 0, or the errno value.
+int MoveFile(const TrustedFolders& trusted, const std::string& from, const std::string& to,
+             bool replace) {
+  UniqueHandle file;
+  // A write-through handle makes the move reach the disk before it returns, as MoveFileEx's
+  // MOVEFILE_WRITE_THROUGH does.
+  if (const int error =
+          OpenFileToChange(trusted, from, DELETE, replace ? FILE_WRITE_THROUGH : 0, file))
+    return error;
+  Place target;
+  if (const int error = target.Locate(trusted, to)) return error;
+  return win::MoveOpened(file.get(), target.Folder(), target.Name(), replace);
+}
+
 }  // namespace
+
+RealFileSystem::RealFileSystem() : trusted_(std::make_unique<TrustedFolders>(true)) {}
+
+RealFileSystem::~RealFileSystem() { ForgetFolders(0); }
 
 std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
   if (path.empty()) return nullptr;
@@ -94,40 +161,77 @@ int RealFileSystem::Sync(std::FILE* f) {
 }
 
 int RealFileSystem::MakeDirectory(const std::string& path) {
-  return ::_mkdir(path.c_str()) == 0 ? 0 : errno;
+  Place place;
+  if (const int error = place.Locate(*trusted_, path)) return error;
+  UniqueHandle folder;
+  const int error = place.Open(kFolderAccess, kShareAll, FILE_CREATE, FILE_DIRECTORY_FILE, folder,
+                               FILE_ATTRIBUTE_NORMAL);
+  return error;
 }
 
 int RealFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
-  return ::_chmod(path.c_str(), readOnly ? _S_IREAD : _S_IWRITE);
+  UniqueHandle file;
+  int error = OpenFileToChange(*trusted_, path, FILE_WRITE_ATTRIBUTES, 0, file);
+  FILE_BASIC_INFO basic;
+  if (error == 0 &&
+      !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+    error = LastErrno();
+  if (error != 0) {
+    errno = error;
+    return -1;
+  }
+  DWORD attributes = readOnly ? (basic.FileAttributes | FILE_ATTRIBUTE_READONLY)
+                              : (basic.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+  // 0 would leave the attributes as they are; the times stay as they are when 0.
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+  basic = FILE_BASIC_INFO{};
+  basic.FileAttributes = attributes;
+  if (!::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic)) {
+    LastErrno();
+    return -1;
+  }
+  return 0;
 }
 
 int RealFileSystem::Remove(const std::string& path) {
-  return ::DeleteFileA(path.c_str()) ? 0 : (LastErrno(), -1);
+  Place place;
+  UniqueHandle file;
+  int error = place.Locate(*trusted_, path);
+  if (error == 0) error = place.Open(DELETE, kShareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE, file);
+  if (error == 0) error = win::MarkForRemoval(file.get());
+  if (error == 0) return 0;
+  errno = error;
+  return -1;
 }
 
 int RealFileSystem::Replace(const std::string& from, const std::string& to) {
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return 0;
-  LastErrno();
+  const int error = MoveFile(*trusted_, from, to, true);
+  if (error == 0) return 0;
+  errno = error;
   return -1;
 }
 
 std::FILE* RealFileSystem::CreateNew(const std::string& path) {
   if (path.empty()) return nullptr;
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    // A folder of that name reports access denied (Windows) or a file that exists (Wine); say
-    // what stands in the way.
-    const DWORD error = ::GetLastError();
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    errno = (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                ? EISDIR
-                : ErrnoOf(error);
+  Place place;
+  UniqueHandle file;
+  int error = place.Locate(*trusted_, path);
+  if (error == 0)
+    error = place.Open(GENERIC_WRITE, FILE_SHARE_READ, FILE_CREATE, FILE_NON_DIRECTORY_FILE, file,
+                       FILE_ATTRIBUTE_NORMAL);
+  if (error == EEXIST || error == EACCES) {
+    // A folder of that name reports a name taken (or access denied): say what stands in the way.
+    UniqueHandle folder;
+    if (place.Open(0, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, folder) == 0) error = EISDIR;
+  }
+  if (error == 0) error = win::CheckOpened(file.get(), false, true);
+  if (error != 0) {
+    errno = error;
     return nullptr;
   }
-  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-  if (fd < 0) ::CloseHandle(h);
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_BINARY);
+  if (fd < 0) return nullptr;
+  file.release();
   return WriteStream(fd);
 }
 
@@ -145,7 +249,9 @@ bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& e
     entry.name = name;
     entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory
                                                                     : EntryKind::kFile;
-    entry.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // The entry holds the reparse point's tag: a cloud placeholder is a file like any other.
+    entry.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                 IsLinkReparseTag(data.dwReserved0);
     entry.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     entry.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entries.push_back(std::move(entry));
@@ -154,28 +260,106 @@ bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& e
 }
 
 int RealFileSystem::Rename(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : LastErrno();
+  return MoveFile(*trusted_, from, to, false);
 }
 
 int RealFileSystem::RemoveFolder(const std::string& path) {
-  return ::RemoveDirectoryA(path.c_str()) ? 0 : LastErrno();
+  const NativeFolder held = trusted_->Take(path);
+  if (held != -1) ::CloseHandle(AsHandle(held));
+  Place place;
+  UniqueHandle folder;
+  int error = place.Locate(*trusted_, TrustedFolders::Trimmed(path));
+  if (error == 0) error = place.Open(DELETE, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, folder);
+  if (error == 0) error = win::CheckOpened(folder.get(), true, false);
+  if (error == 0) error = place.CheckIdentity(folder.get());
+  if (error == 0) error = win::MarkForRemoval(folder.get());
+  return error;
 }
 
 bool RealFileSystem::InUse(const std::string& path, bool readOnly) {
   // What moving the file aside and writing its successor need, with every kind of sharing
   // offered: only a holder that shares less makes the open fail with a sharing violation. A
   // running program's image refuses write access.
-  const DWORD access = DELETE | (readOnly ? 0 : GENERIC_WRITE);
-  HANDLE h =
-      ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    ::CloseHandle(h);
-    return false;
-  }
-  return ErrnoOf(::GetLastError()) == EBUSY;
+  Place place;
+  if (place.Locate(*trusted_, path) != 0) return false;
+  UniqueHandle file;
+  return place.Open(DELETE | (readOnly ? 0 : GENERIC_WRITE), kShareAll, FILE_OPEN, 0, file) ==
+         EBUSY;
 }
 
 void RealFileSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+int RealFileSystem::TrustFolder(const std::string& path) {
+  const std::string own = TrustedFolders::Trimmed(path);
+  if (trusted_->Find(own)) return 0;
+  std::string parentPath, name;
+  SplitPath(own, parentPath, name);
+  const TrustedFolders::Folder* parent = trusted_->Find(parentPath);
+  UniqueHandle folder;
+  if (parent) {
+    Place place;
+    if (const int error = place.Locate(*trusted_, own)) return error;
+    if (const int error =
+            place.Open(kFolderAccess, kShareTrusted, FILE_OPEN, FILE_DIRECTORY_FILE, folder))
+      return error;
+    if (const int error = win::CheckOpened(folder.get(), true, false)) return error;
+    if (const int error = place.CheckIdentity(folder.get())) return error;
+  } else {
+    // The root of a trusted tree. Wine shows a Unix symbolic link to a folder as a reparse point
+    // in the folder's entry only, never on a handle: the entry is read as well.
+    bool link = false;
+    if (const int error = TestLink(own, link)) return error;
+    if (link) return ELOOP;
+    folder.reset(::CreateFileA(own.c_str(), kFolderAccess | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                               kShareTrusted, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!Valid(folder)) return LastErrno();
+    if (const int error = win::CheckOpened(folder.get(), true, false)) return error;
+  }
+  std::wstring finalName;
+  DWORD volume = parent ? parent->nameKind : 0;
+  if (const int error = win::FinalName(folder.get(), volume, finalName)) return error;
+  trusted_->Add(own, reinterpret_cast<NativeFolder>(folder.release()), std::move(finalName),
+                volume);
+  return 0;
+}
+
+void RealFileSystem::ForgetFolders(std::size_t mark) {
+  for (NativeFolder native : trusted_->TakeSince(mark)) ::CloseHandle(AsHandle(native));
+}
+
+int RealFileSystem::CheckTrustedFolders(std::string& folder) {
+  for (const TrustedFolders::Folder& trusted : trusted_->All()) {
+    // What stands at the name now, opened as the folder was, against the folder held.
+    std::string parentPath, name;
+    SplitPath(trusted.path, parentPath, name);
+    UniqueHandle now;
+    int error = 0;
+    if (const TrustedFolders::Folder* parent = trusted_->Find(parentPath)) {
+      HANDLE handle = nullptr;
+      error = win::OpenIn(AsHandle(parent->native), name, 0, kShareAll, FILE_OPEN, 0, 0, handle);
+      now.reset(handle);
+    } else {
+      now.reset(::CreateFileA(trusted.path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!Valid(now)) error = LastErrno();
+    }
+    BY_HANDLE_FILE_INFORMATION held, found;
+    if (error == 0) error = win::CheckOpened(now.get(), true, false);
+    if (error == 0 && (!::GetFileInformationByHandle(AsHandle(trusted.native), &held) ||
+                       !::GetFileInformationByHandle(now.get(), &found)))
+      error = LastErrno();
+    if (error == 0 &&
+        (held.dwVolumeSerialNumber != found.dwVolumeSerialNumber ||
+         held.nFileIndexHigh != found.nFileIndexHigh || held.nFileIndexLow != found.nFileIndexLow))
+      error = ENOLINK;
+    if (error != 0) {
+      folder = trusted.path;
+      return error == ELOOP ? ELOOP : ENOLINK;
+    }
+  }
+  return 0;
+}
 
 }  // namespace platform

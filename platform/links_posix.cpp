@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -6,13 +7,16 @@
 
 namespace platform {
 
-bool IsLink(const std::string& path) {
+int TestLink(const std::string& path, bool& link) {
+  link = false;
   std::string native = path;
   std::replace(native.begin(), native.end(), '\\', '/');
   // With a trailing slash lstat follows the link.
   if (native.size() > 1 && native.back() == '/') native.pop_back();
   struct stat st;
-  return ::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  if (::lstat(native.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+  link = S_ISLNK(st.st_mode);
+  return 0;
 }
 
 }  // namespace platform

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "payload/extraction.h"
+#include "platform/file_system.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/test_payload.h"
@@ -28,6 +30,14 @@ class LinkCheck : public ::testing::Test {
     payload_.Add(".\\tvex3.exe", "program");
   }
 
+  // The first folder that TrustInstallFolders finds to be a link below dir; "" when there is none.
+  std::string Linked(const std::string& dir) {
+    platform::FolderTrust trust;
+    const FolderFault fault = TrustInstallFolders(dir, payload_.Table());
+    EXPECT_TRUE(fault.error == 0 || fault.error == ELOOP) << fault.folder << ": " << fault.error;
+    return fault.folder;
+  }
+
   // Makes link a symbolic link to target; false where the platform makes none (Wine's
   // CreateSymbolicLink reports success and makes nothing; the driver's tests cover Windows).
   bool Link(const std::string& target, const std::string& link) {
@@ -42,30 +52,30 @@ class LinkCheck : public ::testing::Test {
 };
 
 TEST_F(LinkCheck, PlainAndMissingFoldersPass) {
-  EXPECT_EQ(FindLinkedDirectory(install_, payload_.Table()), "");
+  EXPECT_EQ(Linked(install_), "");
   ASSERT_TRUE(MakeDir(install_ + "\\lib"));
-  EXPECT_EQ(FindLinkedDirectory(install_ + "\\", payload_.Table()), "");
-  EXPECT_EQ(FindLinkedDirectory(work_.Path("not yet made"), payload_.Table()), "");
+  EXPECT_EQ(Linked(install_ + "\\"), "");
+  EXPECT_EQ(Linked(work_.Path("not yet made")), "");
 }
 
 TEST_F(LinkCheck, FindsTheFirstLinkOnTheWayDown) {
   ASSERT_TRUE(MakeDir(install_ + "\\lib"));
   if (!Link(outside_, install_ + "\\lib\\sym")) GTEST_SKIP() << "no symbolic links here";
-  EXPECT_EQ(FindLinkedDirectory(install_, payload_.Table()), install_ + "\\lib\\sym");
+  EXPECT_EQ(Linked(install_), install_ + "\\lib\\sym");
 
   // One level up, above folders that the installation would use through it.
   RemoveTree(install_ + "\\lib");
   ASSERT_TRUE(Link(outside_, install_ + "\\lib"));
-  EXPECT_EQ(FindLinkedDirectory(install_ + "\\", payload_.Table()), install_ + "\\lib");
+  EXPECT_EQ(Linked(install_ + "\\"), install_ + "\\lib");
 }
 
 TEST_F(LinkCheck, TheInstallDirectoryItselfMayNotBeALink) {
   const std::string linked = work_.Path("Linked Tvex");
   if (!Link(install_, linked)) GTEST_SKIP() << "no symbolic links here";
-  EXPECT_EQ(FindLinkedDirectory(linked, payload_.Table()), linked);
-  EXPECT_EQ(FindLinkedDirectory(linked + "\\", payload_.Table()), linked);
+  EXPECT_EQ(Linked(linked), linked);
+  EXPECT_EQ(Linked(linked + "\\"), linked);
   // Folders above the install directory are the user's choice, links or not.
-  EXPECT_EQ(FindLinkedDirectory(linked + "\\inner", payload_.Table()), "");
+  EXPECT_EQ(Linked(linked + "\\inner"), "");
 }
 
 TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {
