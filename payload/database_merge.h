@@ -32,8 +32,8 @@ struct DatabaseMergeRow {
 };
 
 struct DatabaseMergeTable {
-  const DatabaseMergeRow* rows;
-  std::size_t count;
+  const DatabaseMergeRow* rows = nullptr;
+  std::size_t count = 0;
 };
 
 // The folder of the component databases, below the install directory.

@@ -243,7 +243,9 @@ class FileWriter {
     if (written.kind == WriteResult::kOk && platform::Fs().Close(file.release()) != 0)
       written = FailedToFinish(entry, errno);
     if (written.kind != WriteResult::kOk) return FailureText(written, opened.path);
-    if (entry.bReadOnly == 1) platform::Fs().SetReadOnly(opened.path, true);
+    errno = 0;
+    if (entry.bReadOnly == 1 && platform::Fs().SetReadOnly(opened.path, true) != 0)
+      return WriteTrouble(opened.path, errno ? errno : EACCES);
     Advance(entry.nSize);
     return std::string();
   }
@@ -504,7 +506,9 @@ class Extraction {
       report_.Progress(ProgressLine("Extracting: ", entry));
     }
     if (!shipped.Commit()) return Fail(WriteTrouble(planned.path, shipped.Error()));
-    if (entry.bReadOnly == 1) fs.SetReadOnly(planned.path, true);
+    errno = 0;
+    if (entry.bReadOnly == 1 && fs.SetReadOnly(planned.path, true) != 0)
+      return Fail(WriteTrouble(planned.path, errno ? errno : EACCES));
     return Advance(entry);
   }
 

@@ -53,7 +53,8 @@ std::map<std::string, std::string> ReadTree(const std::string& root) {
   const fs::path base = NativePath(root);
   for (auto it = fs::recursive_directory_iterator(base, error); !error && it != fs::end(it);
        it.increment(error)) {
-    std::string rel = fs::relative(it->path(), base).generic_string();
+    // Lexically: relative() would resolve a link to where it leads.
+    std::string rel = it->path().lexically_relative(base).generic_string();
     for (char& c : rel)
       if (c == '/') c = '\\';
     const fs::file_status status = it->symlink_status();

@@ -14,6 +14,10 @@ bool OpensForWriting(std::string_view mode) {
 
 }  // namespace
 
+void ScriptedFileSystem::BeforeChange(const char* call, const std::string& path) {
+  if (beforeChange) beforeChange(call, path);
+}
+
 bool ScriptedFileSystem::MayWrite(const std::string& path) {
   written.push_back(path);
   if (!refuseWritePath.empty() && path == refuseWritePath) return false;
@@ -83,6 +87,7 @@ int ScriptedFileSystem::Close(std::FILE* f) {
 
 int ScriptedFileSystem::MakeDirectory(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("MakeDirectory", path);
   ++makeDirectories;
   written.push_back(path);
   return refuseDirectories ? ENOENT : RealFileSystem::MakeDirectory(path);
@@ -90,6 +95,7 @@ int ScriptedFileSystem::MakeDirectory(const std::string& path) {
 
 int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("SetReadOnly", path);
   if (!makeReadOnly) ++readOnlyClears;
   if (!simulateReadOnly) return RealFileSystem::SetReadOnly(path, makeReadOnly);
   if (makeReadOnly)
@@ -101,6 +107,7 @@ int ScriptedFileSystem::SetReadOnly(const std::string& path, bool makeReadOnly) 
 
 int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("Replace", from);
   if (failReplace || to == failReplaceTo || (simulateReadOnly && readOnly.count(to))) {
     errno = EACCES;
     return -1;
@@ -112,6 +119,7 @@ int ScriptedFileSystem::Replace(const std::string& from, const std::string& to) 
 
 int ScriptedFileSystem::Remove(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("Remove", path);
   if (simulateReadOnly && readOnly.count(path)) {
     errno = EACCES;
     return -1;
@@ -121,6 +129,7 @@ int ScriptedFileSystem::Remove(const std::string& path) {
 
 int ScriptedFileSystem::Rename(const std::string& from, const std::string& to) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("Rename", from);
   ++renames;
   if (held.count(from)) return EBUSY;
   const int result = RealFileSystem::Rename(from, to);
@@ -141,6 +150,7 @@ void ScriptedFileSystem::MoveAttribute(const std::string& from, const std::strin
 
 std::FILE* ScriptedFileSystem::CreateNew(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  BeforeChange("CreateNew", path);
   const std::size_t slash = path.find_last_of("\\/");
   const bool temp = IsTempFileName(path.substr(slash == std::string::npos ? 0 : slash + 1));
   if ((temp && refuseTemp) || !MayWrite(path)) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -54,6 +55,12 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   // Files another program holds: InUse says so, and moving them fails with EBUSY.
   std::set<std::string> held;
 
+  // Called at the start of every call that makes, moves, changes or removes an entry, with the
+  // call's name ("CreateNew", "Rename", "Replace", "SetReadOnly", "Remove", "MakeDirectory") and
+  // its path (from, for a move): a test changes the disk here as another program would between
+  // the installation's check and its use. Called with the file system's lock held.
+  std::function<void(const std::string& call, const std::string& path)> beforeChange;
+
   // Windows' read-only rule kept here instead of on the disk, so it holds whoever runs the
   // tests (root ignores file modes): SetReadOnly only updates readOnly, a path in it can be
   // neither opened for writing, nor removed, nor replaced, and a move takes the attribute along.
@@ -88,6 +95,7 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   std::vector<std::string> LeftoverTemps();
 
  private:
+  void BeforeChange(const char* call, const std::string& path);
   // Whether path may be opened for writing now; records it.
   bool MayWrite(const std::string& path);
   // A simulated read-only attribute goes along with a moved file.
