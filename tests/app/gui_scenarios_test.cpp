@@ -962,6 +962,71 @@ TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
   EXPECT_EQ(ListFiles(dir), before) << "written before the check";
 }
 
+// A link at the name of a file the installation would replace (laid out by
+// make_linked_install.cmake: a folder's link, which Wine shows as one): the installation stops
+// before it changes anything, and names the link.
+TEST_F(Links, ALinkAtAFileNameStopsTheInstallation) {
+  const std::string linked = Environment("TVEX_LINKED_DIR");
+  ASSERT_FALSE(linked.empty()) << "TVEX_LINKED_DIR is not set";
+  const std::string dir = linked + "\\TvexFile", outside = linked + "\\outside";
+  ASSERT_TRUE(::GetFileAttributesA((dir + "\\Changelog.txt").c_str()) &
+              FILE_ATTRIBUTE_REPARSE_POINT)
+      << "the fixture's Changelog.txt is not a link";
+  const std::vector<std::string> before = ListFiles(dir);
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = QuestionAfterInstallNow(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, "The file \"" + dir +
+                          "\\Changelog.txt\"\nis a link to another place (a symbolic link, a "
+                          "junction or a hard link).\nNothing has been installed: no file is "
+                          "written through a link.\nPlease remove the link or choose another "
+                          "location");
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_TRUE(ListFiles(outside).empty()) << "written through the link";
+  EXPECT_EQ(ListFiles(dir), before) << "written before the check";
+}
+
+// A hard link at the name of a file an update would replace, to a file outside the installation:
+// no listing shows it, the file opened to be moved aside does; the run stops there and undoes
+// itself, and the file outside keeps its bytes and attribute.
+TEST_F(Links, AHardLinkAtAFileNameStopsTheRunWhichIsUndone) {
+  const std::string dir = scratch_ + "\\Tvex", victim = scratch_ + "\\victim.txt";
+  InstallFresh(dir);
+  WriteFile(victim, "a file outside the installation");
+  ASSERT_TRUE(::DeleteFileA((dir + "\\License.txt").c_str()));
+  ASSERT_TRUE(::CreateHardLinkA((dir + "\\License.txt").c_str(), victim.c_str(), nullptr));
+  const auto before = Snapshot(dir);
+
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = QuestionAfterInstallNow(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  Click(question, IDOK);
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, "The file \"" + dir +
+                          "\\License.txt\"\nis a link to another place (a symbolic link, a "
+                          "junction or a hard link).\nNothing has been installed: no file is "
+                          "written through a link.\nPlease remove the link or choose another "
+                          "location\n\nThe installation has been undone: everything is as it was "
+                          "before.");
+  Click(box.window, IDOK);
+  ASSERT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_EQ(ReadFile(victim), "a file outside the installation");
+  EXPECT_FALSE(IsReadOnly(victim));
+}
+
 // The installed program held open the way a running program holds it, while an update would
 // replace it: the installer names it before it changes anything; Cancel goes back to Ready with
 // nothing written, Retry once it is free installs.
