@@ -75,10 +75,10 @@ class Place {
   // 0 when the folder open at handle is the one of this name in the folder, not one a link
   // here leads to (Wine follows a Unix symbolic link even when told not to, and shows no
   // reparse point on the handle: only the system's name for the handle tells); else ELOOP, or
-  // the errno value of a failed read.
-  int CheckIdentity(HANDLE handle) const {
-    std::wstring folderName, ownName;
-    DWORD volume = 0;
+  // the errno value of a failed read. ownName and volume: the name read (win::FinalName).
+  int CheckIdentity(HANDLE handle, std::wstring& ownName, DWORD& volume) const {
+    std::wstring folderName;
+    volume = 0;
     if (trusted_) {
       folderName = trusted_->finalName;
       volume = trusted_->nameKind;
@@ -270,8 +270,10 @@ int RealFileSystem::RemoveFolder(const std::string& path) {
   UniqueHandle folder;
   int error = place.Locate(*trusted_, TrustedFolders::Trimmed(path));
   if (error == 0) error = place.Open(DELETE, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, folder);
+  std::wstring name;
+  DWORD volume = 0;
   if (error == 0) error = win::CheckOpened(folder.get(), true, false);
-  if (error == 0) error = place.CheckIdentity(folder.get());
+  if (error == 0) error = place.CheckIdentity(folder.get(), name, volume);
   if (error == 0) error = win::MarkForRemoval(folder.get());
   return error;
 }
@@ -294,16 +296,17 @@ int RealFileSystem::TrustFolder(const std::string& path) {
   if (trusted_->Find(own)) return 0;
   std::string parentPath, name;
   SplitPath(own, parentPath, name);
-  const TrustedFolders::Folder* parent = trusted_->Find(parentPath);
   UniqueHandle folder;
-  if (parent) {
+  std::wstring finalName;
+  DWORD volume = 0;
+  if (trusted_->Find(parentPath)) {
     Place place;
     if (const int error = place.Locate(*trusted_, own)) return error;
     if (const int error =
             place.Open(kFolderAccess, kShareTrusted, FILE_OPEN, FILE_DIRECTORY_FILE, folder))
       return error;
     if (const int error = win::CheckOpened(folder.get(), true, false)) return error;
-    if (const int error = place.CheckIdentity(folder.get())) return error;
+    if (const int error = place.CheckIdentity(folder.get(), finalName, volume)) return error;
   } else {
     // The root of a trusted tree. Wine shows a Unix symbolic link to a folder as a reparse point
     // in the folder's entry only, never on a handle: the entry is read as well.
@@ -315,10 +318,8 @@ int RealFileSystem::TrustFolder(const std::string& path) {
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!Valid(folder)) return LastErrno();
     if (const int error = win::CheckOpened(folder.get(), true, false)) return error;
+    if (const int error = win::FinalName(folder.get(), volume, finalName)) return error;
   }
-  std::wstring finalName;
-  DWORD volume = parent ? parent->nameKind : 0;
-  if (const int error = win::FinalName(folder.get(), volume, finalName)) return error;
   trusted_->Add(own, reinterpret_cast<NativeFolder>(folder.release()), std::move(finalName),
                 volume);
   return 0;
@@ -345,15 +346,12 @@ int RealFileSystem::CheckTrustedFolders(std::string& folder) {
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
       if (!Valid(now)) error = LastErrno();
     }
-    BY_HANDLE_FILE_INFORMATION held, found;
+    std::uint64_t held = 0, found = 0;
     if (error == 0) error = win::CheckOpened(now.get(), true, false);
-    if (error == 0 && (!::GetFileInformationByHandle(AsHandle(trusted.native), &held) ||
-                       !::GetFileInformationByHandle(now.get(), &found)))
-      error = LastErrno();
-    if (error == 0 &&
-        (held.dwVolumeSerialNumber != found.dwVolumeSerialNumber ||
-         held.nFileIndexHigh != found.nFileIndexHigh || held.nFileIndexLow != found.nFileIndexLow))
-      error = ENOLINK;
+    if (error == 0) error = win::FileNumber(AsHandle(trusted.native), held);
+    if (error == 0) error = win::FileNumber(now.get(), found);
+    // On the volume of its trusted parent: a folder of another volume would be a mount point.
+    if (error == 0 && held != found) error = ENOLINK;
     if (error != 0) {
       folder = trusted.path;
       return error == ELOOP ? ELOOP : ENOLINK;

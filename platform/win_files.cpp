@@ -16,6 +16,7 @@ namespace {
 // NTSTATUS values the checks tell apart; RtlNtStatusToDosError folds both into others.
 constexpr NTSTATUS kFileIsADirectory = static_cast<NTSTATUS>(0xC00000BA);
 constexpr NTSTATUS kNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+constexpr ULONG kFileInternalInformation = 6;
 constexpr ULONG kFileRenameInformation = 10;
 
 // The few ntdll calls that kernel32 has no equivalent of (a name opened relative to an open
@@ -26,10 +27,12 @@ struct Ntdll {
                                           PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG, ULONG, ULONG,
                                           ULONG, PVOID, ULONG);
   using SetInformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+  using QueryInformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
   using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
 
   CreateFileCall createFile = nullptr;
   SetInformationCall setInformation = nullptr;
+  QueryInformationCall queryInformation = nullptr;
   StatusToErrorCall statusToError = nullptr;
 
   static const Ntdll& Get() {
@@ -40,6 +43,8 @@ struct Ntdll {
             reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtCreateFile")));
         found.setInformation = reinterpret_cast<SetInformationCall>(
             reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtSetInformationFile")));
+        found.queryInformation = reinterpret_cast<QueryInformationCall>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationFile")));
         found.statusToError = reinterpret_cast<StatusToErrorCall>(
             reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlNtStatusToDosError")));
       }
@@ -47,7 +52,9 @@ struct Ntdll {
     }();
     return calls;
   }
-  bool Complete() const { return createFile && setInformation && statusToError; }
+  bool Complete() const {
+    return createFile && setInformation && queryInformation && statusToError;
+  }
 };
 
 int ErrnoOfStatus(NTSTATUS status) {
@@ -183,6 +190,18 @@ int FinalName(HANDLE handle, DWORD& volume, std::wstring& name) {
     }
   }
   return LastErrno();
+}
+
+int FileNumber(HANDLE handle, std::uint64_t& number) {
+  const Ntdll& nt = Ntdll::Get();
+  if (!nt.Complete()) return ENOSYS;
+  LARGE_INTEGER index;
+  IO_STATUS_BLOCK io;
+  const NTSTATUS status =
+      nt.queryInformation(handle, &io, &index, sizeof index, kFileInternalInformation);
+  if (status < 0) return ErrnoOfStatus(status);
+  number = static_cast<std::uint64_t>(index.QuadPart);
+  return 0;
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b) {

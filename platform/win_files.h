@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace platform::win {
@@ -39,6 +40,10 @@ int CheckOpened(HANDLE handle, bool folder, bool oneName);
 // names no NT device for a file system mounted apart) and volume is set to it, so that the names
 // of the folders and files inside can be asked for in the same kind. 0, or the errno value.
 int FinalName(HANDLE handle, DWORD& volume, std::wstring& name);
+
+// The number the file system gives the file or folder open at handle, the same for every handle
+// to it on its volume (FileInternalInformation): 0, or the errno value.
+int FileNumber(HANDLE handle, std::uint64_t& number);
 
 // True when both names are the same, letters compared as the system compares file names.
 bool SameName(const std::wstring& a, const std::wstring& b);

@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "tests/support/box_capture.h"
 #include "tests/support/disk_files.h"
+#include "tests/support/scripted_file_system.h"
 #include "tests/support/test_payload.h"
 #include "tests/support/work_dir.h"
 
@@ -76,6 +77,36 @@ TEST_F(LinkCheck, TheInstallDirectoryItselfMayNotBeALink) {
   EXPECT_EQ(Linked(linked + "\\"), linked);
   // Folders above the install directory are the user's choice, links or not.
   EXPECT_EQ(Linked(linked + "\\inner"), "");
+}
+
+// A folder that cannot be read is no answer: it stops the installation as a link does, naming
+// the folder and the reason, before anything changes.
+TEST_F(LinkCheck, AFolderThatCannotBeReadIsAFailureNotAPlainFolder) {
+  ASSERT_TRUE(MakeDir(install_ + "\\lib"));
+  WriteAll(install_ + "\\tvex3.exe", "the previous program");
+  const auto before = ReadTree(install_);
+  for (const std::string& refused : {install_, install_ + "\\lib"}) {
+    SCOPED_TRACE(refused);
+    tvex_test::ScriptedFileSystem fs;
+    fs.refuseFolder = refused;
+    platform::ScopedFileSystem scoped(fs);
+    {
+      platform::FolderTrust trust;
+      const FolderFault fault = TrustInstallFolders(install_, payload_.Table());
+      EXPECT_EQ(fault.folder, refused);
+      EXPECT_EQ(fault.error, EACCES);
+    }
+    BoxCapture boxes;
+    TestReport report;
+    ExtractionJob job;
+    job.installDir = install_;
+    job.payload = payload_.Table();
+    EXPECT_EQ(RunExtraction(job, report), ExtractionOutcome::kFailed);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Trouble reading the folder " + refused +
+                                                      ": access is denied\nNothing has been "
+                                                      "changed. Permission problem?"});
+    EXPECT_EQ(ReadTree(install_), before);
+  }
 }
 
 TEST_F(LinkCheck, TheEngineStopsBeforeWritingAnything) {

@@ -142,6 +142,12 @@ bool ScriptedFileSystem::InUse(const std::string& path, bool) {
   return held.count(path) != 0;
 }
 
+int ScriptedFileSystem::TrustFolder(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (!refuseFolder.empty() && path == refuseFolder) return refuseFolderError;
+  return RealFileSystem::TrustFolder(path);
+}
+
 void ScriptedFileSystem::MoveAttribute(const std::string& from, const std::string& to) {
   if (!simulateReadOnly) return;
   readOnly.erase(to);

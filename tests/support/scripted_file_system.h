@@ -1,6 +1,7 @@
 // The real file system with failures on cue, for the failure paths of the portable code.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -52,6 +53,9 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   bool refuseDirectories = false;
   // No temporary file (~tvex<hex>.tmp) can be made (CreateNew fails with EACCES).
   bool refuseTemp = false;
+  // Trusting this folder fails with refuseFolderError, as a folder the installer may not read.
+  std::string refuseFolder;
+  int refuseFolderError = EACCES;
   // Files another program holds: InUse says so, and moving them fails with EBUSY.
   std::set<std::string> held;
 
@@ -89,6 +93,7 @@ class ScriptedFileSystem : public platform::RealFileSystem {
   int Remove(const std::string& path) override;
   int Rename(const std::string& from, const std::string& to) override;
   bool InUse(const std::string& path, bool readOnly) override;
+  int TrustFolder(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
 
   // The files made by CreateNew that still exist.
