@@ -220,6 +220,24 @@ class InstallerTest : public ::testing::Test {
     ExpectSuccessAndEnd(installer, {main, question}, std::chrono::seconds(240));
   }
 
+  // Install Now over the installation in dir, Overwrite kept: the text of the message that
+  // follows (owned by the main dialog), answered; the installer has then ended with a failure.
+  std::string FailedOverwrite(const std::string& dir) {
+    Installer installer(small_);
+    HWND main = Start(installer);
+    if (!main) return "(no main dialog)";
+    HWND question = QuestionAfterInstallNow(installer, main, dir);
+    if (!question) return "(no question)";
+    Click(question, IDOK);
+    MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
+    if (!box.window) return "(no message)";
+    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+    Click(box.window, IDOK);
+    EXPECT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kFailed);
+    return box.text;
+  }
+
   void ExpectStateAccepted(HWND main) {
     for (int id : {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE,
                    IDC_INSTALL_NOW, IDCANCEL, IDC_AGREEMENT})
@@ -931,6 +949,14 @@ TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
   EXPECT_TRUE(DirectoryExists(dir + "\\License.txt"));
 }
 
+// The text that stops an installation at a link planted at a file's name.
+std::string LinkedFileText(const std::string& path) {
+  return "The file \"" + path +
+         "\"\nis a link to another place (a symbolic link, a junction or a hard link).\n"
+         "Nothing has been installed: no file is written through a link.\nPlease remove the link "
+         "or choose another location";
+}
+
 // An existing installation whose lib folder is a link to a folder outside it (laid out by
 // make_linked_install.cmake): the installation stops before it writes anything.
 TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
@@ -941,23 +967,11 @@ TEST_F(Links, ALinkInsideTheInstallDirectoryStopsTheInstallation) {
       << "the fixture's lib is not a link";
   const std::vector<std::string> before = ListFiles(dir);
 
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  HWND question = QuestionAfterInstallNow(installer, main, dir);
-  ASSERT_NE(question, nullptr);
-  Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "The folder \"" + dir +
-                          "\\lib\"\nis a link to another place (a "
-                          "symbolic link or a junction).\nNothing has been installed: no file is "
-                          "written through a link.\nPlease remove the link or choose another "
-                          "location");
-  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_EQ(FailedOverwrite(dir), "The folder \"" + dir +
+                                      "\\lib\"\nis a link to another place (a "
+                                      "symbolic link or a junction).\nNothing has been installed: "
+                                      "no file is written through a link.\nPlease remove the "
+                                      "link or choose another location");
   EXPECT_TRUE(ListFiles(outside).empty()) << "written through the link";
   EXPECT_EQ(ListFiles(dir), before) << "written before the check";
 }
@@ -974,22 +988,7 @@ TEST_F(Links, ALinkAtAFileNameStopsTheInstallation) {
       << "the fixture's Changelog.txt is not a link";
   const std::vector<std::string> before = ListFiles(dir);
 
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  HWND question = QuestionAfterInstallNow(installer, main, dir);
-  ASSERT_NE(question, nullptr);
-  Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "The file \"" + dir +
-                          "\\Changelog.txt\"\nis a link to another place (a symbolic link, a "
-                          "junction or a hard link).\nNothing has been installed: no file is "
-                          "written through a link.\nPlease remove the link or choose another "
-                          "location");
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_EQ(FailedOverwrite(dir), LinkedFileText(dir + "\\Changelog.txt"));
   EXPECT_TRUE(ListFiles(outside).empty()) << "written through the link";
   EXPECT_EQ(ListFiles(dir), before) << "written before the check";
 }
@@ -1005,23 +1004,9 @@ TEST_F(Links, AHardLinkAtAFileNameStopsTheRunWhichIsUndone) {
   ASSERT_TRUE(::CreateHardLinkA((dir + "\\License.txt").c_str(), victim.c_str(), nullptr));
   const auto before = Snapshot(dir);
 
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  HWND question = QuestionAfterInstallNow(installer, main, dir);
-  ASSERT_NE(question, nullptr);
-  Click(question, IDOK);
-  MessageBoxSeen box = WaitForBox(installer.Id(), {main, question}, std::chrono::seconds(60));
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "The file \"" + dir +
-                          "\\License.txt\"\nis a link to another place (a symbolic link, a "
-                          "junction or a hard link).\nNothing has been installed: no file is "
-                          "written through a link.\nPlease remove the link or choose another "
-                          "location\n\nThe installation has been undone: everything is as it was "
-                          "before.");
-  Click(box.window, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_EQ(FailedOverwrite(dir),
+            LinkedFileText(dir + "\\License.txt") +
+                "\n\nThe installation has been undone: everything is as it was before.");
   EXPECT_EQ(Snapshot(dir), before);
   EXPECT_EQ(ReadFile(victim), "a file outside the installation");
   EXPECT_FALSE(IsReadOnly(victim));
