@@ -220,6 +220,25 @@ class InstallerTest : public ::testing::Test {
     ExpectSuccessAndEnd(installer, {main, question}, std::chrono::seconds(240));
   }
 
+  // An update of dir held at the progress line, quit there with Yes: the installer ends as a
+  // user's quit, once the run is undone.
+  void UpdateAndQuitAt(const std::string& dir, const std::string& line) {
+    Hold hold(scratch_, {line});
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    HWND question = StartUpdate(installer, main, dir);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(AwaitStatus(installer, main, line, {question}));
+    Click(main, IDCANCEL);
+    HWND quit = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
+    Click(quit, IDOK);
+    ASSERT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  }
+
   void ExpectStateAccepted(HWND main) {
     for (int id : {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE,
                    IDC_INSTALL_NOW, IDCANCEL, IDC_AGREEMENT})
@@ -619,19 +638,7 @@ TEST_F(QuitQuestion, YesUndoesAnUpdateToTheByte) {
   WriteFile(dir + "\\lib\\my notes.txt", "the user's own file");
   const auto before = Snapshot(dir);
 
-  Hold hold(scratch_, {"Extracting: .\\lib\\sym\\diode.asy.gz"});
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  HWND question = StartUpdate(installer, main, dir);
-  ASSERT_NE(question, nullptr);
-  ASSERT_TRUE(AwaitStatus(installer, main, "Extracting: .\\lib\\sym\\diode.asy.gz", {question}));
-  Click(main, IDCANCEL);
-  HWND quit = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
-  Click(quit, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  UpdateAndQuitAt(dir, "Extracting: .\\lib\\sym\\diode.asy.gz");
   EXPECT_EQ(Snapshot(dir), before);
 }
 
@@ -656,22 +663,7 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
              " mfg=User_Lab)\r\n";
   WriteFile(database, users);
 
-  {
-    Hold hold(scratch_, {"Merging: .\\lib\\cmp\\standard.bjt.gz"});
-    Installer installer(small_);
-    HWND main = Start(installer);
-    ASSERT_NE(main, nullptr);
-    HWND question = StartUpdate(installer, main, dir);
-    ASSERT_NE(question, nullptr);
-    ASSERT_TRUE(AwaitStatus(installer, main, "Merging: ", {question}));
-    Click(main, IDCANCEL);
-    HWND quit = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
-    Click(quit, IDOK);
-    ASSERT_TRUE(installer.WaitForExit());
-    EXPECT_EQ(installer.ExitCode(), kUserQuit);
-  }
+  UpdateAndQuitAt(dir, "Merging: .\\lib\\cmp\\standard.bjt.gz");
   EXPECT_EQ(ReadFile(database), users);
 
   Update(dir);
