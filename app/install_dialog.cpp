@@ -1,5 +1,7 @@
 #include "app/install_dialog.h"
 
+#include <commctrl.h>
+
 #include "app/confirm_dialogs.h"
 #include "app/folder_browser.h"
 #include "app/host_probe.h"
@@ -48,7 +50,12 @@ void CInstallDlg::Refresh(bool save) {
   ApplyEnableRule();
 }
 
-void CInstallDlg::ShowProgress(const std::string& line) {
+void CInstallDlg::ShowProgress(const std::string& line, int permille) {
+  // The bar before the line, so that whoever reads the line finds the bar at the same point.
+  if (HWND bar = Item(IDC_PROGRESS)) {
+    if (permille != kNoProgressBar) ::SendMessageA(bar, PBM_SETPOS, permille, 0);
+    ::ShowWindow(bar, permille == kNoProgressBar ? SW_HIDE : SW_SHOWNA);
+  }
   m_strStatus = line;
   Refresh(false);
   ::UpdateWindow(Handle());
@@ -88,6 +95,7 @@ BOOL CInstallDlg::OnInitDialog() {
   m_font.reset(::CreateFontIndirectA(&font));
   if (m_font)
     ::SendMessageA(Item(IDC_AGREEMENT), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+  ::SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, kFullProgressBar);
   return TRUE;
 }
 

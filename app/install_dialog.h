@@ -37,7 +37,7 @@ class CInstallDlg : public platform::Dialog, public InstallView {
 
   // What the installation sequence asks of its dialog (app/install_view.h).
   HWND Window() const override { return Handle(); }
-  void ShowProgress(const std::string& line) override;
+  void ShowProgress(const std::string& line, int permille) override;
   void SetQuestionControlsEnabled(bool enable) override;
   void SetCancelEnabled(bool enable) override { EnableItem(IDCANCEL, enable); }
   void Close(bool completed) override;
@@ -45,7 +45,8 @@ class CInstallDlg : public platform::Dialog, public InstallView {
  protected:
   // The control ↔ member table: the directory, status, title and agreement texts.
   void DoDataExchange(platform::DataExchange& dx) override;
-  // First exchange, small icon, the machine's default directory, the agreement font.
+  // First exchange, small icon, the machine's default directory, the agreement font, the
+  // progress bar's range.
   BOOL OnInitDialog() override;
   // EN_CHANGE of the agreement, then the buttons (through OnButtonClicked).
   void OnCommand(int id, int notifyCode, HWND control) override;

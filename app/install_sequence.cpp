@@ -167,7 +167,7 @@ bool CInstallSequence::StartWorker(const std::string& dir, bool update, bool mad
   update_ = update;
   progress_ = std::make_shared<InstallProgress>(owner);
   installing_ = true;
-  view_.ShowProgress(std::string());
+  view_.ShowProgress(std::string(), 0);
   timerId_ = StartProgressTimer(owner, kProgressPeriodMs);
   ExtractionJob job = InstallJob(dir, update);
   job.madeInstallDirectory = madeDirectory;
@@ -187,7 +187,8 @@ void CInstallSequence::StopTimer() {
   if (timerId_) ::KillTimer(view_.Window(), timerId_);
   timerId_ = 0;
   installing_ = false;
-  view_.ShowProgress(std::string());
+  view_.ShowProgress(std::string(),
+                     progress_ ? progress_->Permille() : InstallView::kNoProgressBar);
 }
 
 void CInstallSequence::Quit() {
@@ -233,7 +234,9 @@ void CInstallSequence::OnTimer(UINT_PTR timerId) {
       view_.Close(false);
       return;
   }
-  view_.ShowProgress(progress_->Status());
+  // The line before the position: a worker held at that line has reported its position by then.
+  const std::string line = progress_->Status();
+  view_.ShowProgress(line, progress_->Permille());
 }
 
 void CInstallSequence::Finish() {
@@ -248,6 +251,7 @@ void CInstallSequence::Finish() {
     return;
   }
   exitCode_ = kExitInstalled;
+  view_.ShowProgress(std::string(), InstallView::kFullProgressBar);
 
   const std::string& dir = targetDir_;
   const std::string program = JoinPath(dir.c_str(), kProgramName);

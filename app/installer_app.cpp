@@ -1,5 +1,7 @@
 #include "app/installer_app.h"
 
+#include <commctrl.h>
+
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
@@ -37,6 +39,10 @@ int CInstallerApp::Run() {
 }
 
 BOOL CInstallerApp::InitInstance() {
+  // The main dialog's progress bar is a common control: its class must be there before the
+  // dialog is made.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
   CInstallDlg dialog;
   platform::Dialog::SetMainDialog(&dialog);
   dialog.SetAgreement(NarrowToAnsi(WidenLatin1(kAgreementText)));

@@ -263,6 +263,7 @@ using Links = InstallerTest;
 using Signed = InstallerTest;
 using FilesInUse = InstallerTest;
 using OneAtATime = InstallerTest;
+using ProgressBar = InstallerTest;
 
 TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Installer installer(small_);
@@ -271,6 +272,7 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
 
   EXPECT_EQ(ItemText(main, IDC_TITLE), "Installs Zephrin/TvexIII Version 2.21m");
   EXPECT_EQ(ItemText(main, IDC_STATUS), "");
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS)) << "a progress bar before Install Now";
   EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "C:\\Program Files\\QMK\\TvexIII");
   for (int id : {IDC_ACCEPT, IDC_DECLINE, IDCANCEL, IDC_AGREEMENT})
     EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
@@ -673,6 +675,72 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left beside the databases";
 }
 
+// The bar's position where the status line shows the held line (the bar is set first).
+int PositionAt(Installer& installer, HWND main, const std::string& line,
+               const std::vector<HWND>& known = {}) {
+  EXPECT_TRUE(AwaitStatus(installer, main, line, known));
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS)) << "at " << line;
+  return ProgressPosition(main, IDC_PROGRESS);
+}
+
+constexpr int kFullBar = 1000;
+
+TEST_F(ProgressBar, MovesOnWithTheFilesWrittenAndIsFullBeforeTheSuccessMessage) {
+  const std::string dir = scratch_ + "\\Tvex";
+  // The program comes last in the table, and holds most of the bytes.
+  const char kLaterEntry[] = "Extracting: .\\tvex3.exe";
+  Hold hold(scratch_, {kHeldEntry, kLaterEntry});
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS));
+  Click(main, IDC_INSTALL_NOW);
+
+  const int held = PositionAt(installer, main, kHeldEntry);
+  EXPECT_GT(held, 0) << "files before the held entry are written";
+  hold.Release(0);
+  const int later = PositionAt(installer, main, kLaterEntry);
+  EXPECT_GT(later, held);
+  EXPECT_LT(later, kFullBar) << "the program is still to come";
+  hold.Release(1);
+
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS));
+  EXPECT_EQ(ProgressPosition(main, IDC_PROGRESS), kFullBar);
+  Click(box.window, IDOK);
+  EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kInstalled);
+}
+
+// Undone file by file from the last one made: Changelog.txt and the example, the first two in
+// the table, are undone last.
+TEST_F(ProgressBar, GoesBackWhileAnInstallationIsUndone) {
+  const std::string dir = scratch_ + "\\Tvex";
+  const char kSecondLast[] = "Undoing: examples\\";
+  Hold hold(scratch_, {kHeldEntry, kSecondLast, "Undoing: Changelog.txt"});
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = AskToQuit(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  const int beforeQuit = ProgressPosition(main, IDC_PROGRESS);
+  EXPECT_GT(beforeQuit, 0);
+  Click(question, IDOK);
+
+  const int undoing = PositionAt(installer, main, kSecondLast, {question});
+  EXPECT_LT(undoing, beforeQuit);
+  hold.Release(1);
+  const int later = PositionAt(installer, main, "Undoing: Changelog.txt", {question});
+  EXPECT_LT(later, undoing);
+  hold.Release(2);
+  EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  EXPECT_FALSE(DirectoryExists(dir));
+}
+
 TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   const std::string dir = scratch_ + "\\Tvex";
   ::DeleteFileA(StartMenuLink().c_str());
@@ -978,9 +1046,12 @@ TEST_F(FilesInUse, CancelWritesNothingAndRetryInstallsOnceTheFileIsFree) {
   EXPECT_EQ(box.caption, "Files In Use");
   EXPECT_NE(box.text.find(program), std::string::npos) << box.text;
   EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS));
   Click(box.window, IDCANCEL);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_NOW); }));
+  // The enable rule switches Decline last.
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_DECLINE); }));
   ExpectStateAccepted(main);
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS)) << "back to Ready, the bar is gone";
   EXPECT_EQ(Snapshot(dir), before) << "nothing written";
 
   Click(main, IDC_INSTALL_NOW);

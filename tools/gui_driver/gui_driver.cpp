@@ -1,5 +1,6 @@
 #include "tools/gui_driver/gui_driver.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -71,6 +72,19 @@ bool ItemEnabled(HWND dialog, int id) {
 
 bool ItemChecked(HWND dialog, int id) {
   return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool ItemVisible(HWND dialog, int id) {
+  HWND item = ::GetDlgItem(dialog, id);
+  return item && ::IsWindowVisible(item);
+}
+
+int ProgressPosition(HWND dialog, int id) {
+  HWND bar = ::GetDlgItem(dialog, id);
+  DWORD_PTR position = 0;
+  if (!bar || !::SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 10000, &position))
+    return -1;
+  return static_cast<int>(position);
 }
 
 namespace {

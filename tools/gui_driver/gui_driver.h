@@ -37,6 +37,10 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 bool ItemEnabled(HWND dialog, int id);
 bool ItemChecked(HWND dialog, int id);
+// Whether the control is shown: it and the dialog are visible.
+bool ItemVisible(HWND dialog, int id);
+// A progress bar's position (PBM_GETPOS); -1 when there is no such control or it did not answer.
+int ProgressPosition(HWND dialog, int id);
 
 // A top-level window of the process, visible and of class "#32770" (dialogs and message
 // boxes), whose caption is caption; null when there is none.
