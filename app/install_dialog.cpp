@@ -7,6 +7,7 @@
 #include "app/host_probe.h"
 #include "app/product.h"
 #include "app/resource.h"
+#include "platform/display_scale.h"
 
 namespace {
 
@@ -25,8 +26,7 @@ constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL
 CInstallDlg::CInstallDlg()
     : platform::Dialog(IDD_INSTALL),
       m_strInstallDir(kDefaultInstallDir),
-      m_strTitle(std::string("Installs " TVEX_PRODUCT_NAME " ") + kVersion),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_strTitle(std::string("Installs " TVEX_PRODUCT_NAME " ") + kVersion) {}
 
 CInstallDlg::~CInstallDlg() = default;
 
@@ -79,24 +79,49 @@ void CInstallDlg::ResolveDefaultInstallDir() {
   Refresh(false);
 }
 
+void CInstallDlg::LoadIcons(UINT dpi) {
+  const auto load = [dpi](int width, int height) {
+    return platform::IconHandle(static_cast<HICON>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+        platform::SystemMetricForDpi(width, dpi), platform::SystemMetricForDpi(height, dpi), 0)));
+  };
+  // Each old icon goes only once the window has its successor.
+  if (platform::IconHandle smallIcon = load(SM_CXSMICON, SM_CYSMICON)) {
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    m_hIcon = std::move(smallIcon);
+  }
+  if (platform::IconHandle bigIcon = load(SM_CXICON, SM_CYICON)) {
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    m_hBigIcon = std::move(bigIcon);
+  }
+}
+
+void CInstallDlg::SetAgreementFont(UINT dpi, bool redraw) {
+  LOGFONTA description = {};
+  description.lfHeight = -platform::PointsToPixels(10, dpi);
+  description.lfWeight = FW_NORMAL;
+  lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
+  platform::FontHandle font(::CreateFontIndirectA(&description));
+  if (!font) return;
+  ::SendMessageA(Item(IDC_AGREEMENT), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), redraw);
+  m_font = std::move(font);
+}
+
 BOOL CInstallDlg::OnInitDialog() {
   platform::Dialog::OnInitDialog();
   ApplyEnableRule();
-  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  LoadIcons(Dpi());
   ResolveDefaultInstallDir();
-
-  LOGFONTA font = {};
-  if (HDC dc = ::GetDC(Handle())) {
-    font.lfHeight = -::MulDiv(10, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ::ReleaseDC(Handle(), dc);
-  }
-  font.lfWeight = FW_NORMAL;
-  lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
-  m_font.reset(::CreateFontIndirectA(&font));
-  if (m_font)
-    ::SendMessageA(Item(IDC_AGREEMENT), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+  SetAgreementFont(Dpi(), false);
+  platform::KeepOwnFont(Item(IDC_AGREEMENT));
   ::SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, kFullProgressBar);
   return TRUE;
+}
+
+void CInstallDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  platform::Dialog::OnDpiChanged(dpi, suggested);
+  LoadIcons(dpi);
+  SetAgreementFont(dpi, true);
 }
 
 void CInstallDlg::OnCommand(int id, int notifyCode, HWND control) {

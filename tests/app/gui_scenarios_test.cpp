@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/resource.h"
+#include "tests/app/hold.h"
 #include "tests/support/built_payload.h"
 #include "tools/gui_driver/gui_driver.h"
 
@@ -40,32 +41,6 @@ bool IsReadOnly(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
-
-// Holds the installers started while it lives at the first progress line that begins with each
-// of lines, each until its Release (or the end of the hold).
-class Hold {
- public:
-  Hold(const std::string& folder, const std::vector<std::string>& lines) {
-    std::string spec;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      gates_.push_back(folder + "\\hold" + std::to_string(i) + ".gate");
-      WriteFile(gates_.back(), "");
-      spec += (spec.empty() ? "" : ";") + lines[i] + "|" + gates_.back();
-    }
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", spec.c_str());
-  }
-  ~Hold() {
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", nullptr);
-    for (std::size_t i = 0; i < gates_.size(); ++i) Release(i);
-  }
-  Hold(const Hold&) = delete;
-  Hold& operator=(const Hold&) = delete;
-
-  void Release(std::size_t i = 0) { ::DeleteFileA(gates_[i].c_str()); }
-
- private:
-  std::vector<std::string> gates_;
-};
 
 // Every file below root with its bytes after "r " (read-only) or "w ", and every folder.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
@@ -554,10 +529,6 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
   EXPECT_FALSE(DirectoryExists("tvextest")) << "made relative to the working directory";
   EXPECT_TRUE(installer.Running());
 }
-
-// The entry at which the quit scenarios hold the installation: files before it are written,
-// files after it are not.
-constexpr char kHeldEntry[] = "Extracting: .\\lib\\sub\\edge1025.lib.gz";
 
 // Starts an installation into dir that the hold keeps at its held entry, and asks the quit
 // question there.

@@ -17,6 +17,8 @@
 
 namespace gui {
 
+using platform::UniqueHandle;
+
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   for (;;) {
@@ -65,6 +67,24 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
+bool SendWithData(HWND window, UINT message, WPARAM wParam, void* data, std::size_t size) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  UniqueHandle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote =
+      ::VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return false;
+  DWORD_PTR result = 0;
+  const bool sent = ::WriteProcessMemory(process.get(), remote, data, size, nullptr) &&
+                    ::SendMessageTimeoutA(window, message, wParam, reinterpret_cast<LPARAM>(remote),
+                                          SMTO_ABORTIFHUNG, 10000, &result) &&
+                    ::ReadProcessMemory(process.get(), remote, data, size, nullptr);
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return sent;
+}
+
 bool ItemEnabled(HWND dialog, int id) {
   HWND item = ::GetDlgItem(dialog, id);
   return item && ::IsWindowEnabled(item);
@@ -88,8 +108,6 @@ int ProgressPosition(HWND dialog, int id) {
 }
 
 namespace {
-
-using platform::UniqueHandle;
 
 struct Search {
   DWORD processId;
@@ -118,6 +136,22 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
 }
 
 }  // namespace
+
+std::vector<ControlSeen> Controls(HWND dialog) {
+  std::vector<ControlSeen> controls;
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ControlSeen seen;
+    seen.window = child;
+    seen.kind = ClassName(child);
+    seen.text = WindowText(child);
+    ::GetWindowRect(child, &seen.place);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&seen.place), 2);
+    seen.style = static_cast<DWORD>(::GetWindowLongPtrA(child, GWL_STYLE));
+    seen.visible = ::IsWindowVisible(child) != FALSE;
+    controls.push_back(seen);
+  }
+  return controls;
+}
 
 std::vector<HWND> Dialogs(DWORD processId) {
   Search search{processId, {}};
@@ -314,6 +348,22 @@ std::vector<std::string> ListFiles(const std::string& root) {
   std::vector<std::string> files;
   CollectFiles(root, "", files);
   return files;
+}
+
+DWORD RegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD fallback) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (::RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+      ERROR_SUCCESS)
+    return fallback;
+  return value;
+}
+
+void SetRegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD value) {
+  platform::RegKey handle;
+  if (handle.Create(root, key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  ::RegSetValueExA(handle.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
 }
 
 std::string RegistryText(HKEY root, const std::string& key, const std::string& name) {
