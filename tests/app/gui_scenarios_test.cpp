@@ -94,8 +94,34 @@ class InstallerTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     scratch_ = std::string("C:\\tvextest\\") + info->test_suite_name() + "." + info->name();
     RemoveTree(scratch_);
+    RemoveTree(Temp());
     ::CreateDirectoryA("C:\\tvextest", nullptr);
     ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+    // The installers started here keep their logs beside the scratch tree.
+    ASSERT_TRUE(::CreateDirectoryA(Temp().c_str(), nullptr)) << Temp();
+    for (const char* name : {"TMP", "TEMP"}) ::SetEnvironmentVariableA(name, Temp().c_str());
+  }
+
+  // The temporary folder of the installers this test starts, where their logs go.
+  std::string Temp() const { return scratch_ + ".temp"; }
+
+  // The logs of the installers this test started, in the order they were made.
+  std::vector<std::string> Logs() const {
+    std::vector<std::string> logs;
+    for (const std::string& name : ListFiles(Temp()))
+      if (name.rfind("Tvex III Setup ", 0) == 0) logs.push_back(ReadFile(Temp() + "\\" + name));
+    return logs;
+  }
+
+  // A failure's text is followed by a line naming the run's log: the text without it, after
+  // checking that the log it names is this test's.
+  std::string WithoutLogLine(const std::string& text) const {
+    const std::string head = "\n\nThe installation log: ";
+    const std::size_t at = text.rfind(head + Temp() + "\\Tvex III Setup ");
+    EXPECT_NE(at, std::string::npos) << "no log named: " << text;
+    if (at == std::string::npos) return text;
+    EXPECT_TRUE(FileExists(text.substr(at + head.size()))) << text.substr(at + head.size());
+    return text.substr(0, at);
   }
 
   // A passing test leaves nothing behind, once the programs its installations started have
@@ -105,6 +131,7 @@ class InstallerTest : public ::testing::Test {
     EXPECT_TRUE(WaitForProgramsBelow(scratch_))
         << "a program started below " << scratch_ << " still runs";
     RemoveTree(scratch_);
+    RemoveTree(Temp());
     EXPECT_FALSE(DirectoryExists(scratch_)) << "left behind below " << scratch_;
   }
 
@@ -727,7 +754,7 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, kAppTitle);
-  EXPECT_EQ(box.text, "Could't find Desktop location");
+  EXPECT_EQ(WithoutLogLine(box.text), "Could't find Desktop location");
   Click(box.window, IDOK);
   EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kFailed) << "no shortcut, no uninstall entry: not installed";
@@ -931,7 +958,7 @@ TEST_F(Damaged, AnyDamagedByteIsRefusedBeforeTheDialogShows) {
     MessageBoxSeen box = WaitForBox(installer.Id(), {});
     ASSERT_NE(box.window, nullptr) << "no message";
     EXPECT_EQ(box.caption, kAppTitle);
-    EXPECT_EQ(box.text,
+    EXPECT_EQ(WithoutLogLine(box.text),
               "This installer is damaged: its contents differ from the ones it was built with.\n"
               "Nothing has been installed. Please download the installer again.");
     EXPECT_EQ(FindDialog(installer.Id(), "Zephrin/Tollvex III Installation"), nullptr);
