@@ -31,7 +31,43 @@ bool RunsUnderWine() {
   return kernel && ::GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
 }
 
+// The version the system reports of itself (RtlGetVersion is not shimmed for compatibility, as
+// GetVersionEx is).
+std::string WindowsVersion() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  HMODULE ntdll = ::GetModuleHandleA("ntdll");
+  auto get = ntdll ? reinterpret_cast<RtlGetVersionFn>(
+                         reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")))
+                   : nullptr;
+  if (!get || get(&info) != 0) return "unknown";
+  return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) +
+         " build " + std::to_string(info.dwBuildNumber);
+}
+
+std::string Elevation() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return "unknown";
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool read =
+      ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != 0;
+  ::CloseHandle(token);
+  if (!read) return "unknown";
+  return elevation.TokenIsElevated ? "yes" : "no";
+}
+
 }  // namespace
+
+std::string HostSummary() {
+  char user[256] = {};
+  DWORD size = sizeof user;
+  if (!::GetUserNameA(user, &size)) lstrcpynA(user, "unknown", sizeof user);
+  return "Windows " + WindowsVersion() + (RunsUnderWine() ? " (Wine)" : "") +
+         "; elevated: " + Elevation() + "; user: " + user + "; code page " +
+         std::to_string(::GetACP());
+}
 
 // The value is read into a 260-byte buffer; a value stored without its NUL still ends there.
 bool ReadProgramFilesDir(HKEY root, const char* subkey, std::string& value) {

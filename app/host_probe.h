@@ -17,6 +17,10 @@ bool ReadProgramFilesDir(HKEY root, const char* subkey, std::string& value);
 // names an existing directory, else fallback.
 std::string InstallDirBelow(const std::string& programFiles, const std::string& fallback);
 
+// The machine as the installation log records it: the Windows version and build, whether it
+// runs under Wine, whether this process is elevated, and under which user.
+std::string HostSummary();
+
 // True on Windows NT 6.0 (Vista) and later; false when the version cannot be read.
 bool IsVistaOrLater();
 

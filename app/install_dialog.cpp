@@ -1,10 +1,13 @@
 #include "app/install_dialog.h"
 
+#include <commctrl.h>
+
 #include "app/confirm_dialogs.h"
 #include "app/folder_browser.h"
 #include "app/host_probe.h"
 #include "app/product.h"
 #include "app/resource.h"
+#include "platform/display_scale.h"
 
 namespace {
 
@@ -23,8 +26,7 @@ constexpr int kQuestionControls[] = {IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_INSTALL
 CInstallDlg::CInstallDlg()
     : platform::Dialog(IDD_INSTALL),
       m_strInstallDir(kDefaultInstallDir),
-      m_strTitle(std::string("Installs " TVEX_PRODUCT_NAME " ") + kVersion),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_strTitle(std::string("Installs " TVEX_PRODUCT_NAME " ") + kVersion) {}
 
 CInstallDlg::~CInstallDlg() = default;
 
@@ -48,7 +50,12 @@ void CInstallDlg::Refresh(bool save) {
   ApplyEnableRule();
 }
 
-void CInstallDlg::ShowProgress(const std::string& line) {
+void CInstallDlg::ShowProgress(const std::string& line, int permille) {
+  // The bar before the line, so that whoever reads the line finds the bar at the same point.
+  if (HWND bar = Item(IDC_PROGRESS)) {
+    if (permille != kNoProgressBar) ::SendMessageA(bar, PBM_SETPOS, permille, 0);
+    ::ShowWindow(bar, permille == kNoProgressBar ? SW_HIDE : SW_SHOWNA);
+  }
   m_strStatus = line;
   Refresh(false);
   ::UpdateWindow(Handle());
@@ -72,23 +79,49 @@ void CInstallDlg::ResolveDefaultInstallDir() {
   Refresh(false);
 }
 
+void CInstallDlg::LoadIcons(UINT dpi) {
+  const auto load = [dpi](int width, int height) {
+    return platform::IconHandle(static_cast<HICON>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+        platform::SystemMetricForDpi(width, dpi), platform::SystemMetricForDpi(height, dpi), 0)));
+  };
+  // Each old icon goes only once the window has its successor.
+  if (platform::IconHandle smallIcon = load(SM_CXSMICON, SM_CYSMICON)) {
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    m_hIcon = std::move(smallIcon);
+  }
+  if (platform::IconHandle bigIcon = load(SM_CXICON, SM_CYICON)) {
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    m_hBigIcon = std::move(bigIcon);
+  }
+}
+
+void CInstallDlg::SetAgreementFont(UINT dpi, bool redraw) {
+  LOGFONTA description = {};
+  description.lfHeight = -platform::PointsToPixels(10, dpi);
+  description.lfWeight = FW_NORMAL;
+  lstrcpynA(description.lfFaceName, "Arial", LF_FACESIZE);
+  platform::FontHandle font(::CreateFontIndirectA(&description));
+  if (!font) return;
+  ::SendMessageA(Item(IDC_AGREEMENT), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), redraw);
+  m_font = std::move(font);
+}
+
 BOOL CInstallDlg::OnInitDialog() {
   platform::Dialog::OnInitDialog();
   ApplyEnableRule();
-  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  LoadIcons(Dpi());
   ResolveDefaultInstallDir();
-
-  LOGFONTA font = {};
-  if (HDC dc = ::GetDC(Handle())) {
-    font.lfHeight = -::MulDiv(10, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ::ReleaseDC(Handle(), dc);
-  }
-  font.lfWeight = FW_NORMAL;
-  lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
-  m_font.reset(::CreateFontIndirectA(&font));
-  if (m_font)
-    ::SendMessageA(Item(IDC_AGREEMENT), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+  SetAgreementFont(Dpi(), false);
+  platform::KeepOwnFont(Item(IDC_AGREEMENT));
+  ::SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, kFullProgressBar);
   return TRUE;
+}
+
+void CInstallDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  platform::Dialog::OnDpiChanged(dpi, suggested);
+  LoadIcons(dpi);
+  SetAgreementFont(dpi, true);
 }
 
 void CInstallDlg::OnCommand(int id, int notifyCode, HWND control) {

@@ -4,19 +4,12 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 
 #include "app/install_sequence.h"
 #include "app/install_view.h"
 #include "platform/dialog.h"
-
-// Deletes a GDI object when it goes out of scope.
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+#include "platform/gdi_handles.h"
 
 class CInstallDlg : public platform::Dialog, public InstallView {
  public:
@@ -37,7 +30,7 @@ class CInstallDlg : public platform::Dialog, public InstallView {
 
   // What the installation sequence asks of its dialog (app/install_view.h).
   HWND Window() const override { return Handle(); }
-  void ShowProgress(const std::string& line) override;
+  void ShowProgress(const std::string& line, int permille) override;
   void SetQuestionControlsEnabled(bool enable) override;
   void SetCancelEnabled(bool enable) override { EnableItem(IDCANCEL, enable); }
   void Close(bool completed) override;
@@ -45,8 +38,11 @@ class CInstallDlg : public platform::Dialog, public InstallView {
  protected:
   // The control ↔ member table: the directory, status, title and agreement texts.
   void DoDataExchange(platform::DataExchange& dx) override;
-  // First exchange, small icon, the machine's default directory, the agreement font.
+  // First exchange, icons, the machine's default directory, the agreement font, the progress
+  // bar's range.
   BOOL OnInitDialog() override;
+  // The icons and the agreement font follow the new scale (the controls, the dialog's).
+  void OnDpiChanged(UINT dpi, const RECT& suggested) override;
   // EN_CHANGE of the agreement, then the buttons (through OnButtonClicked).
   void OnCommand(int id, int notifyCode, HWND control) override;
   // Accept, Decline, Browse and Install Now; OK and Cancel as every dialog has them.
@@ -66,6 +62,12 @@ class CInstallDlg : public platform::Dialog, public InstallView {
   // Sets the directory below the machine's Program Files folder when the registry names an
   // existing one.
   void ResolveDefaultInstallDir();
+  // The dialog's small and big icons at the sizes of dpi; a size that cannot be loaded leaves
+  // the icon as it was.
+  void LoadIcons(UINT dpi);
+  // The agreement in 10-point Arial at dpi; if the font cannot be made, the agreement keeps the
+  // one it has.
+  void SetAgreementFont(UINT dpi, bool redraw);
 
   // Undoes any edit of the agreement text.
   void OnAgreementChange();
@@ -75,12 +77,13 @@ class CInstallDlg : public platform::Dialog, public InstallView {
   void OnBrowse();
   void OnInstallNow();
 
-  std::string m_strInstallDir;  // control 1001
-  std::string m_strStatus;      // control 1006
-  std::string m_strTitle;       // control 1008
-  std::string m_strAgreement;   // control 1000
-  HICON m_hIcon = nullptr;      // the dialog's small icon (resource 128)
-  bool m_bAccepted = false;     // Accept pressed and not withdrawn
-  FontHandle m_font;            // 10-point Arial for the agreement text
+  std::string m_strInstallDir;      // control 1001
+  std::string m_strStatus;          // control 1006
+  std::string m_strTitle;           // control 1008
+  std::string m_strAgreement;       // control 1000
+  platform::IconHandle m_hIcon;     // the dialog's small icon (resource 128)
+  platform::IconHandle m_hBigIcon;  // and its big one (the task switcher's)
+  bool m_bAccepted = false;         // Accept pressed and not withdrawn
+  platform::FontHandle m_font;      // 10-point Arial for the agreement text
   CInstallSequence m_sequence{*this};
 };

@@ -1,6 +1,9 @@
 #include "app/install_progress.h"
 
+#include <chrono>
+
 #include "app/install_hold.h"
+#include "app/install_log.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -17,12 +20,28 @@ void InstallProgress::Progress(const std::string& line) {
   HoldAtProgressLine(line, stopping_);
 }
 
-void InstallProgress::Message(const std::string& text) { platform::AppMessageBox(text, dialog_); }
+void InstallProgress::Message(const std::string& text) {
+  LogBox(text);
+  platform::AppMessageBox(text, dialog_);
+}
 
 bool InstallProgress::AskRetry(const std::string& text) {
-  return platform::OwnedMessageBox(dialog_, text, kFilesInUseCaption,
-                                   platform::kMbRetryCancel | platform::kMbIconExclamation) ==
-         platform::kIdRetry;
+  LogBox("Files In Use: " + text);
+  const bool retry =
+      platform::OwnedMessageBox(dialog_, text, kFilesInUseCaption,
+                                platform::kMbRetryCancel | platform::kMbIconExclamation) ==
+      platform::kIdRetry;
+  TheInstallLog().Line(retry ? "Retry" : "Cancel");
+  return retry;
+}
+
+void InstallProgress::PhaseEnded(const char* phase) {
+  const auto now = std::chrono::steady_clock::now();
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now - phaseStart_).count();
+  phaseStart_ = now;
+  TheInstallLog().Line(std::string("Phase ended: ") + phase + " (" + std::to_string(ms) + " ms)");
+  TheInstallLog().Flush();
 }
 
 void InstallProgress::Position(std::uint64_t done, std::uint64_t total) {

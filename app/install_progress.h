@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -31,6 +32,7 @@ class InstallProgress : public ExtractionReport {
   void Progress(const std::string& line) override;
   void Message(const std::string& text) override;
   bool AskRetry(const std::string& text) override;
+  void PhaseEnded(const char* phase) override;
   bool Stopping() const override { return stopping_.load(); }
   void Position(std::uint64_t done, std::uint64_t total) override;
 
@@ -73,4 +75,5 @@ class InstallProgress : public ExtractionReport {
   ExtractionOutcome outcome_ = ExtractionOutcome::kFailed;
   std::atomic<bool> stopping_{false};
   std::atomic<int> permille_{0};
+  std::chrono::steady_clock::time_point phaseStart_ = std::chrono::steady_clock::now();
 };

@@ -10,6 +10,7 @@
 #include "app/host_probe.h"
 #include "app/install_dir_check.h"
 #include "app/install_job.h"
+#include "app/install_log.h"
 #include "app/install_path_limit.h"
 #include "app/installer_end.h"
 #include "app/product.h"
@@ -70,6 +71,19 @@ void __cdecl ExtractionWorker(void* argument) {
   progress.End(outcome);
 }
 
+// An owned box that refuses what was typed, recorded in the log; the dialog stays as it was.
+void Refuse(HWND owner, const std::string& text, const char* caption) {
+  LogBox(text);
+  platform::OwnedMessageBox(owner, text, caption,
+                            platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+}
+
+// A failure of the installation, with the line that names the log.
+void ShowFailure(HWND owner, const std::string& text) {
+  LogBox(text);
+  platform::AppMessageBox(text + LogReference(), owner);
+}
+
 // Makes the missing folders of dir. The first of them gets an access list of its own when it
 // lies outside the Program Files folder (which protects what is made below it), so that the
 // folders the installer fills and later starts programs from elevated do not take over the
@@ -91,10 +105,14 @@ bool MakeInstallDirectory(const std::string& dir) {
 
 // Starts the installed program by the route start found (through the desktop shell, so that
 // it runs with the user's rights and not the installer's), working in directory; the outcome
-// is not reported.
+// is not shown, only logged.
 void StartInstalledProgram(shell::ProgramStart& start, const std::string& program,
                            const std::string& directory) {
-  start.Start(program, std::string(), directory);
+  const shell::StartRoute route = start.Start(program, std::string(), directory);
+  TheInstallLog().Line(std::string("Program start: ") +
+                       (route == shell::StartRoute::kShell    ? "through the desktop shell"
+                        : route == shell::StartRoute::kDirect ? "directly"
+                                                              : "left to the user"));
 }
 
 }  // namespace
@@ -112,6 +130,8 @@ void CInstallSequence::InstallNow(const std::string& dir) {
   const HWND owner = view_.Window();
   // One installation at a time: a second one would take the first one's files for its own.
   while (!lock_.TryAcquire()) {
+    TheInstallLog().Line("Another installation is running");
+    TheInstallLog().Flush();
     if (platform::OwnedMessageBox(owner,
                                   "Another installation of " TVEX_PRODUCT_NAME
                                   " is running on this computer.\nPlease wait until it has "
@@ -121,30 +141,26 @@ void CInstallSequence::InstallNow(const std::string& dir) {
         platform::kIdRetry)
       return;
   }
+  TheInstallLog().Line("Install Now: directory " + Quoted(dir));
   // Refused before anything is written: a directory Windows would not take as typed, or one
   // where a file of the installation would pass the path limit.
   if (const std::string problem = InstallDirProblem(dir); !problem.empty()) {
-    platform::OwnedMessageBox(
-        owner, problem, kDirectoryNotAllowedCaption,
-        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    Refuse(owner, problem, kDirectoryNotAllowedCaption);
     return;
   }
   if (!InstallPathsFit(BuiltInPayload(), dir)) {
-    platform::OwnedMessageBox(
-        owner,
-        "The directory \"" + dir +
-            "\"\nis too long for the files to be installed in it.\nPlease choose another location",
-        "Directory Too Long",
-        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    Refuse(owner,
+           "The directory \"" + dir +
+               "\"\nis too long for the files to be installed in it.\nPlease choose another "
+               "location",
+           "Directory Too Long");
     return;
   }
 
   const bool existed = DirectoryExists(dir.c_str());
   if (!MakeInstallDirectory(dir) || !DirectoryExists(dir.c_str())) {
-    platform::OwnedMessageBox(
-        owner, "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
-        "Directory Not Found",
-        platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
+    Refuse(owner, "Could not create directory " + Quoted(dir) + "\nPlease choose another location",
+           "Directory Not Found");
     return;
   }
 
@@ -155,9 +171,15 @@ void CInstallSequence::InstallNow(const std::string& dir) {
     const INT_PTR answer = question.DoModal();
     view_.SetQuestionControlsEnabled(true);
     // A question that could not be shown counts as cancelled.
-    if (answer != IDOK) return;
+    if (answer != IDOK) {
+      TheInstallLog().Line("Overwrite or Update?: cancelled");
+      return;
+    }
     update = question.Update();
   }
+  TheInstallLog().Line(std::string("Mode: ") +
+                       (existed ? (update ? "update" : "overwrite") : "fresh, new directory"));
+  TheInstallLog().Flush();
   StartWorker(dir, update, !existed);
 }
 
@@ -167,7 +189,7 @@ bool CInstallSequence::StartWorker(const std::string& dir, bool update, bool mad
   update_ = update;
   progress_ = std::make_shared<InstallProgress>(owner);
   installing_ = true;
-  view_.ShowProgress(std::string());
+  view_.ShowProgress(std::string(), 0);
   timerId_ = StartProgressTimer(owner, kProgressPeriodMs);
   ExtractionJob job = InstallJob(dir, update);
   job.madeInstallDirectory = madeDirectory;
@@ -187,7 +209,8 @@ void CInstallSequence::StopTimer() {
   if (timerId_) ::KillTimer(view_.Window(), timerId_);
   timerId_ = 0;
   installing_ = false;
-  view_.ShowProgress(std::string());
+  view_.ShowProgress(std::string(),
+                     progress_ ? progress_->Permille() : InstallView::kNoProgressBar);
 }
 
 void CInstallSequence::Quit() {
@@ -233,7 +256,9 @@ void CInstallSequence::OnTimer(UINT_PTR timerId) {
       view_.Close(false);
       return;
   }
-  view_.ShowProgress(progress_->Status());
+  // The line before the position: a worker held at that line has reported its position by then.
+  const std::string line = progress_->Status();
+  view_.ShowProgress(line, progress_->Permille());
 }
 
 void CInstallSequence::Finish() {
@@ -248,6 +273,9 @@ void CInstallSequence::Finish() {
     return;
   }
   exitCode_ = kExitInstalled;
+  view_.ShowProgress(std::string(), InstallView::kFullProgressBar);
+  InstallLog& log = TheInstallLog();
+  log.Line("Committed: the installation stays");
 
   const std::string& dir = targetDir_;
   const std::string program = JoinPath(dir.c_str(), kProgramName);
@@ -267,26 +295,32 @@ void CInstallSequence::Finish() {
     } else if ((failure =
                     WriteUninstallManifest(dir, startMenuLink.c_str(), desktopLink.c_str()))) {
     } else {
+      log.Line("Shortcuts: " + desktopLink + ", " + startMenuLink + "; uninstall manifest written");
       shell::ProgramStart start;  // before the message, which says when it will not start
-      platform::AppMessageBox(TVEX_PRODUCT_NAME " has been successfully installed" +
-                                  shell::StartYourselfNote(start.Route(), kLinkName),
-                              owner);
+      const std::string success = TVEX_PRODUCT_NAME " has been successfully installed" +
+                                  shell::StartYourselfNote(start.Route(), kLinkName);
+      LogBox(success);
+      platform::AppMessageBox(success, owner);
       RemoveMakerSettingsKeys();
       RemoveStaleFileTypes();
       RemoveOldUninstallEntry();
       if (auto message = RegisterUninstallEntry(program.c_str())) {
-        platform::AppMessageBox(*message, owner);
+        ShowFailure(owner, *message);
         exitCode_ = kExitFailed;
+      } else {
+        log.Line("Uninstall entry registered for " + program);
       }
       if (!update_) {
         const std::string settings = FindSettingsFile();
-        if (!settings.empty()) std::remove(settings.c_str());
+        if (!settings.empty())
+          log.Line("Settings file " + settings +
+                   (std::remove(settings.c_str()) == 0 ? " removed" : " not removed"));
       }
       StartInstalledProgram(start, program, dir);
     }
   }
   if (failure) {
-    platform::AppMessageBox(*failure, owner);
+    ShowFailure(owner, *failure);
     exitCode_ = kExitFailed;
   }
   finishing_ = false;

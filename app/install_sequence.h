@@ -25,10 +25,10 @@ class CInstallSequence {
   // the checks pass.
   void InstallNow(const std::string& dir);
 
-  // A tick of the progress timer: shows the worker's line; once every file is in place (and no
-  // quit question is open) commits the run and runs the finishing steps; once the worker has
-  // ended otherwise, closes the dialog (a failure, a quit) or returns to Ready (files in use,
-  // and the user gave up).
+  // A tick of the progress timer: shows the worker's line and position; once every file is in
+  // place (and no quit question is open) commits the run and runs the finishing steps; once the
+  // worker has ended otherwise, closes the dialog (a failure, a quit) or returns to Ready (files
+  // in use, and the user gave up).
   void OnTimer(UINT_PTR timerId);
 
   // The extraction worker runs (from its start to the finishing steps).
@@ -54,7 +54,8 @@ class CInstallSequence {
  private:
   // Starts the worker on the job; false (and back to Ready) when no thread can be started.
   bool StartWorker(const std::string& dir, bool update, bool madeDirectory);
-  // Stops the timer; the dialog is back to Ready, or about to close.
+  // Stops the timer and clears the progress line. With a run under way (the dialog is about to
+  // finish or close) the bar stays where the run is; without one (back to Ready) it goes.
   void StopTimer();
   // The steps after the commit, ending with the start of the installed program.
   void Finish();

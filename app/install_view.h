@@ -12,8 +12,13 @@ class InstallView {
 
   // The window that owns the installation's boxes.
   virtual HWND Window() const = 0;
-  // Shows line as the progress line and brings every control up to date at once.
-  virtual void ShowProgress(const std::string& line) = 0;
+  // The progress bar's position for no bar at all, and for a complete installation.
+  static constexpr int kNoProgressBar = -1;
+  static constexpr int kFullProgressBar = 1000;
+
+  // Shows line as the progress line and the progress bar at permille thousandths (hidden with
+  // kNoProgressBar), and brings every control up to date at once.
+  virtual void ShowProgress(const std::string& line, int permille) = 0;
   // Switches the controls that the Overwrite or Update question disables.
   virtual void SetQuestionControlsEnabled(bool enable) = 0;
   // Switches Cancel (nothing is left to cancel while a run is undone).

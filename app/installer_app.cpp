@@ -1,10 +1,17 @@
 #include "app/installer_app.h"
 
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
 #include "app/install_dialog.h"
 #include "app/install_job.h"
+#include "app/install_log.h"
 #include "app/installer_end.h"
+#include "app/product.h"
 #include "payload/payload_check.h"
 #include "platform/message_box.h"
 
@@ -27,16 +34,46 @@ void RestrictDllSearchToSystem() {
 int CInstallerApp::Run() {
   RestrictDllSearchToSystem();
   InstallOutOfMemoryHandler();
+  OpenLog();
   // A damaged download is refused whole, before the user is asked anything.
   if (!BuiltInPayloadIntact()) {
-    platform::AppMessageBox(kDamagedPayloadText);
-    return kExitFailed;
+    LogBox(kDamagedPayloadText);
+    platform::AppMessageBox(kDamagedPayloadText + LogReference());
+    return EndLog(kExitFailed);
   }
   InitInstance();
-  return m_nExitCode;
+  return EndLog(m_nExitCode);
+}
+
+void CInstallerApp::OpenLog() {
+  char temp[MAX_PATH + 1] = {};
+  const DWORD got = ::GetTempPathA(sizeof temp, temp);
+  if (got == 0 || got >= sizeof temp || !TheInstallLog().Open(temp, TodaysDate())) return;
+  InstallLog& log = TheInstallLog();
+  log.Line(TVEX_INSTALLER_CAPTION " " TVEX_VERSION_TEXT " (" TVEX_VERSION_DOTTED ")");
+  log.Line(HostSummary());
+  const PayloadTable payload = BuiltInPayload();
+  unsigned long long bytes = 0;
+  for (std::size_t i = 0; i < payload.count; ++i) bytes += payload.entries[i]->nSize;
+  log.Line("Payload: " + std::to_string(payload.count) + " files, " + std::to_string(bytes) +
+           " bytes");
+  log.Flush();
+}
+
+int CInstallerApp::EndLog(int exitCode) {
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started_;
+  char summary[128];
+  std::snprintf(summary, sizeof summary, "Exit code %d after %.1f s", exitCode, seconds.count());
+  TheInstallLog().Line(summary);
+  TheInstallLog().Flush();
+  return exitCode;
 }
 
 BOOL CInstallerApp::InitInstance() {
+  // The main dialog's progress bar is a common control: its class must be there before the
+  // dialog is made.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
   CInstallDlg dialog;
   platform::Dialog::SetMainDialog(&dialog);
   dialog.SetAgreement(NarrowToAnsi(WidenLatin1(kAgreementText)));

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+
 #include "app/installer_end.h"
 
 class CInstallerApp {
@@ -19,5 +21,11 @@ class CInstallerApp {
   BOOL InitInstance();
 
  private:
+  // Opens the installation log and records the installer, the machine and the payload.
+  void OpenLog();
+  // Records how the process ends; returns exitCode.
+  int EndLog(int exitCode);
+
   int m_nExitCode = kExitUserQuit;  // how the dialog ended
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };

@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <new>
+#include <string>
 
+#include "app/install_log.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 
@@ -17,6 +19,10 @@ void OutOfMemory() {
 
 }  // namespace
 
-void EndInstaller(int exitCode) { platform::EndProcess(exitCode); }
+void EndInstaller(int exitCode) {
+  TheInstallLog().Line("Ended at once, exit code " + std::to_string(exitCode));
+  TheInstallLog().Flush();
+  platform::EndProcess(exitCode);
+}
 
 void InstallOutOfMemoryHandler() { std::set_new_handler(&OutOfMemory); }

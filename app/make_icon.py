@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes tvexsetup.ico: the installer's icon (16 and 32 pixels), a sine trace on a blue tile.
+"""Writes tvexsetup.ico: the installer's icon, a sine trace on a blue tile, in the small and big
+icon sizes of the usual display scales (100 % to 200 %), so that no size is stretched from another.
 
 Run once by hand when the picture changes; the .ico is kept in the repository.
 """
@@ -48,7 +49,7 @@ def image(size):
 
 
 def main(path):
-    sizes = [16, 32]
+    sizes = [16, 20, 24, 32, 40, 48, 64]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

@@ -12,6 +12,7 @@
 // The same version as four numbers: the letter of a revision counts from a = 1, so that
 // 2.21m comes after 2.21l wherever versions are compared as numbers.
 #define TVEX_VERSION_NUMBERS 2, 21, 13, 0
+#define TVEX_VERSION_DOTTED "2.21.13.0"
 
 #define TVEX_INSTALLER_CAPTION TVEX_PRODUCT_FULL_NAME " Installation"
 #define TVEX_LINK_DESCRIPTION TVEX_COMPANY_NAME "'s " TVEX_PRODUCT_FULL_NAME

@@ -16,6 +16,7 @@
 #define IDC_STATUS 1006
 #define IDC_INSTALL_NOW 1007
 #define IDC_TITLE 1008
+#define IDC_PROGRESS 1009
 
 // Overwrite or Update question (IDD_OVERWRITE_UPDATE).
 #define IDC_OVERWRITE 1010

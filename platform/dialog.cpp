@@ -1,7 +1,10 @@
 #include "platform/dialog.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <vector>
+
+#include "platform/display_scale.h"
 
 namespace platform {
 
@@ -106,6 +109,58 @@ void Dialog::OnButtonClicked(int id) {
 
 void Dialog::OnTimer(UINT_PTR) {}
 
+void Dialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  if (SystemRescalesDialog(hwnd_)) return;
+  ScaleControls(dpi);
+  ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Dialog::RecordLayout() {
+  madeDpi_ = dpi_ = WindowDpi(hwnd_);
+  madeFont_ = reinterpret_cast<HFONT>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+  scaledFont_.reset();
+  madeLayout_.clear();
+  for (HWND control = ::GetWindow(hwnd_, GW_CHILD); control;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    RECT place;
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    madeLayout_.push_back({control, place});
+  }
+}
+
+void Dialog::ScaleControls(UINT dpi) {
+  const auto scale = [&](LONG value) {
+    return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(madeDpi_));
+  };
+  // The dialog's font at the new scale, for the controls that have it; at the scale it was made
+  // for, the font itself. Its size in points is what stays, as it does for the system's: the
+  // template gives whole points, the font the pixels they came to at the scale it was made for.
+  const HFONT current = scaledFont_ ? scaledFont_.get() : madeFont_;
+  FontHandle font;
+  LOGFONTA description = {};
+  if (dpi != madeDpi_ && madeFont_ && ::GetObjectA(madeFont_, sizeof description, &description)) {
+    const int points = ::MulDiv(std::abs(description.lfHeight), 72, static_cast<int>(madeDpi_));
+    description.lfHeight = -PointsToPixels(points, dpi);
+    description.lfWidth = 0;
+    font.reset(::CreateFontIndirectA(&description));
+  }
+  const HFONT next = font ? font.get() : madeFont_;
+  for (const MadeControl& control : madeLayout_) {
+    const RECT& place = control.place;
+    ::SetWindowPos(control.window, nullptr, scale(place.left), scale(place.top),
+                   scale(place.right) - scale(place.left), scale(place.bottom) - scale(place.top),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (current && next != current &&
+        reinterpret_cast<HFONT>(::SendMessageA(control.window, WM_GETFONT, 0, 0)) == current)
+      ::SendMessageA(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(next), TRUE);
+  }
+  // The font before goes only now that no control has it.
+  scaledFont_ = std::move(font);
+}
+
 void Dialog::OnOK() {
   UpdateData(true);
   EndDialog(IDOK);
@@ -141,6 +196,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      RecordLayout();
       return OnInitDialog();
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -148,6 +204,11 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wParam));
       // The default processing follows: nothing for a timer without a callback.
+      return FALSE;
+    case WM_DPICHANGED:
+      // The new scale is the same both ways (HIWORD, LOWORD); the system's own layout, where it
+      // does one, follows in the default processing.
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return FALSE;
     default:
       return FALSE;

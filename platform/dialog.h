@@ -9,6 +9,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/gdi_handles.h"
 
 namespace platform {
 
@@ -64,6 +67,10 @@ class Dialog {
   // The control's window, or null.
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
 
+  // The dots per inch the dialog is drawn at (platform/display_scale.h); kept up to date as the
+  // dialog moves to a monitor of another scale.
+  UINT Dpi() const { return dpi_; }
+
   // Enables or disables one control; a missing control is ignored.
   void EnableItem(int id, bool enable);
 
@@ -98,6 +105,13 @@ class Dialog {
   // WM_TIMER with the timer's id; the default does nothing.
   virtual void OnTimer(UINT_PTR timerId);
 
+  // WM_DPICHANGED: the dialog is now drawn at dpi, and the system suggests the window's new
+  // place. Where the system does not lay the dialog out anew itself (platform/display_scale.h),
+  // the default does: it scales every control's place and size, gives the controls that have
+  // the dialog's font that font at the new scale, and moves the dialog to the suggested place.
+  // An override adds what the dialog draws at a scale of its own (fonts, icons).
+  virtual void OnDpiChanged(UINT dpi, const RECT& suggested);
+
   // The default saves the controls into the members and ends with IDOK.
   virtual void OnOK();
 
@@ -108,9 +122,26 @@ class Dialog {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // A control's place in the dialog as it was made.
+  struct MadeControl {
+    HWND window;
+    RECT place;
+  };
+
+  // Records the controls' places and the dialog's font as the dialog was made.
+  void RecordLayout();
+  // The default OnDpiChanged's work: the controls as they were made, scaled to dpi (from the
+  // layout as made, so that moving back and forth never drifts).
+  void ScaleControls(UINT dpi);
+
   int templateId_;
   HWND parent_;
   HWND hwnd_ = nullptr;
+  UINT dpi_ = 0;
+  UINT madeDpi_ = 0;
+  std::vector<MadeControl> madeLayout_;
+  HFONT madeFont_ = nullptr;  // the dialog's font as it was made (the system's)
+  FontHandle scaledFont_;     // that font at another scale, once the scale has changed
 };
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/resource.h"
+#include "tests/app/hold.h"
 #include "tests/support/built_payload.h"
 #include "tools/gui_driver/gui_driver.h"
 
@@ -40,32 +41,6 @@ bool IsReadOnly(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
-
-// Holds the installers started while it lives at the first progress line that begins with each
-// of lines, each until its Release (or the end of the hold).
-class Hold {
- public:
-  Hold(const std::string& folder, const std::vector<std::string>& lines) {
-    std::string spec;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      gates_.push_back(folder + "\\hold" + std::to_string(i) + ".gate");
-      WriteFile(gates_.back(), "");
-      spec += (spec.empty() ? "" : ";") + lines[i] + "|" + gates_.back();
-    }
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", spec.c_str());
-  }
-  ~Hold() {
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", nullptr);
-    for (std::size_t i = 0; i < gates_.size(); ++i) Release(i);
-  }
-  Hold(const Hold&) = delete;
-  Hold& operator=(const Hold&) = delete;
-
-  void Release(std::size_t i = 0) { ::DeleteFileA(gates_[i].c_str()); }
-
- private:
-  std::vector<std::string> gates_;
-};
 
 // Every file below root with its bytes after "r " (read-only) or "w ", and every folder.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
@@ -119,8 +94,34 @@ class InstallerTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     scratch_ = std::string("C:\\tvextest\\") + info->test_suite_name() + "." + info->name();
     RemoveTree(scratch_);
+    RemoveTree(Temp());
     ::CreateDirectoryA("C:\\tvextest", nullptr);
     ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+    // The installers started here keep their logs beside the scratch tree.
+    ASSERT_TRUE(::CreateDirectoryA(Temp().c_str(), nullptr)) << Temp();
+    for (const char* name : {"TMP", "TEMP"}) ::SetEnvironmentVariableA(name, Temp().c_str());
+  }
+
+  // The temporary folder of the installers this test starts, where their logs go.
+  std::string Temp() const { return scratch_ + ".temp"; }
+
+  // The logs of the installers this test started, in the order they were made.
+  std::vector<std::string> Logs() const {
+    std::vector<std::string> logs;
+    for (const std::string& name : ListFiles(Temp()))
+      if (name.rfind("Tvex III Setup ", 0) == 0) logs.push_back(ReadFile(Temp() + "\\" + name));
+    return logs;
+  }
+
+  // A failure's text is followed by a line naming the run's log: the text without it, after
+  // checking that the log it names is this test's.
+  std::string WithoutLogLine(const std::string& text) const {
+    const std::string head = "\n\nThe installation log: ";
+    const std::size_t at = text.rfind(head + Temp() + "\\Tvex III Setup ");
+    EXPECT_NE(at, std::string::npos) << "no log named: " << text;
+    if (at == std::string::npos) return text;
+    EXPECT_TRUE(FileExists(text.substr(at + head.size()))) << text.substr(at + head.size());
+    return text.substr(0, at);
   }
 
   // A passing test leaves nothing behind, once the programs its installations started have
@@ -130,6 +131,7 @@ class InstallerTest : public ::testing::Test {
     EXPECT_TRUE(WaitForProgramsBelow(scratch_))
         << "a program started below " << scratch_ << " still runs";
     RemoveTree(scratch_);
+    RemoveTree(Temp());
     EXPECT_FALSE(DirectoryExists(scratch_)) << "left behind below " << scratch_;
   }
 
@@ -220,6 +222,25 @@ class InstallerTest : public ::testing::Test {
     ExpectSuccessAndEnd(installer, {main, question}, std::chrono::seconds(240));
   }
 
+  // An update of dir held at the progress line, quit there with Yes: the installer ends as a
+  // user's quit, once the run is undone.
+  void UpdateAndQuitAt(const std::string& dir, const std::string& line) {
+    Hold hold(scratch_, {line});
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    HWND question = StartUpdate(installer, main, dir);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(AwaitStatus(installer, main, line, {question}));
+    Click(main, IDCANCEL);
+    HWND quit = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
+    Click(quit, IDOK);
+    ASSERT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  }
+
   // Install Now over the installation in dir, Overwrite kept: the text of the message that
   // follows (owned by the main dialog), answered; the installer has then ended with a failure.
   std::string FailedOverwrite(const std::string& dir) {
@@ -262,6 +283,7 @@ using Links = InstallerTest;
 using Signed = InstallerTest;
 using FilesInUse = InstallerTest;
 using OneAtATime = InstallerTest;
+using ProgressBar = InstallerTest;
 
 TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
   Installer installer(small_);
@@ -270,6 +292,7 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
 
   EXPECT_EQ(ItemText(main, IDC_TITLE), "Installs Zephrin/TvexIII Version 2.21m");
   EXPECT_EQ(ItemText(main, IDC_STATUS), "");
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS)) << "a progress bar before Install Now";
   EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "C:\\Program Files\\QMK\\TvexIII");
   for (int id : {IDC_ACCEPT, IDC_DECLINE, IDCANCEL, IDC_AGREEMENT})
     EXPECT_TRUE(ItemEnabled(main, id)) << "control " << id;
@@ -552,10 +575,6 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
   EXPECT_TRUE(installer.Running());
 }
 
-// The entry at which the quit scenarios hold the installation: files before it are written,
-// files after it are not.
-constexpr char kHeldEntry[] = "Extracting: .\\lib\\sub\\edge1025.lib.gz";
-
 // Starts an installation into dir that the hold keeps at its held entry, and asks the quit
 // question there.
 HWND AskToQuit(Installer& installer, HWND main, const std::string& dir) {
@@ -637,19 +656,7 @@ TEST_F(QuitQuestion, YesUndoesAnUpdateToTheByte) {
   WriteFile(dir + "\\lib\\my notes.txt", "the user's own file");
   const auto before = Snapshot(dir);
 
-  Hold hold(scratch_, {"Extracting: .\\lib\\sym\\diode.asy.gz"});
-  Installer installer(small_);
-  HWND main = Start(installer);
-  ASSERT_NE(main, nullptr);
-  HWND question = StartUpdate(installer, main, dir);
-  ASSERT_NE(question, nullptr);
-  ASSERT_TRUE(AwaitStatus(installer, main, "Extracting: .\\lib\\sym\\diode.asy.gz", {question}));
-  Click(main, IDCANCEL);
-  HWND quit = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
-  Click(quit, IDOK);
-  ASSERT_TRUE(installer.WaitForExit());
-  EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  UpdateAndQuitAt(dir, "Extracting: .\\lib\\sym\\diode.asy.gz");
   EXPECT_EQ(Snapshot(dir), before);
 }
 
@@ -674,22 +681,7 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
              " mfg=User_Lab)\r\n";
   WriteFile(database, users);
 
-  {
-    Hold hold(scratch_, {"Merging: .\\lib\\cmp\\standard.bjt.gz"});
-    Installer installer(small_);
-    HWND main = Start(installer);
-    ASSERT_NE(main, nullptr);
-    HWND question = StartUpdate(installer, main, dir);
-    ASSERT_NE(question, nullptr);
-    ASSERT_TRUE(AwaitStatus(installer, main, "Merging: ", {question}));
-    Click(main, IDCANCEL);
-    HWND quit = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (quit = FindDialog(installer.Id(), "TvexIII Installation")); }));
-    Click(quit, IDOK);
-    ASSERT_TRUE(installer.WaitForExit());
-    EXPECT_EQ(installer.ExitCode(), kUserQuit);
-  }
+  UpdateAndQuitAt(dir, "Merging: .\\lib\\cmp\\standard.bjt.gz");
   EXPECT_EQ(ReadFile(database), users);
 
   Update(dir);
@@ -697,6 +689,72 @@ TEST_F(QuitQuestion, YesDuringTheMergeOfADatabaseLosesNothing) {
   EXPECT_NE(ReadFile(database).find(".model 2N3904"), std::string::npos);
   for (const std::string& name : ListFiles(dir + "\\lib\\cmp"))
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left beside the databases";
+}
+
+// The bar's position where the status line shows the held line (the bar is set first).
+int PositionAt(Installer& installer, HWND main, const std::string& line,
+               const std::vector<HWND>& known = {}) {
+  EXPECT_TRUE(AwaitStatus(installer, main, line, known));
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS)) << "at " << line;
+  return ProgressPosition(main, IDC_PROGRESS);
+}
+
+constexpr int kFullBar = 1000;
+
+TEST_F(ProgressBar, MovesOnWithTheFilesWrittenAndIsFullBeforeTheSuccessMessage) {
+  const std::string dir = scratch_ + "\\Tvex";
+  // The program comes last in the table, and holds most of the bytes.
+  const char kLaterEntry[] = "Extracting: .\\tvex3.exe";
+  Hold hold(scratch_, {kHeldEntry, kLaterEntry});
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS));
+  Click(main, IDC_INSTALL_NOW);
+
+  const int held = PositionAt(installer, main, kHeldEntry);
+  EXPECT_GT(held, 0) << "files before the held entry are written";
+  hold.Release(0);
+  const int later = PositionAt(installer, main, kLaterEntry);
+  EXPECT_GT(later, held);
+  EXPECT_LT(later, kFullBar) << "the program is still to come";
+  hold.Release(1);
+
+  MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.text, kSuccess);
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS));
+  EXPECT_EQ(ProgressPosition(main, IDC_PROGRESS), kFullBar);
+  Click(box.window, IDOK);
+  EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kInstalled);
+}
+
+// Undone file by file from the last one made: Changelog.txt and the example, the first two in
+// the table, are undone last.
+TEST_F(ProgressBar, GoesBackWhileAnInstallationIsUndone) {
+  const std::string dir = scratch_ + "\\Tvex";
+  const char kSecondLast[] = "Undoing: examples\\";
+  Hold hold(scratch_, {kHeldEntry, kSecondLast, "Undoing: Changelog.txt"});
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  HWND question = AskToQuit(installer, main, dir);
+  ASSERT_NE(question, nullptr);
+  const int beforeQuit = ProgressPosition(main, IDC_PROGRESS);
+  EXPECT_GT(beforeQuit, 0);
+  Click(question, IDOK);
+
+  const int undoing = PositionAt(installer, main, kSecondLast, {question});
+  EXPECT_LT(undoing, beforeQuit);
+  hold.Release(1);
+  const int later = PositionAt(installer, main, "Undoing: Changelog.txt", {question});
+  EXPECT_LT(later, undoing);
+  hold.Release(2);
+  EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kUserQuit);
+  EXPECT_FALSE(DirectoryExists(dir));
 }
 
 TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
@@ -714,7 +772,7 @@ TEST_F(DesktopMissing, TheMessageIsShownAndNothingElseHappens) {
   MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, kAppTitle);
-  EXPECT_EQ(box.text, "Could't find Desktop location");
+  EXPECT_EQ(WithoutLogLine(box.text), "Could't find Desktop location");
   Click(box.window, IDOK);
   EXPECT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kFailed) << "no shortcut, no uninstall entry: not installed";
@@ -918,7 +976,7 @@ TEST_F(Damaged, AnyDamagedByteIsRefusedBeforeTheDialogShows) {
     MessageBoxSeen box = WaitForBox(installer.Id(), {});
     ASSERT_NE(box.window, nullptr) << "no message";
     EXPECT_EQ(box.caption, kAppTitle);
-    EXPECT_EQ(box.text,
+    EXPECT_EQ(WithoutLogLine(box.text),
               "This installer is damaged: its contents differ from the ones it was built with.\n"
               "Nothing has been installed. Please download the installer again.");
     EXPECT_EQ(FindDialog(installer.Id(), "Zephrin/Tollvex III Installation"), nullptr);
@@ -1036,9 +1094,12 @@ TEST_F(FilesInUse, CancelWritesNothingAndRetryInstallsOnceTheFileIsFree) {
   EXPECT_EQ(box.caption, "Files In Use");
   EXPECT_NE(box.text.find(program), std::string::npos) << box.text;
   EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+  EXPECT_TRUE(ItemVisible(main, IDC_PROGRESS));
   Click(box.window, IDCANCEL);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_NOW); }));
+  // The enable rule switches Decline last.
+  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_DECLINE); }));
   ExpectStateAccepted(main);
+  EXPECT_FALSE(ItemVisible(main, IDC_PROGRESS)) << "back to Ready, the bar is gone";
   EXPECT_EQ(Snapshot(dir), before) << "nothing written";
 
   Click(main, IDC_INSTALL_NOW);

@@ -1,5 +1,6 @@
 #include "tools/gui_driver/gui_driver.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 #include "platform/unique_handle.h"
 
 namespace gui {
+
+using platform::UniqueHandle;
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
@@ -64,6 +67,24 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
+bool SendWithData(HWND window, UINT message, WPARAM wParam, void* data, std::size_t size) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  UniqueHandle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote =
+      ::VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return false;
+  DWORD_PTR result = 0;
+  const bool sent = ::WriteProcessMemory(process.get(), remote, data, size, nullptr) &&
+                    ::SendMessageTimeoutA(window, message, wParam, reinterpret_cast<LPARAM>(remote),
+                                          SMTO_ABORTIFHUNG, 10000, &result) &&
+                    ::ReadProcessMemory(process.get(), remote, data, size, nullptr);
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return sent;
+}
+
 bool ItemEnabled(HWND dialog, int id) {
   HWND item = ::GetDlgItem(dialog, id);
   return item && ::IsWindowEnabled(item);
@@ -73,9 +94,20 @@ bool ItemChecked(HWND dialog, int id) {
   return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-namespace {
+bool ItemVisible(HWND dialog, int id) {
+  HWND item = ::GetDlgItem(dialog, id);
+  return item && ::IsWindowVisible(item);
+}
 
-using platform::UniqueHandle;
+int ProgressPosition(HWND dialog, int id) {
+  HWND bar = ::GetDlgItem(dialog, id);
+  DWORD_PTR position = 0;
+  if (!bar || !::SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 10000, &position))
+    return -1;
+  return static_cast<int>(position);
+}
+
+namespace {
 
 struct Search {
   DWORD processId;
@@ -104,6 +136,22 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
 }
 
 }  // namespace
+
+std::vector<ControlSeen> Controls(HWND dialog) {
+  std::vector<ControlSeen> controls;
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ControlSeen seen;
+    seen.window = child;
+    seen.kind = ClassName(child);
+    seen.text = WindowText(child);
+    ::GetWindowRect(child, &seen.place);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&seen.place), 2);
+    seen.style = static_cast<DWORD>(::GetWindowLongPtrA(child, GWL_STYLE));
+    seen.visible = ::IsWindowVisible(child) != FALSE;
+    controls.push_back(seen);
+  }
+  return controls;
+}
 
 std::vector<HWND> Dialogs(DWORD processId) {
   Search search{processId, {}};
@@ -300,6 +348,22 @@ std::vector<std::string> ListFiles(const std::string& root) {
   std::vector<std::string> files;
   CollectFiles(root, "", files);
   return files;
+}
+
+DWORD RegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD fallback) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (::RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+      ERROR_SUCCESS)
+    return fallback;
+  return value;
+}
+
+void SetRegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD value) {
+  platform::RegKey handle;
+  if (handle.Create(root, key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  ::RegSetValueExA(handle.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
 }
 
 std::string RegistryText(HKEY root, const std::string& key, const std::string& name) {

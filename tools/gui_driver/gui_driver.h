@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,9 +35,29 @@ void Type(HWND dialog, int id, char c);
 // SendMessage with a timeout, so a hung installer fails the test instead of blocking it;
 // 0 when the message could not be delivered.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// Send for a message whose lParam points at size bytes, which the system does not carry to
+// another process itself (WM_DPICHANGED's rectangle, say): the bytes are copied into the
+// window's process for the message and back into data after it. False when they could not be.
+bool SendWithData(HWND window, UINT message, WPARAM wParam, void* data, std::size_t size);
 
 bool ItemEnabled(HWND dialog, int id);
 bool ItemChecked(HWND dialog, int id);
+// Whether the control is shown: it and the dialog are visible.
+bool ItemVisible(HWND dialog, int id);
+// A progress bar's position (PBM_GETPOS); -1 when there is no such control or it did not answer.
+int ProgressPosition(HWND dialog, int id);
+
+// A control of a dialog as the user sees it.
+struct ControlSeen {
+  HWND window = nullptr;
+  std::string kind;  // its class
+  std::string text;
+  RECT place = {};  // in the dialog's client area
+  DWORD style = 0;
+  bool visible = false;
+};
+// The dialog's controls (its own children), in the order they were made.
+std::vector<ControlSeen> Controls(HWND dialog);
 
 // A top-level window of the process, visible and of class "#32770" (dialogs and message
 // boxes), whose caption is caption; null when there is none.
@@ -96,6 +117,10 @@ void WriteFile(const std::string& path, const std::string& bytes);
 void RemoveTree(const std::string& path);
 // Every file below root, as paths relative to it ("lib\sym\cap.asy").
 std::vector<std::string> ListFiles(const std::string& root);
+
+// A REG_DWORD value, or fallback when it is missing.
+DWORD RegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD fallback);
+void SetRegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD value);
 
 // A REG_SZ value, or empty when it is missing.
 std::string RegistryText(HKEY root, const std::string& key, const std::string& name);
