@@ -147,8 +147,9 @@ class InstallerTest : public ::testing::Test {
     return main;
   }
 
-  // Accept, then the directory typed into its field.
-  void AcceptAndChoose(HWND main, const std::string& dir) {
+  // Accept, then the directory typed into its field (as UTF-16 too, whatever the code pages).
+  template <class Text>
+  void AcceptAndChoose(HWND main, const Text& dir) {
     Click(main, IDC_ACCEPT);
     ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
     SetItemText(main, IDC_INSTALL_DIR, dir);
@@ -1174,6 +1175,36 @@ void ExpectUninstallCommandOf(const std::wstring& dir, const std::wstring& deskt
 
 class FolderNames : public InstallerTest {
  protected:
+  // From the scratch folder in the directory field, opens the folder browser, selects folder in
+  // it as a click in its tree would, and presses OK. folder (made afresh) is short enough for
+  // the browser's status line to show it whole, which tells that the selection has been made.
+  void ChooseInBrowser(Installer& installer, HWND main, const std::wstring& folder) {
+    RemoveTree(Utf8(folder));
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_LE(folder.size(), 35u);
+    AcceptAndChoose(main, scratch_);
+    Click(main, IDC_BROWSE);
+    MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
+    ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
+    // The status line shows what is selected.
+    const auto statusShows = [&](const std::string& text) {
+      return WaitFor([&] {
+        for (const ControlSeen& control : Controls(browser.window))
+          if (control.text == text) return true;
+        return false;
+      });
+    };
+    // Once it shows where it starts, the browser has made its own first selection.
+    ASSERT_TRUE(statusShows(scratch_.size() > 35 ? scratch_.substr(0, 35) + "..." : scratch_))
+        << "the browser did not show its first folder";
+    std::wstring path = folder;
+    ASSERT_TRUE(SendWithData(browser.window, BFFM_SETSELECTIONW, TRUE, path.data(),
+                             (path.size() + 1) * sizeof(wchar_t)));
+    ASSERT_TRUE(statusShows(Utf8(folder))) << "the browser did not select " << Utf8(folder);
+    Click(browser.window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  }
+
   // Installs into scratch\Apps\<name>, typed as the user would, and checks everything the
   // installation made there and outside it, down to the uninstall command. installerInUtf8:
   // the installer runs in UTF-8, as this driver does.
@@ -1190,9 +1221,7 @@ class FolderNames : public InstallerTest {
     Installer installer(small_);
     HWND main = Start(installer);
     ASSERT_NE(main, nullptr);
-    Click(main, IDC_ACCEPT);
-    ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
-    SetItemText(main, IDC_INSTALL_DIR, dir);
+    AcceptAndChoose(main, dir);
     ExpectSuccessfulInstall(installer, main);
 
     // The whole tree in the folder chosen, byte for byte, and nothing beside it.
@@ -1257,29 +1286,16 @@ TEST_F(FolderNames, ShortcutsGoIntoADesktopAndStartMenuNamedInAnyScript) {
   ExpectUninstallCommandOf(dir, desktopLink, startMenuLink);
 }
 
-// Selects folder in an open folder browser, as a click in its tree would.
-bool SelectInBrowser(HWND browser, const std::wstring& folder) {
-  std::wstring path = folder;
-  return SendWithData(browser, BFFM_SETSELECTIONW, TRUE, path.data(),
-                      (path.size() + 1) * sizeof(wchar_t));
-}
-
 TEST_F(FolderNames, TheFolderBrowserTakesAFolderNamedInAnyScript) {
-  const std::wstring folder = Wide(scratch_) + L"\\\u0141\u00F3d\u017A \u8868 \U0001F600";
-  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring folder = L"C:\\tvextest\\\u0141\u00F3d\u017A \u8868 \U0001F600";
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, scratch_);
-  Click(main, IDC_BROWSE);
-  MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
-  ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
-  ASSERT_TRUE(SelectInBrowser(browser.window, folder));
-  Click(browser.window, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  ChooseInBrowser(installer, main, folder);
   ASSERT_TRUE(WaitFor([&] { return WideItemText(main, IDC_INSTALL_DIR) == folder; }))
       << Utf8(WideItemText(main, IDC_INSTALL_DIR));
   EXPECT_EQ(Dialogs(installer.Id()), std::vector<HWND>{main}) << "a box refused the folder";
+  RemoveTree(Utf8(folder));
 }
 
 // The agreement's copyright sign, a Latin-1 byte in the program, shows as itself in UTF-8.
@@ -1338,9 +1354,7 @@ TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedWhenTyped) {
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  Click(main, IDC_ACCEPT);
-  ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
-  SetItemText(main, IDC_INSTALL_DIR, dir);
+  AcceptAndChoose(main, dir);
   Click(main, IDC_INSTALL_NOW);
   ExpectUnrepresentableRefused(installer, main);
   EXPECT_EQ(WideItemText(main, IDC_INSTALL_DIR), dir) << "the field keeps what was typed";
@@ -1348,20 +1362,14 @@ TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedWhenTyped) {
 }
 
 TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedInTheFolderBrowser) {
-  const std::wstring folder = Wide(scratch_) + L"\\\u0141\u00F3d\u017A";
-  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
   Installer installer(small_);
   HWND main = Start(installer);
   ASSERT_NE(main, nullptr);
-  AcceptAndChoose(main, scratch_);
-  Click(main, IDC_BROWSE);
-  MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
-  ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
-  ASSERT_TRUE(SelectInBrowser(browser.window, folder));
-  Click(browser.window, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  const std::wstring folder = L"C:\\tvextest\\\u0141\u00F3d\u017A";
+  ChooseInBrowser(installer, main, folder);
   ExpectUnrepresentableRefused(installer, main);
   EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), scratch_) << "the directory stays as it was";
+  RemoveTree(Utf8(folder));
 }
 
 TEST_F(LegacyCodePage, ADesktopTheCodePageLacksIsReported) {

@@ -17,30 +17,12 @@
 #include "platform/wide_text.h"
 #include "tests/support/code_pages.h"
 #include "tests/support/work_dir.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace {
 
 using tvex_test::FolderName;
 using tvex_test::kFolderNames;
-
-// The entries of a folder, as the system names them.
-std::vector<std::wstring> Entries(const std::wstring& dir) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE search = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(search, &data));
-  ::FindClose(search);
-  return names;
-}
-
-bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 class SystemCodePage : public ::testing::Test {
  protected:
@@ -117,16 +99,14 @@ TEST_F(SystemCodePage, FoldersLandWhereTheirNamesSay) {
     const std::string dir = JoinPath(work.path().c_str(), bytes->c_str());
     int counter = 0;
     CreateDirectoryTree(JoinPath(dir.c_str(), ".\\lib\\sym").c_str(), counter);
-    EXPECT_TRUE(IsDirectory(root + L"\\" + name.wide + L"\\lib\\sym"));
+    EXPECT_TRUE(gui::DirectoryExists(root + L"\\" + name.wide + L"\\lib\\sym"));
     EXPECT_TRUE(DirectoryExists(JoinPath(dir.c_str(), "lib\\").c_str()));
     EXPECT_EQ(ParentDirectory(JoinPath(dir.c_str(), "lib").c_str()), dir + "\\");
     made.push_back(name.wide);
   }
   // Nothing beside them ("表lib").
-  std::vector<std::wstring> entries = Entries(root);
-  std::sort(entries.begin(), entries.end());
   std::sort(made.begin(), made.end());
-  EXPECT_EQ(entries, made);
+  EXPECT_EQ(gui::FolderEntries(root), made);
 }
 
 }  // namespace
