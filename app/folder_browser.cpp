@@ -1,8 +1,13 @@
 #include "app/folder_browser.h"
 
 #include <memory>
+#include <optional>
 
+#include "app/install_dir_check.h"
+#include "app/install_log.h"
 #include "app/product.h"
+#include "platform/message_box.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -25,9 +30,18 @@ using ItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
 }  // namespace
 
-std::string AbbreviatePath(const std::string& text) {
+std::wstring AbbreviatePath(const std::wstring& text) {
   if (text.size() <= kStatusChars) return text;
-  return text.substr(0, kStatusChars) + "...";
+  std::size_t cut = kStatusChars;
+  // The first half of a surrogate pair goes with its second.
+  if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+  return text.substr(0, cut) + L"...";
+}
+
+void RefuseUnrepresentableDirectory(HWND owner) {
+  LogBox(kUnrepresentableDirectoryText);
+  platform::OwnedMessageBox(owner, kUnrepresentableDirectoryText, kDirectoryNotAllowedCaption,
+                            platform::kMbOk | platform::kMbIconExclamation | platform::kMbTopmost);
 }
 
 CFolderBrowser::CFolderBrowser(const char* initialFolder, UINT flags, HWND owner)
@@ -50,22 +64,29 @@ CFolderBrowser::~CFolderBrowser() = default;
 int CFolderBrowser::Browse() {
   m_strSelectedPath = m_strInitialFolder;
   const ItemList item(::SHBrowseForFolderA(&m_browseInfo));
-  if (!item || !::SHGetPathFromIDListA(item.get(), m_szPath)) return IDCANCEL;
-  m_strSelectedPath = m_szPath;
+  if (!item || !::SHGetPathFromIDListW(item.get(), m_szPath)) return IDCANCEL;
+  const std::optional<std::string> path = platform::AnsiFromWide(m_szPath);
+  if (!path) {
+    RefuseUnrepresentableDirectory(m_browseInfo.hwndOwner);
+    m_strSelectedPath = m_strInitialFolder;
+    return IDCANCEL;
+  }
+  m_strSelectedPath = *path;
   return IDOK;
 }
 
 void CFolderBrowser::OnBrowseInitialized() {
   ::SendMessageA(m_hwndBrowse, BFFM_SETSELECTIONA, TRUE,
                  reinterpret_cast<LPARAM>(m_strInitialFolder.c_str()));
-  SetStatusText(m_strInitialFolder);
+  SetStatusText(platform::WideFromAnsi(m_strInitialFolder));
 }
 
 void CFolderBrowser::OnBrowseSelChanged(LPCITEMIDLIST item) {
   // A selection without a file-system path leaves an empty path, never stale bytes.
-  if (!::SHGetPathFromIDListA(item, m_szPath)) m_szPath[0] = '\0';
-  m_strSelectedPath = m_szPath;
-  SetStatusText(m_strSelectedPath);
+  if (!::SHGetPathFromIDListW(item, m_szPath)) m_szPath[0] = L'\0';
+  m_strSelectedPath = platform::AnsiFromWide(m_szPath).value_or(std::string());
+  // The status line shows the folder as it is named, whatever the code page.
+  SetStatusText(m_szPath);
 }
 
 void CFolderBrowser::OnBrowseCallback(HWND window, UINT message, LPARAM param) {
@@ -86,7 +107,7 @@ int CALLBACK CFolderBrowser::BrowseCallback(HWND window, UINT message, LPARAM pa
   return 0;
 }
 
-void CFolderBrowser::SetStatusText(const std::string& path) {
-  const std::string status = AbbreviatePath(path);
-  ::SendMessageA(m_hwndBrowse, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(status.c_str()));
+void CFolderBrowser::SetStatusText(const std::wstring& path) {
+  const std::wstring status = AbbreviatePath(path);
+  ::SendMessageW(m_hwndBrowse, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(status.c_str()));
 }

@@ -1,28 +1,23 @@
 #include "app/host_probe.h"
 
-#include <vector>
+#include <optional>
+#include <utility>
 
 #include "platform/file_ops.h"
 #include "platform/paths.h"
 #include "platform/reg_key.h"
+#include "platform/wide_text.h"
 
 namespace {
 
 constexpr char kSettingsFileName[] = "tvex3.ini";
 
-// The variable's value, or nothing when it is not set. Values of any length are read whole.
+// The variable's value, whole; false when it is not set or its value has no exact form in the
+// code page (a user's folder on older Windows), which would name another folder.
 bool ReadEnvironment(const char* name, std::string& value) {
-  char small[MAX_PATH];
-  DWORD needed = ::GetEnvironmentVariableA(name, small, sizeof small);
-  if (needed == 0) return false;
-  if (needed < sizeof small) {
-    value.assign(small, needed);
-    return true;
-  }
-  std::vector<char> buffer(needed);
-  DWORD got = ::GetEnvironmentVariableA(name, buffer.data(), needed);
-  if (got == 0 || got >= needed) return false;
-  value.assign(buffer.data(), got);
+  std::optional<std::string> text = platform::EnvironmentText(name);
+  if (!text) return false;
+  value = std::move(*text);
   return true;
 }
 

@@ -31,7 +31,8 @@ CInstallDlg::CInstallDlg()
 CInstallDlg::~CInstallDlg() = default;
 
 void CInstallDlg::DoDataExchange(platform::DataExchange& dx) {
-  dx.Text(IDC_INSTALL_DIR, m_strInstallDir);
+  const bool exact = dx.Text(IDC_INSTALL_DIR, m_strInstallDir);
+  if (dx.Saving()) m_bInstallDirExact = exact;
   dx.Text(IDC_STATUS, m_strStatus);
   dx.Text(IDC_TITLE, m_strTitle);
   dx.Text(IDC_AGREEMENT, m_strAgreement);
@@ -179,6 +180,12 @@ void CInstallDlg::OnBrowse() {
 
 void CInstallDlg::OnInstallNow() {
   Refresh(true);
+  // A typed name that the code page cannot hold (older Windows) reached the directory with a
+  // stand-in character: refused before anything is made, as the folder browser refuses it.
+  if (!m_bInstallDirExact) {
+    RefuseUnrepresentableDirectory(Handle());
+    return;
+  }
   m_sequence.InstallNow(m_strInstallDir);
 }
 

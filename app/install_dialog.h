@@ -78,6 +78,7 @@ class CInstallDlg : public platform::Dialog, public InstallView {
   void OnInstallNow();
 
   std::string m_strInstallDir;      // control 1001
+  bool m_bInstallDirExact = true;   // the field's text holds nothing the code page lacks
   std::string m_strStatus;          // control 1006
   std::string m_strTitle;           // control 1008
   std::string m_strAgreement;       // control 1000

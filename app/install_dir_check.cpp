@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/file_ops.h"
 #include "platform/windows_names.h"
 
@@ -19,9 +20,9 @@ bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 std::size_t RootLength(std::string_view dir) {
   if (dir.size() >= 3 && IsDriveLetter(dir[0]) && dir[1] == ':' && dir[2] == '\\') return 3;
   if (dir.size() < 5 || dir.substr(0, 2) != "\\\\") return 0;
-  const std::size_t serverEnd = dir.find('\\', 2);
+  const std::size_t serverEnd = platform::FindSeparator(dir, 2);
   if (serverEnd == std::string_view::npos || serverEnd == 2) return 0;
-  std::size_t shareEnd = dir.find('\\', serverEnd + 1);
+  std::size_t shareEnd = platform::FindSeparator(dir, serverEnd + 1);
   if (shareEnd == std::string_view::npos) shareEnd = dir.size();
   if (shareEnd == serverEnd + 1) return 0;  // no share name
   return shareEnd == dir.size() ? shareEnd : shareEnd + 1;
@@ -33,7 +34,7 @@ std::vector<std::string_view> Names(std::string_view dir) {
   std::size_t at = RootLength(dir) == 3 ? 3 : 2;
   std::vector<std::string_view> names;
   while (at < dir.size()) {
-    std::size_t end = dir.find('\\', at);
+    std::size_t end = platform::FindSeparator(dir, at);
     if (end == std::string_view::npos) end = dir.size();
     if (end > at) names.push_back(dir.substr(at, end - at));
     at = end + 1;
@@ -51,7 +52,7 @@ std::string Shown(char c) {
 }
 
 std::string WithoutTrailingBackslash(std::string text) {
-  if (text.size() > RootLength(text) && text.back() == '\\') text.pop_back();
+  if (text.size() > RootLength(text) && platform::EndsWithSeparator(text)) text.pop_back();
   return text;
 }
 
@@ -110,6 +111,12 @@ std::string InstallDirProblem(const std::string& dir,
   // Characters first: a path typed with slashes is told what is wrong with it.
   for (std::size_t i = 0; i < dir.size(); ++i) {
     const char c = dir[i];
+    // A double-byte character (a legacy code page) is no ASCII character, whatever its second
+    // byte: "ポ" is 83 7C in code page 932, and 7C is '|'.
+    if (platform::IsLeadByte(c)) {
+      ++i;
+      continue;
+    }
     const bool driveColon = i == 1 && c == ':' && IsDriveLetter(dir[0]);
     if (c == '\\' || driveColon) continue;
     if (platform::ForbiddenNameCharacter(std::string_view(&c, 1)) != '\0')
@@ -146,7 +153,7 @@ std::string OutermostMissingDirectory(const std::string& dir) {
   if (root == 0) return std::string();
   for (std::size_t end = root; end < dir.size(); ++end) {
     if (dir[end] == '\\') continue;
-    end = dir.find('\\', end);
+    end = platform::FindSeparator(dir, end);
     if (end == std::string::npos) end = dir.size();
     const std::string folder = dir.substr(0, end);
     if (!DirectoryExists(folder.c_str())) return folder;
@@ -158,5 +165,7 @@ bool IsWithinDirectory(const std::string& path, const std::string& dir) {
   const std::string inner = WithoutTrailingBackslash(path);
   const std::string outer = WithoutTrailingBackslash(dir);
   if (inner.empty() || outer.empty() || !platform::StartsWithNoCase(inner, outer)) return false;
-  return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
+  // inner begins with outer, so a backslash right after it is a character of its own.
+  return inner.size() == outer.size() || platform::EndsWithSeparator(outer) ||
+         inner[outer.size()] == '\\';
 }

@@ -11,6 +11,13 @@
 // Caption of the box that refuses a directory by these rules.
 inline constexpr char kDirectoryNotAllowedCaption[] = "Directory Not Allowed";
 
+// The text that refuses a directory whose name holds a character that the ANSI code page lacks.
+// Only older Windows, which run the installer in their legacy code page, have such names: the
+// installer could not name the folder, and a look-alike would name another one.
+inline constexpr char kUnrepresentableDirectoryText[] =
+    "The name of the directory holds characters that this version of Windows cannot pass to the "
+    "installer.\nPlease choose another location";
+
 // The text that tells the user why dir cannot be an install directory, or empty when it can.
 // dir must be a full path: a drive letter, a colon and a backslash ("C:\Tvex", "C:\"), or a
 // network share ("\\server\share\Tvex"). No name in it may hold a character Windows forbids

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -28,7 +29,7 @@ InstallLog::~InstallLog() {
 
 bool InstallLog::Open(const std::string& folder, const std::string& date) {
   std::string dir = folder;
-  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  if (!dir.empty() && !platform::EndsWithSeparator(dir)) dir += '\\';
   for (int n = 1; n <= kMostRunsADay; ++n) {
     const std::string path = dir + "Tvex III Setup " + date + " #" + std::to_string(n) + ".log";
     errno = 0;

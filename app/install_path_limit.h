@@ -6,7 +6,8 @@
 
 #include "payload/payload_entry.h"
 
-// The longest path, in characters, that the platform accepts for a file.
+// The longest path, in characters (UTF-16 units, as Windows counts them), that the platform
+// accepts for a file.
 constexpr std::size_t kMaxInstalledPath = 259;
 
 // The length of the longest path that installing table below dir can write: each entry's

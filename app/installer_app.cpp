@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "app/agreement_text.h"
 #include "app/host_probe.h"
@@ -14,6 +15,7 @@
 #include "app/product.h"
 #include "payload/payload_check.h"
 #include "platform/message_box.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -46,9 +48,9 @@ int CInstallerApp::Run() {
 }
 
 void CInstallerApp::OpenLog() {
-  char temp[MAX_PATH + 1] = {};
-  const DWORD got = ::GetTempPathA(sizeof temp, temp);
-  if (got == 0 || got >= sizeof temp || !TheInstallLog().Open(temp, TodaysDate())) return;
+  // A folder whose name the code page cannot hold (older Windows) leaves the run without a log.
+  const std::optional<std::string> temp = platform::TempFolder();
+  if (!temp || !TheInstallLog().Open(*temp, TodaysDate())) return;
   InstallLog& log = TheInstallLog();
   log.Line(TVEX_INSTALLER_CAPTION " " TVEX_VERSION_TEXT " (" TVEX_VERSION_DOTTED ")");
   log.Line(HostSummary());

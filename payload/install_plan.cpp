@@ -7,6 +7,7 @@
 #include "payload/gunzip.h"
 #include "payload/link_check.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -40,7 +41,7 @@ class Folders {
       made.path = root_;
       made.exists = true;
     } else {
-      const std::size_t slash = rel.rfind('\\');
+      const std::size_t slash = platform::FindLastSeparator(rel);
       const std::string parentRel = slash == std::string::npos ? "" : rel.substr(0, slash);
       const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
       const Folder* parent = nullptr;
@@ -127,7 +128,7 @@ std::string Relative(const std::string& installDir, const std::string& path) {
 bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& problem) {
   plan = InstallPlan();
   std::string root = job.installDir;
-  while (root.size() > 3 && root.back() == '\\') root.pop_back();
+  while (root.size() > 3 && platform::EndsWithSeparator(root)) root.pop_back();
   Folders folders(root);
   GzipExpander expander;
   platform::FileSystem& fs = platform::Fs();
@@ -147,13 +148,13 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
     if (rel.rfind(".\\", 0) == 0) rel.erase(0, 2);
     // The folders on the way, outermost first: each is there or made by the run.
     const Folder* folder = nullptr;
-    for (std::size_t slash = rel.find('\\'); slash != std::string::npos;
-         slash = rel.find('\\', slash + 1)) {
+    for (std::size_t slash = platform::FindSeparator(rel); slash != std::string::npos;
+         slash = platform::FindSeparator(rel, slash + 1)) {
       if (!folders.Get(rel.substr(0, slash), folder, problem)) return false;
       if (!folder->exists && madeFolders.emplace(platform::AsciiLowered(folder->path), true).second)
         plan.newFolders.push_back(folder->path);
     }
-    const std::size_t slash = rel.rfind('\\');
+    const std::size_t slash = platform::FindLastSeparator(rel);
     if (!folders.Get(slash == std::string::npos ? "" : rel.substr(0, slash), folder, problem))
       return false;
     const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);

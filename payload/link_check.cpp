@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "platform/code_page.h"
 #include "platform/file_errors.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -26,7 +27,8 @@ FolderFault TrustFoldersOnTheWay(const std::string& installDir, std::string_view
 FolderFault TrustInstallFolders(const std::string& installDir, const PayloadTable& payload) {
   std::string root = installDir;
   // "C:\" keeps its backslash: "C:" alone names the drive's current folder.
-  while (root.size() > 1 && root.back() == '\\' && root[root.size() - 2] != ':') root.pop_back();
+  while (root.size() > 1 && platform::EndsWithSeparator(root) && root[root.size() - 2] != ':')
+    root.pop_back();
   if (root.empty()) return {};
   if (const int error = platform::Fs().TrustFolder(root)) {
     if (error == ENOENT || error == ENOTDIR) return {};

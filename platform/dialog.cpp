@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "platform/display_scale.h"
+#include "platform/wide_text.h"
 
 namespace platform {
 
@@ -12,24 +14,33 @@ namespace {
 
 std::atomic<Dialog*> g_mainDialog{nullptr};
 
-std::string WindowText(HWND window) {
-  int length = ::GetWindowTextLengthA(window);
+// The window's text in the ANSI code page. It is read as the system keeps it (UTF-16), so that a
+// character the code page lacks (a legacy code page, older Windows) is never taken as a
+// look-alike: it becomes the default character ('?') and exact is set to false.
+std::string WindowText(HWND window, bool& exact) {
+  exact = true;
+  const int length = ::GetWindowTextLengthW(window);
   if (length <= 0) return std::string();
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-  int got = ::GetWindowTextA(window, buffer.data(), length + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = ::GetWindowTextW(window, wide.data(), length + 1);
+  wide.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (std::optional<std::string> ansi = AnsiFromWide(wide)) return *ansi;
+  exact = false;
+  return AnsiShownFromWide(wide);
 }
 
 }  // namespace
 
-void DataExchange::Text(int id, std::string& value) {
+bool DataExchange::Text(int id, std::string& value) {
   HWND control = Control(id);
-  if (!control) return;
+  if (!control) return true;
+  bool exact = true;
   if (saving_) {
-    value = WindowText(control);
-  } else if (WindowText(control) != value) {
+    value = WindowText(control, exact);
+  } else if (WindowText(control, exact) != value) {
     ::SetWindowTextA(control, value.c_str());
   }
+  return !saving_ || exact;
 }
 
 void DataExchange::Check(int id, int& value) {

@@ -28,10 +28,12 @@ class DataExchange {
   // The control's window; null when the dialog has no such control.
   HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
 
-  // Saving: value = the control's whole text. Otherwise the control gets value, and only when
-  // its text differs (no flicker, no caret jump on repeated exchanges). A missing control
-  // leaves both sides untouched.
-  void Text(int id, std::string& value);
+  // Saving: value = the control's whole text in the ANSI code page. Otherwise the control gets
+  // value, and only when its text differs (no flicker, no caret jump on repeated exchanges). A
+  // missing control leaves both sides untouched. False only when saving a text with a character
+  // that the code page lacks (a legacy code page, older Windows): value then holds the code
+  // page's default character ('?') in its place, never a look-alike.
+  bool Text(int id, std::string& value);
 
   // Saving: value = 1 when the check box or radio button is checked, else 0. Otherwise the
   // control is checked exactly when value is non-zero.

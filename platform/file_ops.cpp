@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/atomic_file.h"
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -46,7 +47,7 @@ bool FileExists(const char* path) {
 bool DirectoryExists(const char* path) {
   if (IsEmpty(path)) return false;
   std::string dir = path;
-  if (dir.back() == '\\') dir.pop_back();
+  if (platform::EndsWithSeparator(dir)) dir.pop_back();
   return platform::Fs().Find(dir) == platform::EntryKind::kDirectory;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/find_handle.h"
 #include "platform/links.h"
@@ -144,7 +145,7 @@ EntryKind RealFileSystem::Find(const std::string& path) {
 std::vector<std::string> RealFileSystem::ListFiles(const std::string& dir) {
   std::vector<std::string> names;
   std::string pattern = dir;
-  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  if (!pattern.empty() && !EndsWithSeparator(pattern)) pattern += '\\';
   pattern += '*';
   WIN32_FIND_DATAA data;
   FindHandle search(pattern, data);
@@ -237,7 +238,7 @@ std::FILE* RealFileSystem::CreateNew(const std::string& path) {
 
 bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& entries) {
   std::string pattern = dir;
-  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  if (!pattern.empty() && !EndsWithSeparator(pattern)) pattern += '\\';
   pattern += '*';
   WIN32_FIND_DATAA data;
   FindHandle search(pattern, data);

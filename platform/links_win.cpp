@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/code_page.h"
 #include "platform/find_handle.h"
 #include "platform/links.h"
 #include "platform/win_files.h"
@@ -10,7 +11,7 @@ int TestLink(const std::string& path, bool& link) {
   link = false;
   std::string own = path;
   // With a trailing backslash the calls describe the target, not the link.
-  if (own.size() > 1 && own.back() == '\\' && own[own.size() - 2] != ':') own.pop_back();
+  if (own.size() > 1 && EndsWithSeparator(own) && own[own.size() - 2] != ':') own.pop_back();
   if (own.empty()) return 0;
   const DWORD attributes = ::GetFileAttributesA(own.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "platform/code_page.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
 
@@ -19,7 +20,7 @@ std::string JoinPath(const char* dir, const char* name, const char* suffix) {
   const bool haveDir = !IsEmpty(dir);
   if (haveDir) {
     joined = dir;
-    if (joined.back() != '\\') joined += '\\';
+    if (!platform::EndsWithSeparator(joined)) joined += '\\';
   }
   if (!IsEmpty(name)) {
     if (name[0] == '\\')
@@ -35,7 +36,7 @@ std::string JoinPath(const char* dir, const char* name, const char* suffix) {
 std::string ParentDirectory(const char* path) {
   std::string parent = path ? path : "";
   for (;;) {
-    const std::size_t slash = parent.rfind('\\');
+    const std::size_t slash = platform::FindLastSeparator(parent);
     if (slash == std::string::npos) return ".";
     if (slash + 1 < parent.size()) {
       parent.resize(slash + 1);
@@ -50,7 +51,7 @@ void CreateDirectoryTree(const char* dir, int& counter) {
   ++counter;
   if (IsEmpty(dir)) return;
   std::string local = dir;
-  if (local.back() == '\\') local.pop_back();
+  if (platform::EndsWithSeparator(local)) local.pop_back();
   if (DirectoryExists(local.c_str())) return;
   const int error = platform::Fs().MakeDirectory(local);
   if (error == 0 || error == EEXIST) return;

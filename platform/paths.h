@@ -1,6 +1,7 @@
 // Path helpers that every layer uses: joining an install directory and a payload name, the
-// folder of a path, and making a folder with its missing parents. Paths are Windows-style texts;
-// all file access goes through platform::Fs().
+// folder of a path, and making a folder with its missing parents. Paths are Windows-style texts
+// in the ANSI code page, split only on whole characters (platform/code_page.h); all file access
+// goes through platform::Fs().
 #pragma once
 
 #include <string>

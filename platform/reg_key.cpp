@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/wide_text.h"
+
 namespace platform {
 
 RegKey::~RegKey() { Close(); }
@@ -45,6 +47,20 @@ std::optional<RegText> RegKey::QueryText(const char* name, DWORD maxBytes) const
     return std::nullopt;
   // Data that fills the buffer may carry no NUL of its own.
   return RegText{type, std::string(buffer.data(), strnlen(buffer.data(), maxBytes))};
+}
+
+std::optional<RegText> RegKey::QueryExactText(const char* name, DWORD maxChars) const {
+  if (!key_) return std::nullopt;
+  std::vector<wchar_t> buffer(maxChars, L'\0');
+  DWORD size = maxChars * sizeof(wchar_t);
+  DWORD type = REG_NONE;
+  const std::wstring wideName = WideFromAnsi(name ? name : "");
+  if (::RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  const std::optional<std::string> text =
+      AnsiFromWide(std::wstring_view(buffer.data(), wcsnlen(buffer.data(), maxChars)));
+  return RegText{type, text.value_or(std::string()), text.has_value()};
 }
 
 LONG RegKey::SetText(const char* name, const std::string& text) const {

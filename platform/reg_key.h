@@ -12,10 +12,12 @@ namespace platform {
 // Every registry text the installer reads goes through a buffer of this many bytes.
 constexpr DWORD kRegTextBytes = 260;
 
-// A registry text as read: its type and the bytes before its first NUL.
+// A registry text as read: its type and the bytes before its first NUL. exact is false (and the
+// text empty) when the value holds a character that the ANSI code page lacks (QueryExactText).
 struct RegText {
   DWORD type = REG_NONE;
   std::string text;
+  bool exact = true;
 };
 
 // Owns one HKEY and closes it on destruction. Move-only. Predefined root keys are never
@@ -42,6 +44,12 @@ class RegKey {
   // Empty when the key is not open, the value is missing or it does not fit; the type is
   // reported as stored, not checked.
   std::optional<RegText> QueryText(const char* name, DWORD maxBytes = kRegTextBytes) const;
+
+  // The same read as the system keeps the value (UTF-16, into a cleared buffer of maxChars
+  // units), given in the ANSI code page. A value with a character that the code page lacks (a
+  // legacy code page, older Windows) comes back with exact false and no text, never as a
+  // look-alike; a value that is not text comes back as its bytes read as UTF-16.
+  std::optional<RegText> QueryExactText(const char* name, DWORD maxChars = kRegTextBytes) const;
 
   // Stores text as REG_SZ, its terminating NUL counted in the size. Returns the Win32 result.
   LONG SetText(const char* name, const std::string& text) const;

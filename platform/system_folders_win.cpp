@@ -4,6 +4,7 @@
 
 #include "platform/ascii.h"
 #include "platform/system_folders.h"
+#include "platform/wide_text.h"
 
 namespace platform {
 
@@ -21,16 +22,11 @@ std::string FromCall(Call call) {
 // cannot be written in that code page (a typed directory could not name it either).
 std::string KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR wide = nullptr;
-  std::string path;
-  if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide))) {
-    char ansi[MAX_PATH];
-    BOOL lossy = FALSE;
-    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, MAX_PATH,
-                                             nullptr, &lossy);
-    if (length > 1 && !lossy) path.assign(ansi, length - 1);
-  }
+  std::optional<std::string> path;
+  if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide)))
+    path = AnsiFromWide(wide);
   ::CoTaskMemFree(wide);
-  return path;
+  return path.value_or(std::string());
 }
 
 void Add(std::vector<SystemFolder>& folders, const std::string& path, bool withContents) {

@@ -1,5 +1,7 @@
 #include "platform/trusted_folders.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 
 #include "platform/ascii.h"
@@ -78,7 +80,12 @@ std::vector<TrustedFolders::Folder> TrustedFolders::All() const {
 }
 
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
-  const std::size_t slash = path.find_last_of("\\/");
+  // A backslash only where it is a character of its own (a double-byte code page's second byte
+  // may be one); a slash is never part of another character.
+  std::size_t slash = FindLastSeparator(path);
+  const std::size_t forward = path.rfind('/');
+  if (forward != std::string::npos && (slash == std::string::npos || forward > slash))
+    slash = forward;
   if (slash == std::string::npos) {
     folder.assign(1, '.');
     name = path;

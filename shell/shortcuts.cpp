@@ -3,11 +3,13 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include "platform/paths.h"
+#include "platform/code_page.h"
 #include "platform/dialog.h"
 #include "platform/file_ops.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "platform/reg_key.h"
+#include "platform/wide_text.h"
 #include "shell/com_ptr.h"
 
 namespace {
@@ -24,6 +26,9 @@ constexpr char kDefaultUserShellFolders[] =
     ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 constexpr char kNoShellFolders[] = "Could't find startup Shell Folder location";
+constexpr char kUnrepresentableFolder[] =
+    "\nThe folder's name holds characters that this version of Windows cannot pass to the "
+    "installer.";
 
 // What differs between the desktop and the Start-menu shortcut.
 struct LinkPlace {
@@ -43,29 +48,34 @@ constexpr LinkPlace kStartMenu{"Start Menu", "Common Start Menu", "Could't find 
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
-// A folder value as text, whatever its registry type; empty when missing or too long.
-std::string ReadFolder(const RegKey& key, const char* valueName) {
-  const auto value = key.QueryText(valueName);
-  return value ? value->text : std::string();
+// A folder value as the system keeps it, whatever its registry type: empty when missing or too
+// long, and nothing when its name holds a character that the ANSI code page lacks (older
+// Windows), which would name another folder.
+std::optional<std::string> ReadFolder(const RegKey& key, const char* valueName) {
+  const auto value = key.QueryExactText(valueName);
+  if (!value) return std::string();
+  if (!value->exact) return std::nullopt;
+  return value->text;
 }
 
 std::optional<std::string> CreateLink(const LinkPlace& place, std::string& linkPathOut,
                                       const char* installDir, const char* programBaseName,
                                       const char* linkName, const char* description) {
-  std::string folder;
+  std::optional<std::string> folder;
   {
     RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kUserShellFolders, KEY_QUERY_VALUE) != ERROR_SUCCESS)
       return kNoShellFolders;
     folder = ReadFolder(key, place.valueName);
-    if (folder.empty() && place.fallbackValueName)
+    if (folder && folder->empty() && place.fallbackValueName)
       folder = ReadFolder(key, place.fallbackValueName);
   }
-  if (folder.empty()) return place.noFolder;
+  if (!folder) return place.noFolder + std::string(kUnrepresentableFolder);
+  if (folder->empty()) return place.noFolder;
 
-  const std::string linkPath = folder + "\\" + OrEmpty(linkName) + ".lnk";
+  const std::string linkPath = *folder + "\\" + OrEmpty(linkName) + ".lnk";
   // A folder that leaves no room for the shortcut's name is no usable folder either.
-  if (linkPath.size() > kMaxLinkPathBytes) return place.noFolder;
+  if (platform::WideLength(linkPath) > kMaxLinkPathChars) return place.noFolder;
   const std::string target =
       std::string(OrEmpty(installDir)) + "\\" + OrEmpty(programBaseName) + ".exe";
   linkPathOut = linkPath;
@@ -80,14 +90,11 @@ std::optional<std::string> CreateLink(const LinkPlace& place, std::string& linkP
 
   // A target the platform cannot hold counts as refused; the shortcut is still saved.
   const bool setPathFailed =
-      target.size() > kMaxLinkPathBytes || FAILED(link->SetPath(target.c_str()));
+      platform::WideLength(target) > kMaxLinkPathChars || FAILED(link->SetPath(target.c_str()));
   link->SetWorkingDirectory(OrEmpty(installDir));
   if (description && *description) link->SetDescription(description);
 
-  wchar_t widePath[kMaxLinkPathBytes + 1];
-  const bool saveFailed = ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath,
-                                                kMaxLinkPathBytes + 1) == 0 ||
-                          FAILED(file->Save(widePath, TRUE));
+  const bool saveFailed = FAILED(file->Save(platform::WideFromAnsi(linkPath).c_str(), TRUE));
 
   if (saveFailed) return place.saveFailed;
   if (setPathFailed) return place.setPathFailed;
@@ -115,11 +122,11 @@ void ShowRemoveFailure(const char* path) {
 void RemoveOldLinksBelow(HKEY root, const char* keyName, const char* valueName) {
   RegKey key;
   if (key.Open(root, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
-  const std::string folder = ReadFolder(key, valueName);
-  if (folder.empty()) return;
-  const std::string link = JoinPath(folder.c_str(), "Toll Vex III\\Tvex III.lnk");
+  const std::optional<std::string> folder = ReadFolder(key, valueName);
+  if (!folder || folder->empty()) return;
+  const std::string link = JoinPath(folder->c_str(), "Toll Vex III\\Tvex III.lnk");
   if (FileExists(link.c_str())) RemoveLink(link.c_str());
-  const std::string linkFolder = JoinPath(folder.c_str(), "Toll Vex III");
+  const std::string linkFolder = JoinPath(folder->c_str(), "Toll Vex III");
   if (DirectoryExists(linkFolder.c_str())) RemoveLink(linkFolder.c_str());
 }
 

@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tests/support/code_pages.h"
 
 namespace {
 
@@ -179,6 +182,40 @@ TEST(DialogLayer, AParentlessDialogIsOwnedByTheMainDialog) {
   platform::Dialog::SetMainDialog(nullptr);
   EXPECT_NE(mainWindow, nullptr);
   EXPECT_EQ(childOwner, mainWindow);
+}
+
+// A typed name is saved in the code page exactly, or reported: a character the code page lacks
+// (older Windows run the dialog in a legacy one) becomes '?', never a look-alike that would name
+// another folder, and the exchange says so.
+TEST(DialogLayer, ATextTheCodePageLacksIsReportedNeverBent) {
+  const UINT acp = ::GetACP();
+  if (!tvex_test::FolderName::Known(acp)) GTEST_SKIP() << "no names known for code page " << acp;
+  for (const tvex_test::FolderName& name : tvex_test::kFolderNames) {
+    const std::optional<std::string> bytes = name.In(acp);
+    ScriptedDialog dialog;
+    bool exact = true;
+    std::string saved;
+    dialog.steps = {[&](ScriptedDialog& d) {
+      ::SetDlgItemTextW(d.Handle(), kEdit, (std::wstring(L"C:\\") + name.wide).c_str());
+      platform::DataExchange dx(d.Handle(), true);
+      exact = dx.Text(kEdit, saved);
+      // Shown again unchanged: the field keeps what was typed.
+      d.m_strText = saved;
+      d.UpdateData(false);
+      wchar_t shown[64] = {};
+      ::GetDlgItemTextW(d.Handle(), kEdit, shown, 64);
+      EXPECT_EQ(std::wstring(shown), std::wstring(L"C:\\") + name.wide);
+      d.EndDialog(IDOK);
+    }};
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(exact, bytes.has_value()) << saved;
+    if (bytes) {
+      EXPECT_EQ(saved, "C:\\" + *bytes);
+    } else {
+      EXPECT_NE(saved.find('?'), std::string::npos) << saved;
+      EXPECT_EQ(saved.find_first_of("Loze"), std::string::npos) << saved;
+    }
+  }
 }
 
 }  // namespace

@@ -2,13 +2,18 @@
 // starts the real program built with a small test payload and acts as a user would. Where a
 // scenario must act while an installation runs, the test installer's hold point keeps the
 // installation at a known entry until the test lets it go (tests/app/install_hold_gate.cpp).
+#include <windows.h>
+// shlobj.h needs the types of windows.h first.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/resource.h"
 #include "tests/app/hold.h"
@@ -142,8 +147,9 @@ class InstallerTest : public ::testing::Test {
     return main;
   }
 
-  // Accept, then the directory typed into its field.
-  void AcceptAndChoose(HWND main, const std::string& dir) {
+  // Accept, then the directory typed into its field (as UTF-16 too, whatever the code pages).
+  template <class Text>
+  void AcceptAndChoose(HWND main, const Text& dir) {
     Click(main, IDC_ACCEPT);
     ASSERT_TRUE(WaitFor([&] { return ItemEnabled(main, IDC_INSTALL_DIR); }));
     SetItemText(main, IDC_INSTALL_DIR, dir);
@@ -300,7 +306,7 @@ TEST_F(FirstShow, OnlyTheAgreementAndItsButtonsAreUsable) {
     EXPECT_FALSE(ItemEnabled(main, id)) << "control " << id;
 
   const std::string agreement = ItemText(main, IDC_AGREEMENT);
-  EXPECT_EQ(agreement.size(), 2586u);
+  EXPECT_EQ(WideItemText(main, IDC_AGREEMENT).size(), 2586u) << "characters";
   EXPECT_EQ(std::count(agreement.begin(), agreement.end(), '\n'), 46);
   // Typing and deleting in the agreement are undone at once.
   Type(main, IDC_AGREEMENT, 'x');
@@ -1154,6 +1160,292 @@ TEST_F(Signed, TheSignedInstallerPassesItsOwnCheckAndInstalls) {
   AcceptAndChoose(main, dir);
   ExpectSuccessfulInstall(installer, main);
   EXPECT_EQ(ReadFile(dir + "\\License.txt"), ReadFile(tree_ + "\\License.txt"));
+}
+
+// Folder names in any script. The installer declares UTF-8 as its code page, and so do the
+// stand-in simulator and this driver: their 8-bit texts are UTF-8 whatever the locale. The group
+// runs under a Japanese and a Chinese locale (Wine's own processes, the desktop shell among
+// them, then work in code page 932 or 936). What the installation made is read back through the
+// W calls, as the system holds it.
+
+std::wstring Wide(const std::string& utf8) {
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+  return utf8;
+}
+
+// The user's shortcut to the program in the folder the shell names (Desktop or Start Menu).
+std::wstring LinkIn(const wchar_t* folder) {
+  return RegistryText(HKEY_CURRENT_USER, Wide(kShellFolders), folder) + L"\\Tvex III.lnk";
+}
+
+// Expects a shortcut at link that starts dir's program in dir: the shell item it holds and its
+// working folder. The path it also keeps as 8-bit text (for older systems) is in its writer's
+// ANSI code page, so it is compared only when the writer's code page is the driver's (UTF-8).
+void ExpectLinkTo(const std::wstring& link, const std::wstring& dir, bool writtenInUtf8 = true) {
+  const std::optional<LinkSeen> seen = ReadLink(link);
+  ASSERT_TRUE(seen.has_value()) << Utf8(link);
+  EXPECT_EQ(seen->item, dir + L"\\tvex3.exe") << Utf8(seen->item);
+  if (writtenInUtf8) {
+    EXPECT_EQ(seen->target, dir + L"\\tvex3.exe") << Utf8(seen->target);
+  }
+  EXPECT_EQ(seen->workingDirectory, dir) << Utf8(seen->workingDirectory);
+}
+
+// Runs the registered uninstall command and expects the program of dir to take away what the
+// installation made outside it: both shortcuts and the uninstall entry.
+void ExpectUninstallCommandOf(const std::wstring& dir, const std::wstring& desktopLink,
+                              const std::wstring& startMenuLink) {
+  const std::wstring command =
+      RegistryText(HKEY_LOCAL_MACHINE, Wide(kUninstallEntry), L"UninstallString");
+  ASSERT_EQ(command, L"\"" + dir + L"\\tvex3.exe\" -uninstall") << Utf8(command);
+  EXPECT_EQ(RunAndWait(command), 0u);
+  const std::string log = ReadFile(dir + L"\\launch.log");
+  for (const std::wstring& link : {startMenuLink, desktopLink}) {
+    EXPECT_NE(log.find("uninstall: removed shortcut " + Utf8(link) + "\r\n"), std::string::npos)
+        << log;
+    EXPECT_FALSE(FileExists(link)) << Utf8(link);
+  }
+  EXPECT_NE(log.find("uninstall: removed the uninstall entry \"Tollvex III\""), std::string::npos)
+      << log;
+  EXPECT_FALSE(RegistryValueExists(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
+}
+
+class FolderNames : public InstallerTest {
+ protected:
+  // From the scratch folder in the directory field, opens the folder browser, selects folder in
+  // it as a click in its tree would, and presses OK. folder (made afresh) is short enough for
+  // the browser's status line to show it whole, which tells that the selection has been made.
+  void ChooseInBrowser(Installer& installer, HWND main, const std::wstring& folder) {
+    RemoveTree(Utf8(folder));
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_LE(folder.size(), 35u);
+    AcceptAndChoose(main, scratch_);
+    Click(main, IDC_BROWSE);
+    MessageBoxSeen browser = WaitForBox(installer.Id(), {main});
+    ASSERT_NE(browser.window, nullptr) << "the folder browser did not show";
+    // The status line shows what is selected.
+    const auto statusShows = [&](const std::string& text) {
+      return WaitFor([&] {
+        for (const ControlSeen& control : Controls(browser.window))
+          if (control.text == text) return true;
+        return false;
+      });
+    };
+    // Once it shows where it starts, the browser has made its own first selection.
+    ASSERT_TRUE(statusShows(scratch_.size() > 35 ? scratch_.substr(0, 35) + "..." : scratch_))
+        << "the browser did not show its first folder";
+    std::wstring path = folder;
+    ASSERT_TRUE(SendWithData(browser.window, BFFM_SETSELECTIONW, TRUE, path.data(),
+                             (path.size() + 1) * sizeof(wchar_t)));
+    ASSERT_TRUE(statusShows(Utf8(folder))) << "the browser did not select " << Utf8(folder);
+    Click(browser.window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(browser.window); }));
+  }
+
+  // Installs into scratch\Apps\<name>, typed as the user would, and checks everything the
+  // installation made there and outside it, down to the uninstall command. installerInUtf8:
+  // the installer runs in UTF-8, as this driver does.
+  void InstallIntoFolderNamed(const std::wstring& name, bool installerInUtf8 = true) {
+    const std::wstring apps = Wide(scratch_) + L"\\Apps";
+    const std::wstring dir = apps + L"\\" + name;
+    ASSERT_TRUE(::CreateDirectoryW(apps.c_str(), nullptr));
+    const std::wstring desktopLink = LinkIn(L"Desktop");
+    const std::wstring startMenuLink = LinkIn(L"Start Menu");
+    ::DeleteFileW(desktopLink.c_str());
+    ::DeleteFileW(startMenuLink.c_str());
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+
+    Installer installer(small_);
+    HWND main = Start(installer);
+    ASSERT_NE(main, nullptr);
+    AcceptAndChoose(main, dir);
+    ExpectSuccessfulInstall(installer, main);
+
+    // The whole tree in the folder chosen, byte for byte, and nothing beside it.
+    EXPECT_EQ(FolderEntries(apps), std::vector<std::wstring>{name});
+    const std::vector<std::string> files = ListFiles(tree_);
+    ASSERT_FALSE(files.empty());
+    for (const std::string& file : files)
+      EXPECT_TRUE(ReadFile(dir + L"\\" + Wide(file)) == ReadFile(tree_ + "\\" + file)) << file;
+    EXPECT_EQ(ReadFile(dir + L"\\uninstall.info"),
+              "Link:" + Utf8(startMenuLink) + "\r\nLink:" + Utf8(desktopLink) + "\r\n");
+
+    ExpectLinkTo(desktopLink, dir, installerInUtf8);
+    ExpectLinkTo(startMenuLink, dir, installerInUtf8);
+    // The program was started as itself, in its folder.
+    const std::string utf8 = Utf8(dir);
+    ASSERT_TRUE(WaitForProgramsBelow(utf8));
+    EXPECT_EQ(ReadFile(dir + L"\\launch.log"), "\"" + utf8 + "\\tvex3.exe\"\t" + utf8 + "\r\n");
+    ExpectUninstallCommandOf(dir, desktopLink, startMenuLink);
+  }
+};
+
+// "表" is 95 5C in code page 932: its second byte is a backslash.
+TEST_F(FolderNames, AJapaneseNameWhoseSecondByteIsABackslash) { InstallIntoFolderNamed(L"\u8868"); }
+
+// "中文", and "乗" (81 5C in code page 936).
+TEST_F(FolderNames, ChineseCharacters) { InstallIntoFolderNamed(L"\u4E2D\u6587 \u4E57"); }
+
+// In no legacy code page of Windows at once: 1252 would write "Lodz".
+TEST_F(FolderNames, LettersThatNoLegacyCodePageHoldsTogether) {
+  InstallIntoFolderNamed(L"\u0141\u00F3d\u017A \u0422\u0432\u0435\u043A\u0441");
+}
+
+// Outside the Basic Multilingual Plane: two UTF-16 units, four bytes of UTF-8.
+TEST_F(FolderNames, AnEmoji) { InstallIntoFolderNamed(L"Tvex \U0001F600"); }
+
+// A Desktop and a Start Menu below a user name in another script.
+TEST_F(FolderNames, ShortcutsGoIntoADesktopAndStartMenuNamedInAnyScript) {
+  const std::wstring user = Wide(scratch_) + L"\\\u0141ukasz \u8868 \U0001F600";
+  const std::wstring desktop = user + L"\\Desktop";
+  const std::wstring startMenu = user + L"\\Start Menu";
+  for (const std::wstring& folder : {user, desktop, startMenu})
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring dir = Wide(scratch_) + L"\\Tvex";
+  RestoredValue desktopValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  RestoredValue startMenuValue(HKEY_CURRENT_USER, kShellFolders, "Start Menu");
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  // The desktop process writes its own value back when it starts, with the first window.
+  SetRegistryText(HKEY_CURRENT_USER, Wide(kShellFolders), L"Desktop", desktop);
+  SetRegistryText(HKEY_CURRENT_USER, Wide(kShellFolders), L"Start Menu", startMenu);
+  AcceptAndChoose(main, Utf8(dir));
+  ExpectSuccessfulInstall(installer, main);
+
+  const std::wstring desktopLink = desktop + L"\\Tvex III.lnk";
+  const std::wstring startMenuLink = startMenu + L"\\Tvex III.lnk";
+  ExpectLinkTo(desktopLink, dir);
+  ExpectLinkTo(startMenuLink, dir);
+  EXPECT_EQ(ReadFile(dir + L"\\uninstall.info"),
+            "Link:" + Utf8(startMenuLink) + "\r\nLink:" + Utf8(desktopLink) + "\r\n");
+  ASSERT_TRUE(WaitForProgramsBelow(Utf8(dir)));
+  ExpectUninstallCommandOf(dir, desktopLink, startMenuLink);
+}
+
+TEST_F(FolderNames, TheFolderBrowserTakesAFolderNamedInAnyScript) {
+  const std::wstring folder = L"C:\\tvextest\\\u0141\u00F3d\u017A \u8868 \U0001F600";
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  ChooseInBrowser(installer, main, folder);
+  ASSERT_TRUE(WaitFor([&] { return WideItemText(main, IDC_INSTALL_DIR) == folder; }))
+      << Utf8(WideItemText(main, IDC_INSTALL_DIR));
+  EXPECT_EQ(Dialogs(installer.Id()), std::vector<HWND>{main}) << "a box refused the folder";
+  RemoveTree(Utf8(folder));
+}
+
+// The agreement's copyright sign, a Latin-1 byte in the program, shows as itself in UTF-8.
+TEST_F(FolderNames, TheAgreementShowsItsCopyrightSign) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  const std::wstring agreement = WideItemText(main, IDC_AGREEMENT);
+  EXPECT_EQ(agreement.size(), 2586u);
+  EXPECT_NE(agreement.find(L"Copyright \u00A9 Quenmark Corporation. All rights reserved."),
+            std::wstring::npos);
+}
+
+// The same program as older Windows run it: a test build whose manifest leaves out the UTF-8
+// declaration, so that under a Japanese or Chinese locale Wine runs it in code page 932 or 936,
+// as Windows before 10 version 1903 run the shipped installer. A name the code page holds
+// (double-byte characters whose second byte is a backslash included) installs whole; a name it
+// lacks is refused, never bent to a look-alike.
+class LegacyCodePage : public FolderNames {
+ protected:
+  void SetUp() override {
+    FolderNames::SetUp();
+    small_ = Environment("TVEX_LEGACY_INSTALLER");
+    codePage_ = Environment("TVEX_LEGACY_CODE_PAGE");
+    ASSERT_FALSE(small_.empty()) << "TVEX_LEGACY_INSTALLER is not set";
+    ASSERT_TRUE(codePage_ == "932" || codePage_ == "936") << codePage_;
+  }
+
+  // Expects the refusal of a name the code page lacks, in a box owned by main, and the dialog
+  // as it was after it.
+  void ExpectUnrepresentableRefused(Installer& installer, HWND main) {
+    MessageBoxSeen box = WaitForBox(installer.Id(), {main});
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.caption, "Directory Not Allowed");
+    EXPECT_EQ(box.text,
+              "The name of the directory holds characters that this version of Windows cannot "
+              "pass to the installer.\nPlease choose another location");
+    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+    Click(box.window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
+    ExpectStateAccepted(main);
+    EXPECT_TRUE(installer.Running());
+  }
+
+  std::string codePage_;
+};
+
+// "表" is 95 5C in code page 932, "乗" 81 5C in 936.
+TEST_F(LegacyCodePage, ANameWhoseSecondByteIsABackslashInstallsWhole) {
+  InstallIntoFolderNamed(codePage_ == "932" ? L"\u8868" : L"\u4E57", false);
+}
+
+TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedWhenTyped) {
+  const std::wstring dir = Wide(scratch_) + L"\\\u0141\u00F3d\u017A";
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  AcceptAndChoose(main, dir);
+  Click(main, IDC_INSTALL_NOW);
+  ExpectUnrepresentableRefused(installer, main);
+  EXPECT_EQ(WideItemText(main, IDC_INSTALL_DIR), dir) << "the field keeps what was typed";
+  EXPECT_EQ(FolderEntries(Wide(scratch_)), std::vector<std::wstring>{}) << "nothing was made";
+}
+
+TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedInTheFolderBrowser) {
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  const std::wstring folder = L"C:\\tvextest\\\u0141\u00F3d\u017A";
+  ChooseInBrowser(installer, main, folder);
+  ExpectUnrepresentableRefused(installer, main);
+  EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), scratch_) << "the directory stays as it was";
+  RemoveTree(Utf8(folder));
+}
+
+TEST_F(LegacyCodePage, ADesktopTheCodePageLacksIsReported) {
+  const std::wstring desktop = Wide(scratch_) + L"\\\u0141ukasz";
+  ASSERT_TRUE(::CreateDirectoryW(desktop.c_str(), nullptr));
+  const std::string dir = scratch_ + "\\Tvex";
+  RestoredValue desktopValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  Installer installer(small_);
+  HWND main = Start(installer);
+  ASSERT_NE(main, nullptr);
+  SetRegistryText(HKEY_CURRENT_USER, Wide(kShellFolders), L"Desktop", desktop);
+  MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, kAppTitle);
+  EXPECT_EQ(
+      box.text.rfind("Could't find Desktop location\nThe folder's name holds characters that this "
+                     "version of Windows cannot pass to the installer.",
+                     0),
+      0u)
+      << box.text;
+  Click(box.window, IDOK);
+  EXPECT_TRUE(installer.WaitForExit());
+  EXPECT_EQ(installer.ExitCode(), kFailed);
+  EXPECT_EQ(FolderEntries(desktop), std::vector<std::wstring>{}) << "no shortcut anywhere near";
+  EXPECT_TRUE(FileExists(dir + "\\tvex3.exe"));
+  EXPECT_TRUE(WaitForProgramsBelow(dir));
 }
 
 }  // namespace

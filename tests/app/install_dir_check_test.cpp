@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/code_page.h"
+#include "tests/support/code_pages.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/work_dir.h"
 
@@ -134,6 +136,32 @@ TEST(InstallDirProblem, SharedFoldersAreRefusedThemselvesButNotBelowThem) {
         "D:\\Users\\me\\Tvex", "D:\\PROGRA~1\\Tvex", "D:\\Windows2\\Tvex", "D:\\Program",
         "C:\\Windows", "C:\\Program Files", "\\\\server\\share\\Windows"})
     EXPECT_EQ(InstallDirProblem(dir, kSystemD), "") << dir;
+}
+
+// In a double-byte code page (older Windows) a character's second byte is no ASCII character:
+// "ポ" is 83 7C in code page 932 (7C is '|'), "表" 95 5C (5C is '\\'), "乗" 81 5C in 936.
+TEST(InstallDirProblem, DoubleByteCharactersAreWholeCharacters) {
+  {
+    platform::ScopedLeadBytes codePage(tvex_test::Cp932LeadByte);
+    for (const char* dir :
+         {"C:\\\x83\x7C", "C:\\Apps\\\x95\x5C", "C:\\\x95\x5C\\Tvex", "\\\\server\\\x95\x5C\\x"})
+      EXPECT_EQ(InstallDirProblem(dir, {}), "") << dir;
+    // "C:\表" is no drive root, and "\\server\表" alone is the root of a share.
+    EXPECT_EQ(InstallDirProblem("C:\\\x95\x5C", {}), "");
+    ExpectRefusal("\\\\server\\\x95\x5C", InstallDirProblem("\\\\server\\\x95\x5C", {}),
+                  "is the root of a network share");
+    // A forbidden character after a double-byte one is still found.
+    ExpectRefusal("C:\\\x83\x7C|", InstallDirProblem("C:\\\x83\x7C|", {}), "'|'");
+    const std::vector<platform::SystemFolder> system = {{"C:\\\x95\x5C", true}};
+    ExpectRefusal("C:\\\x95\x5C\\x", InstallDirProblem("C:\\\x95\x5C\\x", system),
+                  "lies below the system folder");
+    EXPECT_EQ(InstallDirProblem("C:\\\x95\x5Cx", system), "");
+  }
+  platform::ScopedLeadBytes codePage(tvex_test::Cp936LeadByte);
+  EXPECT_EQ(InstallDirProblem("D:\\\x81\x5C", {}), "");
+  EXPECT_TRUE(IsWithinDirectory("D:\\\x81\x5C\\Tvex", "D:\\\x81\x5C\\"));
+  EXPECT_TRUE(IsWithinDirectory("D:\\\x81\x5C", "D:\\\x81\x5C"));
+  EXPECT_FALSE(IsWithinDirectory("D:\\\x81\x5CTvex", "D:\\\x81\x5C"));
 }
 
 TEST(OutermostMissingDirectory, IsTheFirstFolderAnInstallationMakes) {

@@ -298,7 +298,8 @@ TEST_F(Resources, IconAndManifest) {
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   // Drawn at each monitor's scale (Windows 10 from version 1703; its first form, which the
-  // older ones know, where the second is not known), in the namespaces Windows reads them in.
+  // older ones know, where the second is not known), and its 8-bit texts in UTF-8 (Windows 10
+  // from version 1903), in the namespaces Windows reads them in.
   const std::size_t settings =
       manifest.find("<windowsSettings>",
                     manifest.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">"));
@@ -308,7 +309,9 @@ TEST_F(Resources, IconAndManifest) {
        {"<dpiAware "
         "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-        "PerMonitorV2, PerMonitor</dpiAwareness>"}) {
+        "PerMonitorV2, PerMonitor</dpiAwareness>",
+        "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">"
+        "UTF-8</activeCodePage>"}) {
     const std::size_t at = manifest.find(setting, settings);
     EXPECT_TRUE(at != std::string::npos && at < end) << setting;
   }

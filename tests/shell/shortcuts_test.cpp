@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include "platform/wide_text.h"
 #include "registry_sandbox.h"
 #include "tests/support/box_capture.h"
+#include "tests/support/code_pages.h"
 #include "tests/support/disk_files.h"
 #include "tests/support/work_dir.h"
+#include "tools/gui_driver/gui_driver.h"
 
 namespace {
 
@@ -173,6 +176,49 @@ TEST_F(ShortcutsTest, TargetTooLongIsReportedAsRefusedPath) {
             "Trouble making link in desktop: SetPath() failed!");
   EXPECT_EQ(CreateStartMenuLink(path, longInstall.c_str(), "tvex3", "Tvex III", kDescription),
             "Trouble making link in Start Menu: SetPath() failed!");
+}
+
+// A Desktop folder below a user name in any script: the shortcut goes into it and leads to the
+// installed program, or, where the code page lacks a character of the name (older Windows),
+// nothing is made and the message says why. Never a look-alike folder.
+TEST_F(ShortcutsTest, AFolderNamedInAnyScriptGetsTheShortcutOrIsRefused) {
+  const UINT acp = ::GetACP();
+  if (!tvex_test::FolderName::Known(acp)) GTEST_SKIP() << "no names known for code page " << acp;
+  const std::wstring scratch = platform::WideFromAnsi(scratch_.path());
+  const std::wstring wideFolders = platform::WideFromAnsi(kUserFolders);
+  int n = 0;
+  for (const tvex_test::FolderName& name : tvex_test::kFolderNames) {
+    const std::optional<std::string> bytes = name.In(acp);
+    SCOPED_TRACE(bytes.value_or("(none)"));
+    const std::wstring user = scratch + L"\\user" + std::to_wstring(++n) + L" " + name.wide;
+    const std::wstring desktop = user + L"\\Desktop";
+    ASSERT_TRUE(::CreateDirectoryW(user.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(desktop.c_str(), nullptr));
+    gui::SetRegistryText(HKEY_CURRENT_USER, wideFolders, L"Desktop", desktop);
+    // An install directory named the same way, where the code page can name it.
+    const std::wstring wideInstall = user + L"\\Tvex";
+    ASSERT_TRUE(::CreateDirectoryW(wideInstall.c_str(), nullptr));
+    const std::string install = bytes ? platform::AnsiFromWide(wideInstall).value() : install_;
+    std::string path = "untouched";
+    const auto message =
+        CreateDesktopLink(path, install.c_str(), "tvex3", "Tvex III", kDescription);
+    if (bytes) {
+      EXPECT_EQ(message, std::nullopt);
+      EXPECT_EQ(path, platform::AnsiFromWide(desktop + L"\\Tvex III.lnk"));
+      const auto link = gui::ReadLink(desktop + L"\\Tvex III.lnk");
+      ASSERT_TRUE(link.has_value());
+      EXPECT_EQ(link->target, wideInstall + L"\\tvex3.exe");
+      EXPECT_EQ(link->workingDirectory, wideInstall);
+    } else {
+      EXPECT_EQ(message,
+                "Could't find Desktop location\nThe folder's name holds characters that this "
+                "version of Windows cannot pass to the installer.");
+      EXPECT_EQ(path, "untouched");
+      EXPECT_EQ(gui::FolderEntries(desktop), std::vector<std::wstring>{});
+    }
+  }
+  // Nothing was made beside the users' folders.
+  EXPECT_EQ(gui::FolderEntries(scratch).size(), static_cast<std::size_t>(n) + 3);
 }
 
 // A caller that runs COM in another apartment model keeps it after the call.

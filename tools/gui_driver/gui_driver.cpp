@@ -1,6 +1,7 @@
 #include "tools/gui_driver/gui_driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -348,6 +349,155 @@ std::vector<std::string> ListFiles(const std::string& root) {
   std::vector<std::string> files;
   CollectFiles(root, "", files);
   return files;
+}
+
+std::wstring WideWindowText(HWND window) {
+  if (!window) return std::wstring();
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    return std::wstring();
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 5000, &got))
+    return std::wstring();
+  text.resize(got);
+  return text;
+}
+
+std::wstring WideItemText(HWND dialog, int id) { return WideWindowText(::GetDlgItem(dialog, id)); }
+
+void SetItemText(HWND dialog, int id, const std::wstring& text) {
+  ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::string bytes;
+  std::FILE* file = ::_wfopen(path.c_str(), L"rb");
+  if (!file) return bytes;
+  char chunk[4096];
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+    bytes.append(chunk, got);
+  std::fclose(file);
+  return bytes;
+}
+
+namespace {
+
+void CollectFiles(const std::wstring& root, const std::wstring& relative,
+                  std::vector<std::wstring>& files) {
+  const std::wstring dir = relative.empty() ? root : root + L"\\" + relative;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = ::FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring child = relative.empty() ? name : relative + L"\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      CollectFiles(root, child, files);
+    else
+      files.push_back(child);
+  } while (::FindNextFileW(search, &entry));
+  ::FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListFiles(const std::wstring& root) {
+  std::vector<std::wstring> files;
+  CollectFiles(root, L"", files);
+  return files;
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = ::FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (::FindNextFileW(search, &entry));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::wstring RegistryText(HKEY root, const std::wstring& key, const std::wstring& name) {
+  wchar_t value[2048] = {};
+  DWORD size = sizeof value - sizeof(wchar_t);
+  if (::RegGetValueW(root, key.c_str(), name.c_str(),
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+    return std::wstring();
+  return value;
+}
+
+void SetRegistryText(HKEY root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& value) {
+  HKEY handle = nullptr;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExW(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(handle);
+}
+
+std::optional<LinkSeen> ReadLink(const std::wstring& path) {
+  std::optional<LinkSeen> seen;
+  const HRESULT init = ::CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, item[MAX_PATH] = {}, directory[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        ITEMIDLIST* items = nullptr;
+        if (SUCCEEDED(link->GetIDList(&items)) && items) {
+          ::SHGetPathFromIDListW(items, item);
+          ::CoTaskMemFree(items);
+        }
+        link->GetWorkingDirectory(directory, MAX_PATH);
+        seen = LinkSeen{target, item, directory};
+      }
+      file->Release();
+    }
+    link->Release();
+  }
+  if (SUCCEEDED(init)) ::CoUninitialize();
+  return seen;
+}
+
+DWORD RunAndWait(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::wstring line = commandLine;
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return static_cast<DWORD>(-1);
+  DWORD code = static_cast<DWORD>(-1);
+  if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0)
+    ::GetExitCodeProcess(process.hProcess, &code);
+  else
+    ::TerminateProcess(process.hProcess, code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return code;
 }
 
 DWORD RegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD fallback) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,35 @@ void WriteFile(const std::string& path, const std::string& bytes);
 void RemoveTree(const std::string& path);
 // Every file below root, as paths relative to it ("lib\sym\cap.asy").
 std::vector<std::string> ListFiles(const std::string& root);
+
+// The same through the W calls, for names in any script: what the system itself holds, whatever
+// the code page of the driver or of the program under test.
+std::wstring WideWindowText(HWND window);
+std::wstring WideItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const std::wstring& text);
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+std::string ReadFile(const std::wstring& path);
+std::vector<std::wstring> ListFiles(const std::wstring& root);
+// The names directly in the folder dir, sorted.
+std::vector<std::wstring> FolderEntries(const std::wstring& dir);
+std::wstring RegistryText(HKEY root, const std::wstring& key, const std::wstring& name);
+void SetRegistryText(HKEY root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& value);
+
+// What a shortcut leads to, read through IShellLinkW; nothing when it cannot be loaded. target
+// is the path as stored, item the path of the shell item the shortcut holds.
+struct LinkSeen {
+  std::wstring target;
+  std::wstring item;
+  std::wstring workingDirectory;
+};
+std::optional<LinkSeen> ReadLink(const std::wstring& path);
+
+// Runs commandLine (CreateProcessW) and waits for its end; its exit code, or -1 (as DWORD) when
+// it could not be started or did not end within timeout (it is then ended).
+DWORD RunAndWait(const std::wstring& commandLine,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // A REG_DWORD value, or fallback when it is missing.
 DWORD RegistryNumber(HKEY root, const std::string& key, const std::string& name, DWORD fallback);

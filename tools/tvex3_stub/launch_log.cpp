@@ -1,5 +1,7 @@
 #include "tools/tvex3_stub/launch_log.h"
 
+#include "platform/code_page.h"
+
 namespace stub {
 
 char* ModulePath(HeapText& block, DWORD extra) {
@@ -17,7 +19,10 @@ char* ModulePath(HeapText& block, DWORD extra) {
 char* FileNamePart(char* path) {
   char* name = path;
   for (char* p = path; *p; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
+    if (*p == '\\' || *p == '/')
+      name = p + 1;
+    else if (platform::IsLeadByte(*p) && p[1])
+      ++p;  // a double-byte character's second byte (older Windows) may be 0x5C
   }
   return name;
 }

@@ -19,6 +19,9 @@ constexpr char kUninstallArgument[] = "-uninstall";
 constexpr char kLinkPrefix[] = "Link:";
 // The installer writes two short lines; anything far larger is not its manifest.
 constexpr DWORD kManifestLimit = 64 * 1024;
+// A path of MAX_PATH characters in the bytes of the ANSI code page (UTF-8 takes up to three
+// bytes for one).
+constexpr DWORD kPathBytes = MAX_PATH * 3;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -94,15 +97,15 @@ bool RunsThisProgram(const char* command, const char* program) {
   if (*close != '"') return false;
   const char* rest = close + 1;
   while (IsBlank(*rest)) ++rest;
-  if (!platform::EqualsNoCase(rest, kUninstallArgument) || close - command - 1 >= MAX_PATH)
+  if (!platform::EqualsNoCase(rest, kUninstallArgument) || close - command - 1 >= kPathBytes)
     return false;
 
-  char registered[MAX_PATH] = {};
+  char registered[kPathBytes] = {};
   lstrcpynA(registered, command + 1, static_cast<int>(close - command));
   // The same file however it was written: "..", "." and letter case do not matter.
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(registered, MAX_PATH, full, nullptr);
-  if (n == 0 || n >= MAX_PATH) return false;
+  char full[kPathBytes] = {};
+  DWORD n = GetFullPathNameA(registered, kPathBytes, full, nullptr);
+  if (n == 0 || n >= kPathBytes) return false;
   return lstrcmpiA(full, program) == 0;
 }
 
