@@ -1,21 +1,23 @@
 #include "platform/trusted_folders.h"
 
-#include "platform/code_page.h"
-
 #include <algorithm>
 
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 
 namespace platform {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+// The path ends in a backslash that is a character of its own, or in a slash.
+bool EndsInSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || EndsWithSeparator(path));
+}
 
 }  // namespace
 
 std::string TrustedFolders::Trimmed(const std::string& path) {
   std::string trimmed = path;
-  while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && trimmed[trimmed.size() - 2] != ':')
+  while (trimmed.size() > 1 && EndsInSeparator(trimmed) && trimmed[trimmed.size() - 2] != ':')
     trimmed.pop_back();
   return trimmed;
 }
