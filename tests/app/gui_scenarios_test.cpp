@@ -198,7 +198,8 @@ class InstallerTest : public ::testing::Test {
 
   // Accept, the directory, Install Now: the Overwrite or Update question that follows (null
   // when none came).
-  HWND QuestionAfterInstallNow(Installer& installer, HWND main, const std::string& dir) {
+  template <class Text>
+  HWND QuestionAfterInstallNow(Installer& installer, HWND main, const Text& dir) {
     AcceptAndChoose(main, dir);
     Click(main, IDC_INSTALL_NOW);
     HWND question = nullptr;
@@ -207,7 +208,8 @@ class InstallerTest : public ::testing::Test {
   }
 
   // The question after Install Now answered with Update; returns the question, closed by OK.
-  HWND StartUpdate(Installer& installer, HWND main, const std::string& dir) {
+  template <class Text>
+  HWND StartUpdate(Installer& installer, HWND main, const Text& dir) {
     HWND question = QuestionAfterInstallNow(installer, main, dir);
     EXPECT_NE(question, nullptr);
     if (!question) return nullptr;
@@ -219,7 +221,8 @@ class InstallerTest : public ::testing::Test {
   }
 
   // An update of dir by the small installer, to its success message and its end.
-  void Update(const std::string& dir) {
+  template <class Text>
+  void Update(const Text& dir) {
     Installer installer(small_);
     HWND main = Start(installer);
     ASSERT_NE(main, nullptr);
@@ -1395,8 +1398,13 @@ class LegacyCodePage : public FolderNames {
 };
 
 // "表" is 95 5C in code page 932, "乗" 81 5C in 936.
-TEST_F(LegacyCodePage, ANameWhoseSecondByteIsABackslashInstallsWhole) {
-  InstallIntoFolderNamed(codePage_ == "932" ? L"\u8868" : L"\u4E57", false);
+TEST_F(LegacyCodePage, ANameWhoseSecondByteIsABackslashInstallsWholeAndUpdates) {
+  const std::wstring name = codePage_ == "932" ? L"\u8868" : L"\u4E57";
+  InstallIntoFolderNamed(name, false);
+  const std::wstring dir = Wide(scratch_) + L"\\Apps\\" + name;
+  ASSERT_TRUE(WaitForProgramsBelow(Utf8(dir)));
+  Update(dir);
+  EXPECT_TRUE(ReadFile(dir + L"\\License.txt") == ReadFile(tree_ + "\\License.txt"));
 }
 
 TEST_F(LegacyCodePage, ANameTheCodePageLacksIsRefusedWhenTyped) {
