@@ -35,6 +35,13 @@ bool InstallProgress::AskRetry(const std::string& text) {
   return retry;
 }
 
+void InstallProgress::Failure(const std::string& text) {
+  LogBox(text);
+  platform::AppMessageBox(text + LogReference(), dialog_);
+}
+
+void InstallProgress::Note(const std::string& line) { TheInstallLog().Line(line); }
+
 void InstallProgress::PhaseEnded(const char* phase) {
   const auto now = std::chrono::steady_clock::now();
   const long long ms =

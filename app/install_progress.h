@@ -33,6 +33,8 @@ class InstallProgress : public ExtractionReport {
   void Message(const std::string& text) override;
   bool AskRetry(const std::string& text) override;
   void PhaseEnded(const char* phase) override;
+  void Failure(const std::string& text) override;
+  void Note(const std::string& line) override;
   bool Stopping() const override { return stopping_.load(); }
   void Position(std::uint64_t done, std::uint64_t total) override;
 

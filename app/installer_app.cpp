@@ -66,7 +66,15 @@ int CInstallerApp::EndLog(int exitCode) {
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started_;
   char summary[128];
   std::snprintf(summary, sizeof summary, "Exit code %d after %.1f s", exitCode, seconds.count());
-  TheInstallLog().Line(summary);
+  std::string line = summary;
+  if (exitCode == kExitInstalled) {
+    const PayloadTable payload = BuiltInPayload();
+    unsigned long long bytes = 0;
+    for (std::size_t i = 0; i < payload.count; ++i) bytes += payload.entries[i]->nSize;
+    line += ": " + std::to_string(payload.count) + " files, " + std::to_string(bytes) +
+            " bytes installed";
+  }
+  TheInstallLog().Line(line);
   TheInstallLog().Flush();
   return exitCode;
 }

@@ -96,6 +96,17 @@ std::string ProgressLine(const char* verb, const PayloadEntry& entry) {
   return std::string(verb) + entry.pszName + ".gz\n";
 }
 
+// What the plan found, for the record.
+std::string PlanSummary(const InstallPlan& plan) {
+  std::size_t counts[4] = {};
+  for (const PlannedEntry& entry : plan.entries) ++counts[static_cast<int>(entry.action)];
+  return "Plan: " + std::to_string(counts[static_cast<int>(EntryAction::kCreate)]) + " new, " +
+         std::to_string(counts[static_cast<int>(EntryAction::kReplace)]) + " replaced, " +
+         std::to_string(counts[static_cast<int>(EntryAction::kKeep)]) + " already in place, " +
+         std::to_string(counts[static_cast<int>(EntryAction::kDatabase)]) + " databases, " +
+         std::to_string(plan.newFolders.size()) + " new folders";
+}
+
 // What the question about files in use says.
 std::string BusyText(const std::vector<std::string>& busy) {
   std::string text = "Files of the installation are in use:\n\n";
@@ -496,11 +507,16 @@ class Extraction {
     if (merging) {
       const MergeOutcome outcome = row->merge(planned.path.c_str(), shipped.TempPath().c_str(),
                                               planned.aside.c_str(), report_);
-      if (outcome == MergeOutcome::kMerged) return Advance(entry);
+      if (outcome == MergeOutcome::kMerged) {
+        report_.Note(std::string("Merged ") + entry.pszName);
+        return Advance(entry);
+      }
       if (outcome == MergeOutcome::kStopped) return Fail("");
       // The user's database as it was stays under a name of its own that no later run takes.
       if (!CopyFileBytes(planned.aside.c_str(), database.unmerged.c_str()))
         return Fail(WriteTrouble(database.unmerged, errno));
+      report_.Note(std::string("Merge of ") + entry.pszName +
+                   " failed; the user's database is kept as " + database.unmerged);
       report_.Message(std::string(row->pszFailure) + "\nYour database as it was is kept as " +
                       database.unmerged);
       report_.Progress(ProgressLine("Extracting: ", entry));
@@ -529,7 +545,13 @@ class Extraction {
                              ? row->lacksEntriesOf(planned.aside.c_str(), database.backup.c_str())
                              : !SameFileContent(planned.aside.c_str(), database.backup.c_str());
       if (lacks) {
-        if (CopyFileBytes(planned.aside.c_str(), database.datedBackup.c_str())) return true;
+        if (CopyFileBytes(planned.aside.c_str(), database.datedBackup.c_str())) {
+          report_.Note(
+              "The older backup holds entries the database lacks: kept; this run's "
+              "backup is " +
+              database.datedBackup);
+          return true;
+        }
         return Fail("Trouble backing up " + planned.existing + "\nas " + database.datedBackup +
                     "\n\nRelease sync aborted.");
       }
@@ -539,6 +561,7 @@ class Extraction {
     }
     HeldMessages held;
     if (!job_.backup(planned.path.c_str(), planned.aside.c_str(), held)) return Fail(held.texts);
+    report_.Note("Backup of " + planned.path + " taken as " + planned.path + ".bak");
     return true;
   }
 
@@ -586,7 +609,7 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   // and checked, and the run works in the folders opened; a link anywhere on the way stops it.
   platform::FolderTrust trust;
   if (const FolderFault fault = TrustInstallFolders(job.installDir, job.payload); fault.error) {
-    report.Message(FolderFaultText(fault));
+    report.Failure(FolderFaultText(fault));
     return ExtractionOutcome::kFailed;
   }
   ExtractionJob run = job;
@@ -595,14 +618,14 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
     int counter = 0;
     CreateDirectoryTree(job.installDir.c_str(), counter);
     if (!DirectoryExists(job.installDir.c_str())) {
-      report.Message(WriteTrouble(job.installDir, errno ? errno : ENOENT) +
+      report.Failure(WriteTrouble(job.installDir, errno ? errno : ENOENT) +
                      "\nNothing has been changed.");
       return ExtractionOutcome::kFailed;
     }
     run.madeInstallDirectory = true;
   }
   if (const int error = platform::Fs().TrustFolder(job.installDir)) {
-    report.Message(FolderFaultText({job.installDir, error}));
+    report.Failure(FolderFaultText({job.installDir, error}));
     if (run.madeInstallDirectory) platform::Fs().RemoveFolder(run.installDir);
     return ExtractionOutcome::kFailed;
   }
@@ -619,18 +642,19 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   for (;;) {
     std::string problem;
     if (!PlanInstallation(run, plan, problem)) {
-      report.Message(problem);
+      report.Failure(problem);
       return leave(ExtractionOutcome::kFailed);
     }
     if (plan.busy.empty()) break;
     if (!report.AskRetry(BusyText(plan.busy))) return leave(ExtractionOutcome::kCancelled);
   }
+  report.Note(PlanSummary(plan));
   report.PhaseEnded("plan");
   if (report.Stopping()) return leave(ExtractionOutcome::kStopped);
 
   std::string failure;
   if (!WriteJournal(run.installDir, plan.journal, failure)) {
-    report.Message(failure + "\nNothing has been changed.");
+    report.Failure(failure + "\nNothing has been changed.");
     return leave(ExtractionOutcome::kFailed);
   }
   report.PhaseEnded("journal");
@@ -638,21 +662,23 @@ ExtractionOutcome RunExtraction(const ExtractionJob& job, ExtractionReport& repo
   const bool installed = extraction.Run();
   report.PhaseEnded("extraction");
   if (installed) return ExtractionOutcome::kInstalled;
+  if (!extraction.Failure().empty()) report.Note("Failed: " + extraction.Failure());
 
   const UndoResult undone = UndoRun(run.installDir, plan.journal, extraction.Reached(), true,
                                     report, extraction.Done(), extraction.Total());
   report.PhaseEnded("undo");
   if (report.Stopping() && extraction.Failure().empty()) {
-    if (!undone.complete) report.Message(UndoneText(undone));
+    if (!undone.complete) report.Failure(UndoneText(undone));
     return ExtractionOutcome::kStopped;
   }
-  report.Message(extraction.Failure() + (extraction.Failure().empty() ? "" : "\n\n") +
+  report.Failure(extraction.Failure() + (extraction.Failure().empty() ? "" : "\n\n") +
                  UndoneText(undone));
   return ExtractionOutcome::kFailed;
 }
 
 bool CommitExtraction(const std::string& installDir, ExtractionReport& report) {
   const std::string path = JoinPath(installDir.c_str(), kUndoJournalName);
+  report.Note("Commit: the journal goes");
   errno = 0;
   if (platform::Fs().Remove(path) == 0 || errno == ENOENT) return true;
   const int error = errno;
@@ -660,7 +686,7 @@ bool CommitExtraction(const std::string& installDir, ExtractionReport& report) {
   const UndoResult undone = ReadRunJournal(installDir, journal)
                                 ? UndoRun(installDir, journal, std::string::npos, true, report)
                                 : UndoResult{false, path, error};
-  report.Message("Trouble finishing the installation: " + path + ": " +
+  report.Failure("Trouble finishing the installation: " + path + ": " +
                  platform::FileErrorReason(error) + "\n\n" + UndoneText(undone));
   return false;
 }
@@ -668,13 +694,13 @@ bool CommitExtraction(const std::string& installDir, ExtractionReport& report) {
 bool UndoExtraction(const std::string& installDir, ExtractionReport& report) {
   UndoJournal journal;
   if (!ReadRunJournal(installDir, journal)) {
-    report.Message("The installation could not be undone: its journal in " + installDir +
+    report.Failure("The installation could not be undone: its journal in " + installDir +
                    " cannot be read.");
     return false;
   }
   // Everything was in place: the position goes back from the end.
   const UndoResult undone = UndoRun(installDir, journal, std::string::npos, true, report,
                                     journal.files.size(), journal.files.size());
-  if (!undone.complete) report.Message(UndoneText(undone));
+  if (!undone.complete) report.Failure(UndoneText(undone));
   return undone.complete;
 }

@@ -58,6 +58,12 @@ class ExtractionReport : public platform::Reporter {
   // "plan" (the folders listed, existing files compared and tested for use), "journal",
   // "extraction" (every change), "undo".
   virtual void PhaseEnded(const char* phase) { (void)phase; }
+  // A failure that ends the run (shown after the run was undone, or before anything changed);
+  // a report that keeps a log names it here. Shown as a Message unless overridden.
+  virtual void Failure(const std::string& text) { Message(text); }
+  // A line for whoever keeps a record of the run (the installer's log): what the plan found,
+  // each database and how its merge went, each undo step, the commit. Nothing to show.
+  virtual void Note(const std::string& line) { (void)line; }
 };
 
 // How a run ended.

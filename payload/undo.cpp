@@ -118,6 +118,11 @@ UndoResult UndoRun(const std::string& installDir, const UndoJournal& journal, st
     const int error = file.setAside.empty()
                           ? RemoveMadeFile(path)
                           : PutBack(JoinPath(installDir.c_str(), file.setAside.c_str()), path);
+    report.Note(std::string(file.setAside.empty() ? "Undo: removed " : "Undo: put back ") +
+                file.path +
+                (error ? ": failed, " + platform::FileErrorReason(error) + " (errno " +
+                             std::to_string(error) + ")"
+                       : std::string()));
     if (error != 0 && result.complete) result = {false, path, error};
   }
   RemoveTempFiles(installDir);
@@ -159,7 +164,7 @@ bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& repo
     if (const FolderFault fault = TrustJournalFolders(installDir, journal); fault.error)
       problem = FolderProblem(fault);
   if (!problem.empty()) {
-    report.Message("The undo journal \"" + path +
+    report.Failure("The undo journal \"" + path +
                    "\" of an interrupted installation cannot be trusted: " + problem +
                    ".\nNothing has been changed. Please remove the file, or choose another "
                    "location.");
@@ -168,7 +173,7 @@ bool RecoverInterruptedRun(const std::string& installDir, ExtractionReport& repo
   report.Progress("Undoing an interrupted installation\n");
   const UndoResult result = UndoRun(installDir, journal, std::string::npos, false, report);
   if (!result.complete) {
-    report.Message("An interrupted installation could not be undone: " + result.path + ": " +
+    report.Failure("An interrupted installation could not be undone: " + result.path + ": " +
                    platform::FileErrorReason(result.error) +
                    ".\nNothing else has been changed. Please close what holds the file and try "
                    "again.");

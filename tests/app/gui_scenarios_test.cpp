@@ -118,6 +118,22 @@ class InstallerTest : public ::testing::Test {
     return logs;
   }
 
+  // Expects the last log this test's installers wrote to hold lines that contain each of parts,
+  // in that order.
+  void ExpectLog(const std::vector<std::string>& parts) const {
+    const std::vector<std::string> logs = Logs();
+    ASSERT_FALSE(logs.empty()) << "no log in " << Temp();
+    const std::string& log = logs.back();
+    std::size_t at = 0;
+    for (const std::string& part : parts) {
+      const std::size_t found = log.find(part, at);
+      ASSERT_NE(found, std::string::npos)
+          << "\"" << part << "\" not found after offset " << at << " in the log:\n"
+          << log;
+      at = found + part.size();
+    }
+  }
+
   // A failure's text is followed by a line naming the run's log: the text without it, after
   // checking that the log it names is this test's.
   std::string WithoutLogLine(const std::string& text) const {
@@ -265,7 +281,7 @@ class InstallerTest : public ::testing::Test {
     Click(box.window, IDOK);
     EXPECT_TRUE(installer.WaitForExit());
     EXPECT_EQ(installer.ExitCode(), kFailed);
-    return box.text;
+    return WithoutLogLine(box.text);
   }
 
   void ExpectStateAccepted(HWND main) {
@@ -445,6 +461,12 @@ TEST_F(FreshInstall, SeveralLevelsDeepInstallsEverything) {
   ASSERT_TRUE(WaitForProgramsBelow(dir));
   EXPECT_EQ(ReadFile(launch), "\"" + dir + "\\tvex3.exe\"\t" + dir + "\r\n");
   EXPECT_FALSE(FileExists(kSettingsFile)) << "the settings file survived a fresh install";
+  ExpectLog({"Zephrin/Tollvex III Installation 2.21m (2.21.13.0)", "Windows ",
+             "; elevated: ", "Payload: ", "Install Now: directory \"" + dir + "\"", "Mode: fresh",
+             "Plan: ", "Phase ended: plan", "Phase ended: extraction", "Commit: the journal goes",
+             "Committed", "Shortcuts: ", "Message: " + std::string(kSuccess),
+             "Uninstall entry registered", "Program start: ", "Exit code 0 after ",
+             " s: 14 files, "});
 }
 
 TEST_F(SecondInstall, CancelInTheQuestionStartsNothingAndOverwriteReplacesTheDatabase) {
@@ -650,6 +672,7 @@ TEST_F(QuitQuestion, YesUndoesAFreshInstallation) {
   EXPECT_EQ(installer.ExitCode(), kUserQuit) << "a quit is not a success";
   EXPECT_TRUE(WaitForProgramsBelow(dir));
   EXPECT_FALSE(DirectoryExists(dir)) << "made by the installer, it goes with the rest";
+  ExpectLog({"Mode: fresh", "Undo: removed ", "Phase ended: undo", "Exit code 1602 after "});
 }
 
 TEST_F(QuitQuestion, YesUndoesAnUpdateToTheByte) {
@@ -1006,14 +1029,17 @@ TEST_F(WriteFailure, EndsTheInstallerWithAFailureCode) {
   ASSERT_NE(main, nullptr);
   MessageBoxSeen box = BoxAfterInstallNow(installer, main, dir);
   ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "Trouble writing file.\nOut of disk space?  Permission problem?\n" + dir +
-                          "\\License.txt: a folder of that name is in the way\n\nThe installation "
-                          "has been undone: everything is as it was before.");
+  EXPECT_EQ(WithoutLogLine(box.text),
+            "Trouble writing file.\nOut of disk space?  Permission problem?\n" + dir +
+                "\\License.txt: a folder of that name is in the way\n\nThe installation "
+                "has been undone: everything is as it was before.");
   Click(box.window, IDOK);
   ASSERT_TRUE(installer.WaitForExit());
   EXPECT_EQ(installer.ExitCode(), kFailed);
   EXPECT_TRUE(ListFiles(dir).empty()) << "what was written before it is gone again";
   EXPECT_TRUE(DirectoryExists(dir + "\\License.txt"));
+  ExpectLog({"Mode: overwrite", "Plan: ", "Failed: Trouble writing file.", "Undo: removed ",
+             "Phase ended: undo", "Message: Trouble writing file.", "Exit code 1 after "});
 }
 
 // The text that stops an installation at a link planted at a file's name.
