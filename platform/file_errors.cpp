@@ -37,6 +37,8 @@ std::string FileErrorReason(int error) {
     case 0:
       return "the system gave no reason";
     default:
+      if (error >= kWindowsErrorBase)
+        return "Windows error " + std::to_string(error - kWindowsErrorBase);
       return "error " + std::to_string(error) + " of the system";
   }
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_errors.h"
 #include "platform/links.h"
 
 namespace platform::win {
@@ -91,8 +92,18 @@ int ErrnoOf(DWORD error) {
       return ENOTDIR;
     case ERROR_TOO_MANY_LINKS:
       return EMLINK;
-    default:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_CRC:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
       return EIO;
+    default:
+      // Anything else keeps its own code, for the message and the log.
+      return error == ERROR_SUCCESS || error > 0xFFFF ? EIO
+                                                      : kWindowsErrorBase + static_cast<int>(error);
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/file_errors.h"
 #include "platform/file_system.h"
+#include "platform/win_files.h"
 #include "tests/support/work_dir.h"
 
 namespace {
@@ -44,6 +46,20 @@ TEST(FolderTrustWin, ATrustedFolderIsRemovedThroughItsParent) {
   ASSERT_EQ(Fs().TrustFolder(folder), 0);
   EXPECT_EQ(Fs().RemoveFolder(folder), 0);
   EXPECT_EQ(::GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A Windows code the seam has no errno for still reaches the message and the log by number.
+TEST(FileErrorsWin, EveryWindowsCodeIsNamedInTheReason) {
+  const std::pair<DWORD, std::string> cases[] = {
+      {ERROR_SHARING_VIOLATION, "in use by another program"},
+      {ERROR_DISK_FULL, "the disk is full"},
+      {ERROR_IO_DEVICE, "the disk reported an error"},
+      {ERROR_FILENAME_EXCED_RANGE, "the path is too long"},
+      {ERROR_INVALID_PARAMETER, "Windows error 87"},
+      {ERROR_NOT_READY, "Windows error 21"},
+  };
+  for (const auto& [code, reason] : cases)
+    EXPECT_EQ(platform::FileErrorReason(platform::win::ErrnoOf(code)), reason) << code;
 }
 
 }  // namespace
