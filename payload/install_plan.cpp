@@ -1,8 +1,12 @@
 #include "payload/install_plan.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "payload/gunzip.h"
 #include "payload/link_check.h"
@@ -14,6 +18,10 @@
 namespace {
 
 using UniqueFile = std::unique_ptr<std::FILE, platform::FileCloser>;
+
+// How many threads compare existing files with the payload and test them for use: more do not
+// help under Wine, whose server answers one call at a time.
+constexpr std::size_t kPlanThreads = 2;
 
 // A folder of the installation as the run found it.
 struct Folder {
@@ -117,6 +125,57 @@ std::string FreeDatedName(const Folder& folder, const std::string& base, const s
   return name;
 }
 
+// Calls work(expander, k) for every k below count, spread over a few threads (one for a short
+// list), each with an expander of its own. Reading or opening thousands of files is mostly
+// waiting for the system (under Wine, for its server), which the threads overlap.
+template <class Work>
+void OnThreads(std::size_t count, const Work& work) {
+  std::atomic<std::size_t> next{0};
+  auto run = [&] {
+    GzipExpander expander;
+    for (std::size_t k; (k = next++) < count;) work(expander, k);
+  };
+  std::vector<std::thread> threads;
+  const std::size_t wanted = std::min<std::size_t>(kPlanThreads, count / 64);
+  for (std::size_t t = 1; t < wanted; ++t) threads.emplace_back(run);
+  run();
+  for (std::thread& thread : threads) thread.join();
+}
+
+// What each entry's existing file was found to hold, where it was compared ahead of the plan.
+enum class Holds : unsigned char { kUnknown, kSame, kDifferent };
+
+// Compares, on a few threads, every existing file that may already hold its entry (a plain
+// file of the same size and read-only flag, not a database) with the entry. The folders are listed
+// and trusted on this thread first; a folder that cannot be ends the comparisons there, and the
+// plan meets the fault in its own order.
+std::vector<Holds> CompareAhead(const PayloadTable& payload, Folders& folders) {
+  std::vector<Holds> holds(payload.count, Holds::kUnknown);
+  std::vector<std::pair<std::size_t, std::string>> candidates;
+  for (std::size_t i = 0; i < payload.count; ++i) {
+    const PayloadEntry& entry = *payload.entries[i];
+    if (IsDatabaseEntry(entry.pszName)) continue;
+    std::string rel = entry.pszName;
+    if (rel.rfind(".\\", 0) == 0) rel.erase(0, 2);
+    const std::size_t slash = platform::FindLastSeparator(rel);
+    const Folder* folder = nullptr;
+    std::string problem;
+    if (!folders.Get(slash == std::string::npos ? "" : rel.substr(0, slash), folder, problem))
+      break;
+    if (!folder->exists) continue;
+    const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
+    const platform::DirectoryEntry* existing = Folders::Find(*folder, name);
+    if (existing && !existing->link && existing->kind == platform::EntryKind::kFile &&
+        existing->size == entry.nSize && existing->readOnly == (entry.bReadOnly == 1))
+      candidates.emplace_back(i, JoinPath(folder->path.c_str(), existing->name.c_str()));
+  }
+  OnThreads(candidates.size(), [&](GzipExpander& expander, std::size_t k) {
+    const auto& [i, path] = candidates[k];
+    holds[i] = HoldsEntry(*payload.entries[i], path, expander) ? Holds::kSame : Holds::kDifferent;
+  });
+  return holds;
+}
+
 std::string Relative(const std::string& installDir, const std::string& path) {
   std::string rel = path.substr(installDir.size());
   while (!rel.empty() && rel.front() == '\\') rel.erase(0, 1);
@@ -141,6 +200,9 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
   };
   UndoJournal& journal = plan.journal;
   journal.madeInstallDirectory = job.madeInstallDirectory;
+  const std::vector<Holds> holds = CompareAhead(job.payload, folders);
+  // The files to be moved aside, tested for use once the plan is made (in table order).
+  std::vector<std::pair<std::string, bool>> toTest;
 
   for (std::size_t i = 0; i < job.payload.count; ++i) {
     const PayloadEntry& entry = *job.payload.entries[i];
@@ -175,7 +237,8 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
       if (IsDatabaseEntry(entry.pszName)) {
         planned.action = EntryAction::kDatabase;
       } else if (existing->size == entry.nSize && existing->readOnly == (entry.bReadOnly == 1) &&
-                 HoldsEntry(entry, planned.existing, expander)) {
+                 (holds[i] == Holds::kUnknown ? HoldsEntry(entry, planned.existing, expander)
+                                              : holds[i] == Holds::kSame)) {
         planned.action = EntryAction::kKeep;
       } else {
         planned.action = EntryAction::kReplace;
@@ -190,11 +253,11 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
         break;
       case EntryAction::kReplace:
         journal.files.push_back({Relative(root, planned.existing), setAside(planned.aside)});
-        if (fs.InUse(planned.existing, planned.readOnly)) plan.busy.push_back(planned.existing);
+        toTest.emplace_back(planned.existing, planned.readOnly);
         break;
       case EntryAction::kDatabase: {
         journal.files.push_back({Relative(root, planned.existing), setAside(planned.aside)});
-        if (fs.InUse(planned.existing, planned.readOnly)) plan.busy.push_back(planned.existing);
+        toTest.emplace_back(planned.existing, planned.readOnly);
         PlannedDatabase& database = plan.databases[i];
         const platform::DirectoryEntry* backup = Folders::Find(*folder, name + ".bak");
         if (backup && backup->link) {
@@ -206,7 +269,7 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
           database.backupReadOnly = backup->readOnly;
           journal.files.push_back(
               {Relative(root, database.backup), setAside(database.backupAside)});
-          if (fs.InUse(database.backup, backup->readOnly)) plan.busy.push_back(database.backup);
+          toTest.emplace_back(database.backup, backup->readOnly);
         } else {
           database.backup = planned.path + ".bak";
           journal.files.push_back({Relative(root, database.backup), ""});
@@ -226,5 +289,11 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
   }
   for (const std::string& made : plan.newFolders) journal.folders.push_back(Relative(root, made));
   plan.setAsides = asides;
+  std::vector<char> busy(toTest.size(), 0);
+  OnThreads(toTest.size(), [&](GzipExpander&, std::size_t k) {
+    busy[k] = fs.InUse(toTest[k].first, toTest[k].second);
+  });
+  for (std::size_t k = 0; k < toTest.size(); ++k)
+    if (busy[k]) plan.busy.push_back(toTest[k].first);
   return true;
 }
