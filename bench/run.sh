@@ -181,7 +181,8 @@ echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; NSIS scr
 
 # (f) Updates under Wine: today's engine against the engine before all-or-nothing (built from
 # BASELINE, a commit of this repository, into build/bench/baseline once), alternating, each an
-# update of a tree its own engine installed just before (untimed). First over the same payload
+# update of a tree its own engine installed just before (that fresh installation is timed
+# too). First over the same payload
 # (every file already holds its bytes), then over a tree where every file differs (a byte
 # appended to each), where every file is set aside and written anew. Then what an undo costs:
 # a run whose last entry cannot be written (a folder stands at its name) undoes everything it
@@ -216,11 +217,12 @@ wine_ms() {  # wine_ms ARGS...: runs tvex-extract under Wine, prints the wall ti
 # A byte appended to every file of a tree, natively.
 change_all() { find "$1" -type f -exec sh -c 'for f; do printf x >>"$f"; done' sh {} +; }
 phase() { grep -o "$1 [0-9.]*" "$work/run.out" | awk '{ printf "%d", $2 * 1000 }'; }
-upd_old=(); upd_new=(); chg_old=(); chg_new=(); plan_same=(); plan_chg=()
+upd_old=(); upd_new=(); chg_old=(); chg_new=(); plan_same=(); plan_chg=(); new_old=(); new_new=()
 for ((i = 1; i <= ROUNDS; i++)); do
   for v in old new; do
     exe=$old_exe; [ $v = new ] && exe=$new_exe
-    wine_ms "$exe" "C:\\bench\\upd-$v$i" >/dev/null
+    ms=$(wine_ms "$exe" "C:\\bench\\upd-$v$i")
+    if [ $v = old ]; then new_old+=("$ms"); else new_new+=("$ms"); fi
     ms=$(wine_ms "$exe" --update $([ $v = new ] && echo --times) "C:\\bench\\upd-$v$i")
     if [ $v = old ]; then upd_old+=("$ms"); else upd_new+=("$ms"); plan_same+=("$(phase plan)"); fi
     change_all "$trees/wine/upd-$v$i"
@@ -244,9 +246,13 @@ for ((i = 1; i <= ROUNDS; i++)); do
   wine_ms "$new_exe" --update --times "C:\\bench\\undo-u$i" >/dev/null && { echo "bench: the blocked update succeeded"; exit 1; }
   undo_upd+=("$(phase undo)")
 done
+m_fo=$(med "${new_old[@]}"); m_fn=$(med "${new_new[@]}")
 m_uo=$(med "${upd_old[@]}"); m_un=$(med "${upd_new[@]}"); m_co=$(med "${chg_old[@]}"); m_cn=$(med "${chg_new[@]}")
 printf '%-52s %10s  %s\n' "measure" "value" "target"
 printf '%-52s %10s  %s\n' "----------------------------------------------------" "----------" "------"
+printf '%-52s %9ss  %s\n' "fresh installation: $BASELINE's engine, median" "$(ms "$m_fo")" ""
+printf '%-52s %9ss  %s\n' "fresh installation: this engine, median" "$(ms "$m_fn")" ""
+printf '%-52s %10s  %s\n' "ratio this / $BASELINE's (fresh)" "$(div "$m_fn" "$m_fo")" "<= 1.05"
 printf '%-52s %9ss  %s\n' "update, same payload: $BASELINE's engine, median" "$(ms "$m_uo")" ""
 printf '%-52s %9ss  %s\n' "update, same payload: this engine, median" "$(ms "$m_un")" ""
 printf '%-52s %10s  %s\n' "ratio this / $BASELINE's (same payload)" "$(div "$m_un" "$m_uo")" "<= 1.3"
@@ -257,7 +263,7 @@ printf '%-52s %9ss  %s\n' "plan (files compared, in-use test), same payload" "$(
 printf '%-52s %9ss  %s\n' "plan (in-use test of every file), all changed" "$(ms "$(med "${plan_chg[@]}")")" ""
 printf '%-52s %9ss  %s\n' "undo of a whole fresh installation, median" "$(ms "$(med "${undo_fresh[@]}")")" ""
 printf '%-52s %9ss  %s\n' "undo of a whole update (every file), median" "$(ms "$(med "${undo_upd[@]}")")" ""
-echo "rounds (ms): same old ${upd_old[*]} | same new ${upd_new[*]} | changed old ${chg_old[*]} | changed new ${chg_new[*]} | undo fresh ${undo_fresh[*]} | undo update ${undo_upd[*]}"
+echo "rounds (ms): fresh old ${new_old[*]} | fresh new ${new_new[*]} | same old ${upd_old[*]} | same new ${upd_new[*]} | changed old ${chg_old[*]} | changed new ${chg_new[*]} | undo fresh ${undo_fresh[*]} | undo update ${undo_upd[*]}"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 
 # (e) System calls under Wine, one traced run each (strace -f follows the program, the driver
