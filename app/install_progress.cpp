@@ -93,11 +93,16 @@ void InstallProgress::WaitForEnd() {
   changed_.wait(guard, [this] { return phase_ == Phase::kEnded; });
 }
 
+void InstallProgress::WakeDialog() const {
+  if (const UINT_PTR timer = wakeTimer_.load()) ::PostMessageA(dialog_, WM_TIMER, timer, 0);
+}
+
 bool InstallProgress::Installed() {
   std::unique_lock<std::mutex> guard(lock_);
   phase_ = Phase::kInstalled;
   if (stopping_.load() && decision_ == Decision::kNone) decision_ = Decision::kUndo;
   changed_.notify_all();
+  WakeDialog();
   changed_.wait(guard, [this] { return decision_ != Decision::kNone; });
   return decision_ == Decision::kCommit;
 }
@@ -114,4 +119,5 @@ void InstallProgress::End(ExtractionOutcome outcome) {
   outcome_ = outcome;
   phase_ = Phase::kEnded;
   changed_.notify_all();
+  WakeDialog();
 }

@@ -43,7 +43,9 @@ class InstallProgress : public ExtractionReport {
   // How far the run is, in thousandths (0 before it starts; back towards 0 while it is undone).
   int Permille() const { return permille_.load(); }
 
-  // The dialog's side.
+  // The dialog's side. The worker posts the dialog a tick of this timer when the run needs the
+  // dialog (everything in place, or the end), so that it need not wait for the next one.
+  void WakeWith(UINT_PTR timerId) { wakeTimer_.store(timerId); }
   Phase CurrentPhase() const;
   // How the run ended; meaningful once the phase is kEnded.
   ExtractionOutcome Outcome() const;
@@ -77,5 +79,8 @@ class InstallProgress : public ExtractionReport {
   ExtractionOutcome outcome_ = ExtractionOutcome::kFailed;
   std::atomic<bool> stopping_{false};
   std::atomic<int> permille_{0};
+  std::atomic<UINT_PTR> wakeTimer_{0};
+
+  void WakeDialog() const;
   std::chrono::steady_clock::time_point phaseStart_ = std::chrono::steady_clock::now();
 };

@@ -191,6 +191,7 @@ bool CInstallSequence::StartWorker(const std::string& dir, bool update, bool mad
   installing_ = true;
   view_.ShowProgress(std::string(), 0);
   timerId_ = StartProgressTimer(owner, kProgressPeriodMs);
+  progress_->WakeWith(timerId_);
   ExtractionJob job = InstallJob(dir, update);
   job.madeInstallDirectory = madeDirectory;
   auto start = std::make_unique<WorkerStart>(WorkerStart{std::move(job), progress_});
