@@ -34,11 +34,14 @@ constexpr ACCESS_MASK kFolderAccess = FILE_TRAVERSE;
 
 HANDLE AsHandle(NativeFolder native) { return reinterpret_cast<HANDLE>(native); }
 
-// A binary write stream on the descriptor fd, which it then owns; null (with fd closed) when
-// fd is not open or no stream can be made.
-std::FILE* WriteStream(int fd) {
+// A binary stream for writing or for reading on the file opened, which it then owns; null when
+// none can be made (the file is closed either way).
+std::FILE* StreamOf(UniqueHandle& file, bool write) {
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()),
+                                   (write ? _O_WRONLY : _O_RDONLY) | _O_BINARY);
   if (fd < 0) return nullptr;
-  std::FILE* f = ::_fdopen(fd, "wb");
+  file.release();
+  std::FILE* f = ::_fdopen(fd, write ? "wb" : "rb");
   if (!f) ::_close(fd);
   return f;
 }
@@ -146,12 +149,7 @@ std::FILE* RealFileSystem::Open(const std::string& path, const char* mode) {
       errno = error;
       return nullptr;
     }
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
-    if (fd < 0) return nullptr;
-    file.release();
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (!f) ::_close(fd);
-    return f;
+    return StreamOf(file, false);
   }
   return std::fopen(path.c_str(), mode);
 }
@@ -252,10 +250,7 @@ std::FILE* RealFileSystem::CreateNew(const std::string& path) {
     errno = error;
     return nullptr;
   }
-  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_BINARY);
-  if (fd < 0) return nullptr;
-  file.release();
-  return WriteStream(fd);
+  return StreamOf(file, true);
 }
 
 bool RealFileSystem::List(const std::string& dir, std::vector<DirectoryEntry>& entries) {
