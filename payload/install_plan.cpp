@@ -125,6 +125,29 @@ std::string FreeDatedName(const Folder& folder, const std::string& base, const s
   return name;
 }
 
+// An entry's path below the install directory ("lib\sym\cap.asy"), split at its last separator
+// into its folder ("" for the install directory itself) and its name.
+struct EntryPlace {
+  std::string rel, folder, name;
+};
+
+EntryPlace PlaceOf(const PayloadEntry& entry) {
+  EntryPlace place{entry.pszName, "", ""};
+  if (place.rel.rfind(".\\", 0) == 0) place.rel.erase(0, 2);
+  const std::size_t slash = platform::FindLastSeparator(place.rel);
+  if (slash != std::string::npos) place.folder = place.rel.substr(0, slash);
+  place.name = place.rel.substr(slash == std::string::npos ? 0 : slash + 1);
+  return place;
+}
+
+// Whether the file found at an entry's name may already hold it (a plain file of the same size
+// and read-only flag, and no database, which is always merged): only then are the bytes compared.
+bool MayHoldEntry(const platform::DirectoryEntry& existing, const PayloadEntry& entry) {
+  return !existing.link && existing.kind == platform::EntryKind::kFile &&
+         existing.size == entry.nSize && existing.readOnly == (entry.bReadOnly == 1) &&
+         !IsDatabaseEntry(entry.pszName);
+}
+
 // Calls work(expander, k) for every k below count, spread over a few threads (one for a short
 // list), each with an expander of its own. Reading or opening thousands of files is mostly
 // waiting for the system (under Wine, for its server), which the threads overlap.
@@ -142,38 +165,29 @@ void OnThreads(std::size_t count, const Work& work) {
   for (std::thread& thread : threads) thread.join();
 }
 
-// What each entry's existing file was found to hold, where it was compared ahead of the plan.
-enum class Holds : unsigned char { kUnknown, kSame, kDifferent };
-
-// Compares, on a few threads, every existing file that may already hold its entry (a plain
-// file of the same size and read-only flag, not a database) with the entry. The folders are listed
-// and trusted on this thread first; a folder that cannot be ends the comparisons there, and the
-// plan meets the fault in its own order.
-std::vector<Holds> CompareAhead(const PayloadTable& payload, Folders& folders) {
-  std::vector<Holds> holds(payload.count, Holds::kUnknown);
+// Compares, on a few threads, every existing file that may already hold its entry with the
+// entry: true for the entries whose file holds exactly their bytes. The folders are listed and
+// trusted on this thread first, in the plan's order; a folder that cannot be ends the
+// comparisons there, and the plan stops at that folder too (a file not compared is never kept).
+std::vector<char> CompareAhead(const PayloadTable& payload, Folders& folders) {
+  std::vector<char> same(payload.count, 0);
   std::vector<std::pair<std::size_t, std::string>> candidates;
   for (std::size_t i = 0; i < payload.count; ++i) {
     const PayloadEntry& entry = *payload.entries[i];
-    if (IsDatabaseEntry(entry.pszName)) continue;
-    std::string rel = entry.pszName;
-    if (rel.rfind(".\\", 0) == 0) rel.erase(0, 2);
-    const std::size_t slash = platform::FindLastSeparator(rel);
+    const EntryPlace place = PlaceOf(entry);
     const Folder* folder = nullptr;
     std::string problem;
-    if (!folders.Get(slash == std::string::npos ? "" : rel.substr(0, slash), folder, problem))
-      break;
-    if (!folder->exists) continue;
-    const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
-    const platform::DirectoryEntry* existing = Folders::Find(*folder, name);
-    if (existing && !existing->link && existing->kind == platform::EntryKind::kFile &&
-        existing->size == entry.nSize && existing->readOnly == (entry.bReadOnly == 1))
+    if (!folders.Get(place.folder, folder, problem)) break;
+    const platform::DirectoryEntry* existing =
+        folder->exists ? Folders::Find(*folder, place.name) : nullptr;
+    if (existing && MayHoldEntry(*existing, entry))
       candidates.emplace_back(i, JoinPath(folder->path.c_str(), existing->name.c_str()));
   }
   OnThreads(candidates.size(), [&](GzipExpander& expander, std::size_t k) {
     const auto& [i, path] = candidates[k];
-    holds[i] = HoldsEntry(*payload.entries[i], path, expander) ? Holds::kSame : Holds::kDifferent;
+    same[i] = HoldsEntry(*payload.entries[i], path, expander);
   });
-  return holds;
+  return same;
 }
 
 std::string Relative(const std::string& installDir, const std::string& path) {
@@ -189,7 +203,6 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
   std::string root = job.installDir;
   while (root.size() > 3 && platform::EndsWithSeparator(root)) root.pop_back();
   Folders folders(root);
-  GzipExpander expander;
   platform::FileSystem& fs = platform::Fs();
   std::unordered_map<std::string, bool> madeFolders;  // folded full path
   std::size_t asides = 0;
@@ -200,14 +213,15 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
   };
   UndoJournal& journal = plan.journal;
   journal.madeInstallDirectory = job.madeInstallDirectory;
-  const std::vector<Holds> holds = CompareAhead(job.payload, folders);
+  const std::vector<char> same = CompareAhead(job.payload, folders);
   // The files to be moved aside, tested for use once the plan is made (in table order).
   std::vector<std::pair<std::string, bool>> toTest;
 
   for (std::size_t i = 0; i < job.payload.count; ++i) {
     const PayloadEntry& entry = *job.payload.entries[i];
-    std::string rel = entry.pszName;
-    if (rel.rfind(".\\", 0) == 0) rel.erase(0, 2);
+    const EntryPlace place = PlaceOf(entry);
+    const std::string& rel = place.rel;
+    const std::string& name = place.name;
     // The folders on the way, outermost first: each is there or made by the run.
     const Folder* folder = nullptr;
     for (std::size_t slash = platform::FindSeparator(rel); slash != std::string::npos;
@@ -216,10 +230,7 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
       if (!folder->exists && madeFolders.emplace(platform::AsciiLowered(folder->path), true).second)
         plan.newFolders.push_back(folder->path);
     }
-    const std::size_t slash = platform::FindLastSeparator(rel);
-    if (!folders.Get(slash == std::string::npos ? "" : rel.substr(0, slash), folder, problem))
-      return false;
-    const std::string name = rel.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (!folders.Get(place.folder, folder, problem)) return false;
 
     PlannedEntry planned;
     planned.path = JoinPath(folder->path.c_str(), name.c_str());
@@ -236,9 +247,7 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
       planned.readOnly = existing->readOnly;
       if (IsDatabaseEntry(entry.pszName)) {
         planned.action = EntryAction::kDatabase;
-      } else if (existing->size == entry.nSize && existing->readOnly == (entry.bReadOnly == 1) &&
-                 (holds[i] == Holds::kUnknown ? HoldsEntry(entry, planned.existing, expander)
-                                              : holds[i] == Holds::kSame)) {
+      } else if (same[i]) {
         planned.action = EntryAction::kKeep;
       } else {
         planned.action = EntryAction::kReplace;
