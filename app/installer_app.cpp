@@ -31,6 +31,13 @@ void RestrictDllSearchToSystem() {
   if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// "<n> files, <bytes> bytes": what the built-in payload installs.
+std::string PayloadSize() {
+  const PayloadTable payload = BuiltInPayload();
+  return std::to_string(payload.count) + " files, " + std::to_string(InstalledBytes(payload)) +
+         " bytes";
+}
+
 }  // namespace
 
 int CInstallerApp::Run() {
@@ -54,11 +61,7 @@ void CInstallerApp::OpenLog() {
   InstallLog& log = TheInstallLog();
   log.Line(TVEX_INSTALLER_CAPTION " " TVEX_VERSION_TEXT " (" TVEX_VERSION_DOTTED ")");
   log.Line(HostSummary());
-  const PayloadTable payload = BuiltInPayload();
-  unsigned long long bytes = 0;
-  for (std::size_t i = 0; i < payload.count; ++i) bytes += payload.entries[i]->nSize;
-  log.Line("Payload: " + std::to_string(payload.count) + " files, " + std::to_string(bytes) +
-           " bytes");
+  log.Line("Payload: " + PayloadSize());
   log.Flush();
 }
 
@@ -67,13 +70,7 @@ int CInstallerApp::EndLog(int exitCode) {
   char summary[128];
   std::snprintf(summary, sizeof summary, "Exit code %d after %.1f s", exitCode, seconds.count());
   std::string line = summary;
-  if (exitCode == kExitInstalled) {
-    const PayloadTable payload = BuiltInPayload();
-    unsigned long long bytes = 0;
-    for (std::size_t i = 0; i < payload.count; ++i) bytes += payload.entries[i]->nSize;
-    line += ": " + std::to_string(payload.count) + " files, " + std::to_string(bytes) +
-            " bytes installed";
-  }
+  if (exitCode == kExitInstalled) line += ": " + PayloadSize() + " installed";
   TheInstallLog().Line(line);
   TheInstallLog().Flush();
   return exitCode;

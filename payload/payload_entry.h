@@ -30,6 +30,13 @@ struct PayloadTable {
   std::size_t count;
 };
 
+// The bytes a table installs: the sum of its entries' sizes.
+inline std::uint64_t InstalledBytes(const PayloadTable& table) {
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < table.count; ++i) bytes += table.entries[i]->nSize;
+  return bytes;
+}
+
 // The built-in table; defined by the generated payload source linked into the program.
 extern const PayloadEntry* const g_payloadTable[];
 extern const std::size_t g_payloadTableSize;

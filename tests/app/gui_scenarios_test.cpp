@@ -284,6 +284,16 @@ class InstallerTest : public ::testing::Test {
     return WithoutLogLine(box.text);
   }
 
+  // Answers a box that refused the chosen directory: it is owned by main, and afterwards the
+  // dialog is usable again, as it was before Install Now.
+  void AnswerRefusal(const MessageBoxSeen& box, HWND main) {
+    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
+    Click(box.window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
+    ExpectStateAccepted(main);
+  }
+
   void ExpectStateAccepted(HWND main) {
     for (int id : {IDC_ACCEPT, IDC_DECLINE, IDC_DIR_LABEL, IDC_INSTALL_DIR, IDC_BROWSE,
                    IDC_INSTALL_NOW, IDCANCEL, IDC_AGREEMENT})
@@ -534,11 +544,7 @@ TEST_F(BadDirectory, ADirectoryThatCannotBeCreatedIsReported) {
   EXPECT_EQ(box.caption, "Directory Not Found");
   EXPECT_EQ(box.text,
             "Could not create directory \"Q:\\missing\\Tvex\"\nPlease choose another location");
-  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
-  Click(box.window, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
-  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
-  ExpectStateAccepted(main);
+  ASSERT_NO_FATAL_FAILURE(AnswerRefusal(box, main));
   EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), "Q:\\missing\\Tvex");
   EXPECT_EQ(ItemText(main, IDC_STATUS), "");
   EXPECT_TRUE(installer.Running());
@@ -592,11 +598,7 @@ TEST_F(BadDirectory, DirectoriesWindowsWouldNotTakeAsTypedAreRefusedBeforeAnythi
     EXPECT_EQ(box.caption, "Directory Not Allowed");
     EXPECT_EQ(box.text.rfind("The directory \"" + dir + "\"\n", 0), 0u) << box.text;
     EXPECT_NE(box.text.find(reason), std::string::npos) << box.text;
-    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
-    Click(box.window, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
-    ExpectStateAccepted(main);
+    ASSERT_NO_FATAL_FAILURE(AnswerRefusal(box, main));
     EXPECT_EQ(ItemText(main, IDC_INSTALL_DIR), dir);
   }
   EXPECT_TRUE(ListFiles(scratch_).empty());
@@ -1421,11 +1423,7 @@ class LegacyCodePage : public FolderNames {
     EXPECT_EQ(box.text,
               "The name of the directory holds characters that this version of Windows cannot "
               "pass to the installer.\nPlease choose another location");
-    EXPECT_EQ(::GetWindow(box.window, GW_OWNER), main);
-    Click(box.window, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box.window); }));
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main); }));
-    ExpectStateAccepted(main);
+    ASSERT_NO_FATAL_FAILURE(AnswerRefusal(box, main));
     EXPECT_TRUE(installer.Running());
   }
 

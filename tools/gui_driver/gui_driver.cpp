@@ -29,19 +29,22 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
   }
 }
 
-std::string WindowText(HWND window) {
-  if (!window) return std::string();
+// A window's text through the A or the W call (Send), never waiting long for a hung window.
+template <class Text, auto Send>
+Text TextOf(HWND window) {
+  if (!window) return Text();
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
-    return std::string();
-  std::string text(length + 1, '\0');
+  if (!Send(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return Text();
+  Text text(length + 1, '\0');
   DWORD_PTR got = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 5000, &got))
-    return std::string();
+  if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+            SMTO_ABORTIFHUNG, 5000, &got))
+    return Text();
   text.resize(got);
   return text;
 }
+
+std::string WindowText(HWND window) { return TextOf<std::string, ::SendMessageTimeoutA>(window); }
 
 std::string ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
 
@@ -352,17 +355,7 @@ std::vector<std::string> ListFiles(const std::string& root) {
 }
 
 std::wstring WideWindowText(HWND window) {
-  if (!window) return std::wstring();
-  DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
-    return std::wstring();
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR got = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 5000, &got))
-    return std::wstring();
-  text.resize(got);
-  return text;
+  return TextOf<std::wstring, ::SendMessageTimeoutW>(window);
 }
 
 std::wstring WideItemText(HWND dialog, int id) { return WideWindowText(::GetDlgItem(dialog, id)); }

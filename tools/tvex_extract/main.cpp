@@ -99,10 +99,8 @@ int main(int argc, char** argv) {
   if (installed) {
     RemoveSetAsideFiles(installDir);
     report.PhaseEnded("clean-up");
-    unsigned long long bytes = 0;
-    for (std::size_t i = 0; i < job.payload.count; ++i) bytes += job.payload.entries[i]->nSize;
-    std::printf("tvex-extract: %zu files, %llu bytes, %.3f s\n", job.payload.count, bytes,
-                seconds.count());
+    std::printf("tvex-extract: %zu files, %llu bytes, %.3f s\n", job.payload.count,
+                static_cast<unsigned long long>(InstalledBytes(job.payload)), seconds.count());
   }
   if (times) std::printf("tvex-extract: times%s\n", report.times.c_str());
   return installed ? 0 : 1;
