@@ -19,13 +19,13 @@ constexpr char kHeldEntry[] = "Extracting: .\\lib\\sub\\edge1025.lib.gz";
 class Hold {
  public:
   Hold(const std::string& folder, const std::vector<std::string>& lines) {
-    std::string spec;
+    std::string setting;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       gates_.push_back(folder + "\\hold" + std::to_string(i) + ".gate");
       WriteFile(gates_.back(), "");
-      spec += (spec.empty() ? "" : ";") + lines[i] + "|" + gates_.back();
+      setting += (setting.empty() ? "" : ";") + lines[i] + "|" + gates_.back();
     }
-    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", spec.c_str());
+    ::SetEnvironmentVariableA("TVEX_TEST_HOLD", setting.c_str());
   }
   ~Hold() {
     ::SetEnvironmentVariableA("TVEX_TEST_HOLD", nullptr);

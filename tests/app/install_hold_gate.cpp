@@ -31,12 +31,12 @@ const std::vector<std::unique_ptr<Gate>>& Gates() {
     for (std::size_t start = 0; start < text.size();) {
       std::size_t end = text.find(';', start);
       if (end == std::string::npos) end = text.size();
-      const std::string spec = text.substr(start, end - start);
-      const std::size_t bar = spec.rfind('|');
+      const std::string hold = text.substr(start, end - start);
+      const std::size_t bar = hold.rfind('|');
       if (bar != std::string::npos && bar != 0) {
         auto gate = std::make_unique<Gate>();
-        gate->line = spec.substr(0, bar);
-        gate->file = spec.substr(bar + 1);
+        gate->line = hold.substr(0, bar);
+        gate->file = hold.substr(bar + 1);
         read.push_back(std::move(gate));
       }
       start = end + 1;
