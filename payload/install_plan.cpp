@@ -148,15 +148,15 @@ bool MayHoldEntry(const platform::DirectoryEntry& existing, const PayloadEntry& 
          !IsDatabaseEntry(entry.pszName);
 }
 
-// Calls work(expander, k) for every k below count, spread over a few threads (one for a short
-// list), each with an expander of its own. Reading or opening thousands of files is mostly
-// waiting for the system (under Wine, for its server), which the threads overlap.
-template <class Work>
+// Calls work(state, k) for every k below count, spread over a few threads (one for a short
+// list), each with a State of its own. Reading or opening thousands of files is mostly waiting
+// for the system (under Wine, for its server), which the threads overlap.
+template <class State, class Work>
 void OnThreads(std::size_t count, const Work& work) {
   std::atomic<std::size_t> next{0};
   auto run = [&] {
-    GzipExpander expander;
-    for (std::size_t k; (k = next++) < count;) work(expander, k);
+    State state;
+    for (std::size_t k; (k = next++) < count;) work(state, k);
   };
   std::vector<std::thread> threads;
   const std::size_t wanted = std::min<std::size_t>(kPlanThreads, count / 64);
@@ -183,7 +183,7 @@ std::vector<char> CompareAhead(const PayloadTable& payload, Folders& folders) {
     if (existing && MayHoldEntry(*existing, entry))
       candidates.emplace_back(i, JoinPath(folder->path.c_str(), existing->name.c_str()));
   }
-  OnThreads(candidates.size(), [&](GzipExpander& expander, std::size_t k) {
+  OnThreads<GzipExpander>(candidates.size(), [&](GzipExpander& expander, std::size_t k) {
     const auto& [i, path] = candidates[k];
     same[i] = HoldsEntry(*payload.entries[i], path, expander);
   });
@@ -299,7 +299,8 @@ bool PlanInstallation(const ExtractionJob& job, InstallPlan& plan, std::string& 
   for (const std::string& made : plan.newFolders) journal.folders.push_back(Relative(root, made));
   plan.setAsides = asides;
   std::vector<char> busy(toTest.size(), 0);
-  OnThreads(toTest.size(), [&](GzipExpander&, std::size_t k) {
+  struct NoState {};
+  OnThreads<NoState>(toTest.size(), [&](NoState&, std::size_t k) {
     busy[k] = fs.InUse(toTest[k].first, toTest[k].second);
   });
   for (std::size_t k = 0; k < toTest.size(); ++k)
